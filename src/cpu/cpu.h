@@ -1,0 +1,76 @@
+#pragma once
+// The 68000 processor core: registers, slices of execution, interrupts and the
+// operations that memory-access handlers may call while an instruction runs.
+#include <cstdint>
+
+#include "machine/memory_map.h"
+
+constexpr uint32_t RUN_OK = 0x80000000;
+constexpr uint32_t RUN_BAD_PC = 0x80000001;
+constexpr uint32_t RUN_HALTED = 0xFFFFFFFF;
+
+// The five address tables as the running code uses them.
+struct MapSet {
+    const FetchRow* fetch;
+    const ReadRow* readByte;
+    const ReadRow* readWord;
+    const WriteRow* writeByte;
+    const WriteRow* writeWord;
+};
+
+struct CpuState {
+    MapSet active;      // reloaded from one of the two sets whenever S changes
+    MapSet supervisor;
+    MapSet user;
+    void (*resetOperation)();  // called by the RESET instruction
+    uint32_t regs[16];         // D0-D7 then A0-A7; A7 is the active stack pointer
+    uint32_t inactiveSp;       // USP in supervisor mode, SSP in user mode
+    uint32_t pc;               // 24-bit address while the core is not running
+    int32_t odometer;          // cycle position in the current frame
+    uint8_t interrupt[8];      // [0]: bit 0 stopped, bit L level L pending; [L]: vector for L
+    uint16_t sr;
+};
+
+extern CpuState cpu;
+
+// Once at start-up, before any other call.
+int cpuBuildDispatchTable();
+// Sets all five map pointers of both sets to the given tables.
+void cpuSetMaps(const MapSet& maps);
+// Reset sequence: 0 ok, -1 odd initial PC (left halted), 1 refused.
+int cpuReset();
+// Runs whole instructions for a budget of cycles (at least one instruction).
+uint32_t cpuRun(int32_t budget);
+// Level 1-7, vector 0-255, -1 autovector, -2 spurious: 0 latched, 1 already pending,
+// 2 invalid arguments.
+int cpuRequestInterrupt(int level, int vector);
+// Between slices: accepts one interrupt if one is due.
+void cpuServiceInterrupts();
+
+// Interrupt mask (SR bits 8-10) as it stands between slices.
+inline int cpuInterruptMask() { return (cpu.sr >> 8) & 7; }
+inline bool cpuStopped() { return cpu.interrupt[0] & 1; }
+
+// Slice bookkeeping shared with the access handlers. While a handler runs,
+// RemainingCycles holds the slice's remaining budget (-1 otherwise), so that the
+// handler's stamp is odometer + SliceBudget - RemainingCycles - HeldBackCycles.
+extern int32_t SliceBudget;
+extern int32_t RemainingCycles;
+extern int32_t HeldBackCycles;
+extern uint8_t busErrorPending;      // checked by the core after every handler call
+extern const void* ioAccessMark;     // null until a handler was called in this instruction
+
+// For access handlers running inside an instruction.
+// Leave to the scheduler after this instruction, keeping the cycles used so far.
+inline void endSliceNow() {
+    RemainingCycles -= SliceBudget;
+    SliceBudget = 0;
+}
+inline void cpuRequestBusError() { busErrorPending = 1; }
+// Charges n more cycles to the running instruction.
+inline void cpuAddWaitCycles(int n) { RemainingCycles -= n; }
+inline bool cpuFirstIoAccess() { return ioAccessMark == nullptr; }
+
+// Test entry: executes exactly one instruction, without the trace and interrupt steps,
+// and returns the cycles charged.
+int cpuStepInstruction();

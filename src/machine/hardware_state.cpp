@@ -1,0 +1,11 @@
+#include "machine/hardware_state.h"
+
+HardwareState hw = [] {
+    HardwareState h{};
+    const uint32_t prescale[8] = {1, 4, 10, 16, 50, 64, 100, 200};
+    for (int i = 0; i < 8; ++i) h.mfpPrescale[i] = prescale[i];
+    h.cpuClock = 8021247;
+    h.mfpClock = 2457600;
+    h.timerA.due = h.timerB.due = h.timerC.due = h.timerD.due = -1;
+    return h;
+}();

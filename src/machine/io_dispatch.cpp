@@ -1,0 +1,152 @@
+#include "machine/io_dispatch.h"
+
+#include "cpu/cpu.h"
+#include "machine/hardware_state.h"
+
+IoPageTable IoByteReadPages, IoByteWritePages, IoWordReadPages, IoWordWritePages;
+
+enum : int {
+    PAGE_MEMORY_CONFIG = 0x00,  // $FF8000
+    PAGE_SHIFTER = 0x02,        // $FF8200
+    PAGE_FDC = 0x06,            // $FF8600
+    PAGE_YM = 0x08,             // $FF8800
+    PAGE_DMA_SOUND = 0x09,      // $FF8900
+    PAGE_BLITTER = 0x0A,        // $FF8A00
+    PAGE_MFP = 0x7A,            // $FFFA00
+    PAGE_ACIA = 0x7C,           // $FFFC00
+};
+
+static IoRegisterTable registerTables[128];
+
+// ---- Page defaults -------------------------------------------------------------------
+static uint32_t unmappedReadByte(uint32_t, int32_t) { return 0xFF; }
+static uint32_t unmappedReadWord(uint32_t, int32_t) { return 0xFFFF; }
+static void unmappedWrite(uint32_t, uint32_t, int32_t) { cpuRequestBusError(); }
+
+// ---- Dispatch through a page's register table ----------------------------------------
+static uint32_t registerReadByte(uint32_t a, int32_t stamp) {
+    IoReadFn f = registerTables[ioPageOf(a)].readByte[a & 0xFF];
+    return f ? f(a, stamp) & 0xFF : 0xFF;
+}
+static uint32_t registerReadWord(uint32_t a, int32_t stamp) {
+    IoReadFn f = registerTables[ioPageOf(a)].readWord[(a & 0xFE) >> 1];
+    return f ? f(a, stamp) & 0xFFFF : 0xFFFF;
+}
+static void registerWriteByte(uint32_t a, uint32_t v, int32_t stamp) {
+    if (IoWriteFn f = registerTables[ioPageOf(a)].writeByte[a & 0xFF]) f(a, v & 0xFF, stamp);
+}
+static void registerWriteWord(uint32_t a, uint32_t v, int32_t stamp) {
+    if (IoWriteFn f = registerTables[ioPageOf(a)].writeWord[(a & 0xFE) >> 1]) f(a, v & 0xFFFF, stamp);
+}
+
+// ---- Pages with wait states or machine-type checks -----------------------------------
+// Every MFP access costs 4 cycles.
+static uint32_t mfpReadByte(uint32_t a, int32_t s) { cpuAddWaitCycles(4); return registerReadByte(a, s); }
+static uint32_t mfpReadWord(uint32_t a, int32_t s) { cpuAddWaitCycles(4); return registerReadWord(a, s); }
+static void mfpWriteByte(uint32_t a, uint32_t v, int32_t s) { cpuAddWaitCycles(4); registerWriteByte(a, v, s); }
+static void mfpWriteWord(uint32_t a, uint32_t v, int32_t s) { cpuAddWaitCycles(4); registerWriteWord(a, v, s); }
+
+// Reading the keyboard ACIA's data register costs 8 cycles.
+static uint32_t aciaReadByte(uint32_t a, int32_t s) {
+    if ((a & 0xFF) == 0x02) cpuAddWaitCycles(8);
+    return registerReadByte(a, s);
+}
+
+// The sound chip's bus cycles are counted over the instruction: the first access of an
+// instruction pays 4 cycles, and a further 4 every `limit` byte or word-read accesses.
+static void ymCountAccess(int limit) {
+    if (cpuFirstIoAccess()) {
+        cpuAddWaitCycles(4);
+        hw.ymAccessCounter = 0;
+    }
+    if (++hw.ymAccessCounter == limit) {
+        cpuAddWaitCycles(4);
+        hw.ymAccessCounter = 0;
+    }
+}
+// Word writes pay on the first access and then on every fifth: a MOVEM of eight word
+// writes pays 4 + 4.
+static void ymCountWordWrite() {
+    if (cpuFirstIoAccess()) {
+        cpuAddWaitCycles(4);
+        hw.ymAccessCounter = 8;
+    }
+    if (hw.ymAccessCounter == 0) {
+        cpuAddWaitCycles(4);
+        hw.ymAccessCounter = 8;
+    }
+    hw.ymAccessCounter -= 2;
+}
+static uint32_t ymReadByte(uint32_t a, int32_t s) { ymCountAccess(9); return registerReadByte(a, s); }
+static uint32_t ymReadWord(uint32_t a, int32_t s) { ymCountAccess(5); return registerReadWord(a, s); }
+static void ymWriteByte(uint32_t a, uint32_t v, int32_t s) { ymCountAccess(9); registerWriteByte(a, v, s); }
+static void ymWriteWord(uint32_t a, uint32_t v, int32_t s) { ymCountWordWrite(); registerWriteWord(a, v, s); }
+
+// The STE-only pages raise a bus error on other machines: every access to the DMA sound
+// page, every write to the blitter page.
+static uint32_t steReadByte(uint32_t a, int32_t s) {
+    if (!isSte()) { cpuRequestBusError(); return 0xFF; }
+    return registerReadByte(a, s);
+}
+static uint32_t steReadWord(uint32_t a, int32_t s) {
+    if (!isSte()) { cpuRequestBusError(); return 0xFFFF; }
+    return registerReadWord(a, s);
+}
+static void steWriteByte(uint32_t a, uint32_t v, int32_t s) {
+    if (!isSte()) { cpuRequestBusError(); return; }
+    registerWriteByte(a, v, s);
+}
+static void steWriteWord(uint32_t a, uint32_t v, int32_t s) {
+    if (!isSte()) { cpuRequestBusError(); return; }
+    registerWriteWord(a, v, s);
+}
+
+static void mapPage(int page, IoReadFn readByte, IoWriteFn writeByte, IoReadFn readWord, IoWriteFn writeWord) {
+    IoByteReadPages.read[page] = readByte;
+    IoByteWritePages.write[page] = writeByte;
+    IoWordReadPages.read[page] = readWord;
+    IoWordWritePages.write[page] = writeWord;
+}
+
+// ---- Memory configuration register ($FF8001) -----------------------------------------
+static uint32_t memoryConfigRead(uint32_t, int32_t) { return hw.memoryConfig[1]; }
+static uint32_t memoryConfigReadWord(uint32_t, int32_t) { return 0xFF00 | hw.memoryConfig[1]; }
+static void memoryConfigWrite(uint32_t, uint32_t v, int32_t) { hw.memoryConfig[1] = uint8_t(v); }
+
+void memoryConfigInstallRegisters(IoRegisterTable& t) {
+    hw.memoryConfig[0] = 0xFF;
+    t.readByte[0x01] = memoryConfigRead;
+    t.writeByte[0x01] = memoryConfigWrite;
+    t.readWord[0] = memoryConfigReadWord;
+    t.writeWord[0] = memoryConfigWrite;
+}
+
+void buildIoTables() {
+    for (int page = 0; page < 128; ++page) {
+        registerTables[page] = IoRegisterTable{};
+        mapPage(page, unmappedReadByte, unmappedWrite, unmappedReadWord, unmappedWrite);
+    }
+    memoryConfigInstallRegisters(registerTables[PAGE_MEMORY_CONFIG]);
+    shifterInstallRegisters(registerTables[PAGE_SHIFTER]);
+    fdcInstallRegisters(registerTables[PAGE_FDC]);
+    ymInstallRegisters(registerTables[PAGE_YM]);
+    dmaSoundInstallRegisters(registerTables[PAGE_DMA_SOUND]);
+    blitterInstallRegisters(registerTables[PAGE_BLITTER]);
+    mfpInstallRegisters(registerTables[PAGE_MFP]);
+    aciaInstallRegisters(registerTables[PAGE_ACIA]);
+
+    mapPage(PAGE_MEMORY_CONFIG, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
+    mapPage(PAGE_SHIFTER, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
+    mapPage(PAGE_FDC, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
+    mapPage(PAGE_YM, ymReadByte, ymWriteByte, ymReadWord, ymWriteWord);
+    mapPage(PAGE_DMA_SOUND, steReadByte, steWriteByte, steReadWord, steWriteWord);
+    mapPage(PAGE_BLITTER, unmappedReadByte, steWriteByte, unmappedReadWord, steWriteWord);
+    mapPage(PAGE_MFP, mfpReadByte, mfpWriteByte, mfpReadWord, mfpWriteWord);
+    // The ACIAs answer byte accesses only: word reads see all ones, word writes vanish.
+    mapPage(PAGE_ACIA, aciaReadByte, registerWriteByte, registerReadWord, registerWriteWord);
+}
+
+uint32_t ioReadByte(uint32_t a, const ReadRow*, int32_t stamp) { return IoByteReadPages.read[ioPageOf(a)](a, stamp); }
+uint32_t ioReadWord(uint32_t a, const ReadRow*, int32_t stamp) { return IoWordReadPages.read[ioPageOf(a)](a, stamp); }
+void ioWriteByte(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) { IoByteWritePages.write[ioPageOf(a)](a, v, stamp); }
+void ioWriteWord(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) { IoWordWritePages.write[ioPageOf(a)](a, v, stamp); }

@@ -1,0 +1,141 @@
+#include "machine/memory_map.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+#include "cpu/cpu.h"
+#include "machine/hardware_state.h"
+#include "machine/io_dispatch.h"
+#include "machine/screen_write_logger.h"
+
+FetchRow FetchMap[MAP_ROWS];
+ReadRow ReadByteMap[MAP_ROWS];
+ReadRow ReadWordMap[MAP_ROWS];
+WriteRow WriteByteMap[MAP_ROWS];
+WriteRow WriteWordMap[MAP_ROWS];
+
+static uint8_t* hostBlock;
+static int ramIndex = 1;
+static uint32_t ramBytes = 0x100000;
+
+// Row positions of the initial tables.
+enum { ROW_RAM = 0, ROW_ROM = 1, ROW_CARTRIDGE = 2, ROW_IO = 3 };
+enum { WROW_SCREEN = 0, WROW_RAM = 1, WROW_IO = 2 };
+
+bool allocateHostMemory() {
+    if (!hostBlock) {
+        // 16 bytes of slack so that a long load at the very end stays inside the block.
+        hostBlock = static_cast<uint8_t*>(std::calloc(HOST_BLOCK_SIZE + 16, 1));
+        if (!hostBlock) return false;
+    }
+    hw.ram = hostBlock;
+    hw.rom = hostBlock + ROM_AREA_OFFSET;
+    hw.cartridge = hostBlock + CARTRIDGE_AREA_OFFSET;
+    return true;
+}
+
+void freeHostMemory() {
+    std::free(hostBlock);
+    hostBlock = nullptr;
+    hw.ram = hw.rom = hw.cartridge = nullptr;
+}
+
+static void setFetchRow(int i, uint32_t start, uint32_t end, const uint8_t* host) {
+    FetchMap[i] = {start, end, intptr_t(host) - intptr_t(start)};
+}
+static void setReadRows(int i, uint32_t start, uint32_t end, ReadHandler byteHandler, ReadHandler wordHandler,
+                        uint8_t* host) {
+    ReadByteMap[i] = {start, end, byteHandler, host};
+    ReadWordMap[i] = {start, end, wordHandler, host};
+}
+static void setWriteRows(int i, uint32_t start, uint32_t end, WriteHandler byteHandler, WriteHandler wordHandler,
+                         uint8_t* host) {
+    WriteByteMap[i] = {start, end, byteHandler, host};
+    WriteWordMap[i] = {start, end, wordHandler, host};
+}
+
+void buildAddressMaps() {
+    setFetchRow(ROW_RAM, 0x000000, 0x0FFFFF, hw.ram);
+    setFetchRow(ROW_ROM, 0xFC0000, 0xFEFFFF, hw.rom);
+    setFetchRow(ROW_CARTRIDGE, CARTRIDGE_BASE, 0xFBFFFF, hw.cartridge);
+    setFetchRow(ROW_IO, MAP_END, MAP_END, nullptr);
+
+    setReadRows(ROW_RAM, 0x000000, 0x0FFFFF, nullptr, nullptr, hw.ram);
+    setReadRows(ROW_ROM, 0xFC0000, 0xFEFFFF, nullptr, nullptr, hw.rom);
+    setReadRows(ROW_CARTRIDGE, CARTRIDGE_BASE, 0xFBFFFF, nullptr, nullptr, hw.cartridge);
+    setReadRows(ROW_IO, 0xFF8000, 0xFFFFFF, ioReadByte, ioReadWord, nullptr);
+    setReadRows(ROW_IO + 1, MAP_END, MAP_END, nullptr, nullptr, nullptr);
+
+    setWriteRows(WROW_SCREEN, 0x000000, 0x00FFFF, ScreenWriteLoggerByte, ScreenWriteLoggerWord, hw.ram);
+    setWriteRows(WROW_RAM, 0x000008, 0x3FFFFF, nullptr, nullptr, hw.ram + 8);
+    setWriteRows(WROW_IO, 0xFF8000, 0xFFFFFF, ioWriteByte, ioWriteWord, nullptr);
+    setWriteRows(WROW_IO + 1, MAP_END, MAP_END, nullptr, nullptr, nullptr);
+
+    ramBytes = 0x100000;
+}
+
+void setRamSize(int index) {
+    static const uint32_t sizes[4] = {0x80000, 0x100000, 0x200000, 0x400000};
+    index &= 3;
+    if (index == 3) index = 2;  // the largest readable RAM is 2 MB
+    ramIndex = index;
+    ramBytes = sizes[index];
+    // Only the read side shrinks: writes above the size still land in host RAM.
+    FetchMap[ROW_RAM].end = ramBytes - 1;
+    ReadByteMap[ROW_RAM].end = ramBytes - 1;
+    ReadWordMap[ROW_RAM].end = ramBytes - 1;
+}
+
+int ramSizeIndex() { return ramIndex; }
+uint32_t ramSizeBytes() { return ramBytes; }
+
+void placeRom(uint32_t base, uint32_t size) {
+    uint32_t end = base + size - 1;
+    setFetchRow(ROW_ROM, base, end, hw.rom);
+    ReadByteMap[ROW_ROM].start = ReadWordMap[ROW_ROM].start = base;
+    ReadByteMap[ROW_ROM].end = ReadWordMap[ROW_ROM].end = end;
+}
+
+void setScreenWindow(uint32_t base) {
+    base &= RAM_AREA_SIZE - 1;
+    for (WriteRow* row : {&WriteByteMap[WROW_SCREEN], &WriteWordMap[WROW_SCREEN]}) {
+        row->start = base;
+        row->end = base + 0xFFFF;
+        row->hostBase = hw.ram + base;
+    }
+}
+
+// Host-side handler calls: stamped with the current odometer; a bus error requested by
+// a handler has no processor to raise it and is dropped.
+namespace {
+struct HostCaller {
+    uint32_t read(const ReadRow* row, uint32_t a, int extra) {
+        uint32_t v = row->handler(a, row, cpu.odometer + extra);
+        busErrorPending = 0;
+        return v;
+    }
+    void write(const WriteRow* row, uint32_t a, uint32_t v, int extra) {
+        row->handler(a, v, row, cpu.odometer + extra);
+        busErrorPending = 0;
+    }
+};
+}  // namespace
+
+uint32_t readWordMapped(uint32_t address) {
+    address &= ADDRESS_MASK & ~1u;
+    for (const ReadRow* r = ReadWordMap; !isTerminator(r->start, r->end); ++r)
+        if (rowHolds(r->start, r->end, address)) {
+            HostCaller call;
+            return walkReadWord(r, address, call);  // r is the first match
+        }
+    return 0xFFFFFFFF;
+}
+
+void writeByteMapped(uint32_t address, uint8_t value) {
+    HostCaller call;
+    walkWriteByte(WriteByteMap, address & ADDRESS_MASK, value, call);
+}
+
+uint16_t peekWord(uint32_t address) { return stReadWord(hw.ram, address & 0x3FFFFE); }
+
+uint32_t peekLong(uint32_t address) { return uint32_t(peekWord(address)) << 16 | peekWord(address + 2); }

@@ -1,0 +1,26 @@
+#include "machine/screen_write_logger.h"
+
+#include "machine/hardware_state.h"
+#include "video/video_event_log.h"
+
+static void logScreenWrite(uint32_t offset, uint32_t value, uint32_t kind, int32_t stamp) {
+    int32_t distance = stamp - hw.videoEventLastStamp;
+    if (distance <= 0) distance = 4;
+    LogEntry* e = hw.videoEventWrite++;
+    e->delta = uint32_t(distance);
+    e->kind = value << 16 | kind;
+    e->value = offset;
+    hw.videoEventLastStamp += distance;
+}
+
+void ScreenWriteLoggerByte(uint32_t address, uint32_t value, const WriteRow*, int32_t stamp) {
+    uint32_t offset = address & (RAM_AREA_SIZE - 1);
+    stWriteByte(hw.ram, offset, uint8_t(value));
+    logScreenWrite(offset, value & 0xFF, VIDEO_EVENT_SCREEN_BYTE, stamp);
+}
+
+void ScreenWriteLoggerWord(uint32_t address, uint32_t value, const WriteRow*, int32_t stamp) {
+    uint32_t offset = address & (RAM_AREA_SIZE - 1);
+    stWriteWord(hw.ram, offset, uint16_t(value));
+    logScreenWrite(offset, value & 0xFFFF, VIDEO_EVENT_SCREEN_WORD, stamp);
+}

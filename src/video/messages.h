@@ -1,0 +1,14 @@
+#pragma once
+// Up to eight lines of text drawn over the picture, with time-outs and blinking.
+#include <cstdint>
+
+constexpr int MESSAGE_SLOTS = 8;
+constexpr int MESSAGE_TEXT_MAX = 138;
+
+// Takes the first free slot (slot 0 when all are busy); lifetime in ms, negative for
+// permanent; mode 1 blinks. Returns the slot.
+int ShowMessage(const char* text, int lifetimeMs, int mode);
+void setMessageText(int slot, const char* text);
+void removeMessage(int slot);
+// Draws the active slots into a 16-bit picture (pitch in pixels).
+void DrawMessages(uint16_t* pixels, int pitchPixels);

@@ -1,0 +1,32 @@
+#pragma once
+// The frame's video events in cycle order: palette, resolution, border and counter
+// writes from the Shifter handlers, and every write into the displayed 64 KB of RAM.
+// The renderer replays them at frame end against the frame-start ScreenCopy.
+#include <cstdint>
+
+#include "machine/event_log.h"
+
+enum VideoEventKind : uint32_t {
+    VIDEO_EVENT_PALETTE = 0x00,        // 0x00-0x1E: entry = kind / 2, value = the word
+    VIDEO_EVENT_COUNTER = 0x20,        // STE counter write: value = RAM offset (22 bits)
+    VIDEO_EVENT_RESOLUTION = 0x22,     // value 0-3
+    VIDEO_EVENT_RIGHT_BORDER = 0x24,   // right border open: 44 more bytes
+    VIDEO_EVENT_LEFT_BORDER = 0x26,    // left border open: 26 more bytes
+    VIDEO_EVENT_LINE_MINUS_106 = 0x28, // line cut short by 106 bytes
+    VIDEO_EVENT_LINE_MINUS_2 = 0x2A,   // line 2 bytes shorter
+    VIDEO_EVENT_SCREEN_BYTE = 0x2E,    // byte in the high half of kind, value = address
+    VIDEO_EVENT_SCREEN_WORD = 0x30,    // word in the high half of kind, value = address
+};
+
+// Worst case one event every 4 cycles for a whole frame, plus room.
+constexpr int VIDEO_EVENT_LOG_CAPACITY = 80000;
+constexpr uint32_t VIDEO_EVENT_END = 0x7FFFFFFF;
+
+extern LogEntry VideoEventLog[VIDEO_EVENT_LOG_CAPACITY + 1];
+
+// Empties the log: write position to its start, last event stamp 0.
+void videoEventLogReset();
+// Writes the end marker at the write position (which does not advance).
+void videoEventLogClose();
+// Appends a register event at cycle c: the delta is c minus the last stamp as it is.
+void videoEventRecord(int32_t c, uint32_t kind, uint32_t value);
