@@ -6,7 +6,14 @@
 #include <iterator>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "cpu/cpu.h"
+#include "frontend/config.h"
+#include "frontend/headless_runner.h"
+#include "frontend/rom_list.h"
+#include "machine/main_loop.h"
+#include "machine/startup.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/memory_map.h"
@@ -32,3 +39,30 @@ std::string makeTempDir(const std::string& tag) {
     std::filesystem::create_directories(dir);
     return dir.string();
 }
+
+void startTestMachine(const TestMachineSetup& setup) {
+    config = Config{};
+    ProgramOptions options;
+    options.headless = true;
+    options.romPath = setup.rom;
+    options.diskPath = setup.disk;
+    options.machine = setup.ste ? 1 : 0;
+    options.ramIndex = setup.ramIndex;
+    options.fastDisk = setup.fastDisk;
+    StartupSettings settings;
+    settings.readConfig = false;
+    settings.defaultSnapshot = false;
+    StartupResult result = programStartup(options, headlessPlatform, settings);
+    ASSERT_EQ(result, StartupResult::Ready) << startupError;
+    ASSERT_TRUE(romLoaded) << romLoadError;
+    setRunState(RUN_STATE_RUNNING);
+}
+
+// A crash ends its frame early; it counts as one, so that a program that keeps
+// crashing cannot hold the test forever.
+void runTestFrames(int n) {
+    long target = framesEmulated + crashCount + n;
+    while (framesEmulated + crashCount < target) mainLoopPass();
+}
+
+void stopTestMachine() { programShutdown(false, false); }

@@ -12,3 +12,18 @@ std::string m68kProgramPath(const std::string& name);
 std::vector<uint8_t> readFileBytes(const std::string& path);
 // A fresh empty folder for a test's files.
 std::string makeTempDir(const std::string& tag);
+
+// The whole machine, started as `quarv --headless` starts it but from the default
+// settings (no settings file, no default snapshot), cold-reset and running.
+struct TestMachineSetup {
+    std::string rom;   // TOS image path, e.g. m68kProgramPath("sched_irq_count")
+    std::string disk;  // drive A image, or empty
+    bool ste = false;
+    int ramIndex = 2;
+    bool fastDisk = false;
+};
+// Fails the current test (ASSERT) when the machine does not start.
+void startTestMachine(const TestMachineSetup& setup);
+// Runs n frames of the main loop, as the program does.
+void runTestFrames(int n);
+void stopTestMachine();

@@ -1,0 +1,121 @@
+#include "frontend/command_line.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+struct PathOption {
+    const char* name;
+    std::string ProgramOptions::*value;
+};
+const PathOption pathOptions[] = {
+    {"--config", &ProgramOptions::configPath},     {"--rom", &ProgramOptions::romPath},
+    {"--disk", &ProgramOptions::diskPath},         {"--screenshot", &ProgramOptions::screenshotPath},
+    {"--png", &ProgramOptions::pngPath},           {"--wav", &ProgramOptions::wavPath},
+    {"--ym", &ProgramOptions::ymPath},             {"--type", &ProgramOptions::typeText},
+    {"--keys", &ProgramOptions::keysScript},       {"--snapshot-load", &ProgramOptions::snapshotLoadPath},
+    {"--snapshot-save", &ProgramOptions::snapshotSavePath},
+};
+struct FlagOption {
+    const char* name;
+    bool ProgramOptions::*value;
+};
+const FlagOption flagOptions[] = {
+    {"--headless", &ProgramOptions::headless},
+    {"--bench", &ProgramOptions::bench},
+    {"--default-snapshot", &ProgramOptions::defaultSnapshot},
+    {"--fast-disk", &ProgramOptions::fastDisk},
+    {"-debug", &ProgramOptions::debug},
+};
+
+bool parseCount(const char* text, long& out) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (end == text || *end || v < 0) return false;
+    out = v;
+    return true;
+}
+}  // namespace
+
+const char* commandLineHelp() {
+    return "usage: quarv [-debug] [--headless] [options]\n"
+           "  --rom FILE            TOS image to run\n"
+           "  --disk FILE           disk image for drive A (a.zip/member.st for a ZIP member)\n"
+           "  --machine stfm|ste    machine type\n"
+           "  --ram 512k|1m|2m|4m   RAM size\n"
+           "  --fast-disk           floppy commands complete at once\n"
+           "  --config FILE         settings file\n"
+           "headless runs:\n"
+           "  --frames N            run N frames, then shut down\n"
+           "  --bench               print the emulation speed at exit\n"
+           "  --type TEXT           type TEXT on the ST keyboard (from --type-frame, default 100)\n"
+           "  --keys SCRIPT         timed key presses\n"
+           "  --screenshot FILE     save the picture as TGA or GIF at exit\n"
+           "  --png FILE            save the 800 x 600 host picture as PNG at exit\n"
+           "  --wav FILE            record the sound as WAV\n"
+           "  --ym FILE             record the sound chip as YM6\n"
+           "  --snapshot-load FILE  resume a memory snapshot before running\n"
+           "  --snapshot-save FILE  save a memory snapshot at exit\n"
+           "  --default-snapshot    resume and save the default snapshot\n";
+}
+
+bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        auto needValue = [&](const char*& value) {
+            if (i + 1 >= argc) {
+                error = std::string(arg) + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+            return true;
+        };
+        bool known = false;
+        for (const FlagOption& f : flagOptions)
+            if (std::strcmp(arg, f.name) == 0) options.*f.value = known = true;
+        for (const PathOption& p : pathOptions)
+            if (std::strcmp(arg, p.name) == 0) {
+                const char* value;
+                if (!needValue(value)) return false;
+                options.*p.value = value;
+                known = true;
+            }
+        if (known) continue;
+
+        const char* value;
+        if (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--type-frame") == 0) {
+            if (!needValue(value)) return false;
+            long& target = arg[2] == 'f' ? options.frames : options.typeFrame;
+            if (!parseCount(value, target)) {
+                error = std::string(arg) + " wants a number of frames, not \"" + value + "\"";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--machine") == 0) {
+            if (!needValue(value)) return false;
+            if (std::strcmp(value, "stfm") == 0) options.machine = 0;
+            else if (std::strcmp(value, "ste") == 0) options.machine = 1;
+            else {
+                error = std::string("--machine wants stfm or ste, not \"") + value + "\"";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--ram") == 0) {
+            if (!needValue(value)) return false;
+            static const char* const sizes[4] = {"512k", "1m", "2m", "4m"};
+            options.ramIndex = -1;
+            for (int s = 0; s < 4; ++s)
+                if (std::strcmp(value, sizes[s]) == 0) options.ramIndex = s;
+            if (options.ramIndex < 0) {
+                error = std::string("--ram wants 512k, 1m, 2m or 4m, not \"") + value + "\"";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            error = "help";
+            return false;
+        } else if (std::strncmp(arg, "--", 2) == 0) {
+            error = std::string("unknown option ") + arg;
+            return false;
+        }
+        // Any other token is ignored, as the program always did.
+    }
+    return true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The program's command line.
+#include <string>
+
+struct ProgramOptions {
+    bool headless = false;
+    bool debug = false;            // "-debug": the debugger page is reachable
+    bool bench = false;            // print the speed of the run at exit
+    bool defaultSnapshot = false;  // headless: read and write the default snapshot
+    bool fastDisk = false;
+    long frames = -1;              // headless: frames to run (-1: until interrupted)
+    int machine = -1;              // 0 STFM, 1 STE, -1 as configured
+    int ramIndex = -1;             // 0-3, -1 as configured
+    std::string configPath;
+    std::string romPath;
+    std::string diskPath;
+    std::string screenshotPath;
+    std::string pngPath;
+    std::string wavPath;
+    std::string ymPath;
+    std::string typeText;
+    long typeFrame = 100;
+    std::string keysScript;
+    std::string snapshotLoadPath;
+    std::string snapshotSavePath;
+};
+
+// False with a one-line reason for a bad option.
+bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options, std::string& error);
+const char* commandLineHelp();

@@ -1,0 +1,186 @@
+#include "frontend/rom_list.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+
+RomList romList;
+bool romLoaded;
+char currentRomName[260];
+std::string romLoadError;
+
+static uint32_t bigEndianLong(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+static RomRecord* findRecord(uint32_t id) {
+    for (RomRecord* r = romList.head; r; r = r->next)
+        if (r->id == id) return r;
+    return nullptr;
+}
+
+void romListClear() {
+    while (RomRecord* r = romList.head) {
+        romList.head = r->next;
+        delete r;
+    }
+}
+
+// The branch at the start of every TOS image, or one of the two cartridge signatures.
+static int32_t classify(const uint8_t* header) {
+    uint32_t first = bigEndianLong(header);
+    uint32_t word = first >> 16;
+    if (word == 0x602E || word == 0x601E) return ROM_KIND_TOS;
+    if (first == 0xFA52235F) return ROM_KIND_DIAGNOSTIC;
+    if (first == 0xABCDEF42) return ROM_KIND_APPLICATION;
+    return -1;
+}
+
+int32_t romListAdd(const char* fileName) {
+    for (RomRecord* r = romList.head; r; r = r->next)
+        if (strcasecmp(r->fileName, fileName) == 0) return -1;
+    std::FILE* f = std::fopen(fileName, "rb");
+    if (!f) return -1;
+    RomRecord* record = new RomRecord{};
+    size_t got = std::fread(record->header, 1, sizeof record->header, f);
+    std::fclose(f);
+    record->kind = classify(record->header);
+    if (got < 4 || record->kind < 0) {
+        delete record;
+        return -1;
+    }
+    std::snprintf(record->fileName, sizeof record->fileName, "%s", fileName);
+    record->id = romList.nextId++;
+    record->next = romList.head;
+    romList.head = record;
+    return int32_t(record->id);
+}
+
+void romListRemove(uint32_t id) {
+    for (RomRecord** link = &romList.head; *link; link = &(*link)->next)
+        if ((*link)->id == id) {
+            RomRecord* r = *link;
+            *link = r->next;
+            delete r;
+            return;
+        }
+}
+
+const uint8_t* romListHeader(uint32_t id) {
+    RomRecord* r = findRecord(id);
+    return r ? r->header : nullptr;
+}
+
+int32_t romListKind(uint32_t id) {
+    RomRecord* r = findRecord(id);
+    return r ? r->kind : -1;
+}
+
+int romListCount() {
+    int n = 0;
+    for (RomRecord* r = romList.head; r; r = r->next) ++n;
+    return n;
+}
+
+int32_t romListIdAt(int position) {
+    RomRecord* r = romList.head;
+    for (int i = 0; r && i < position; ++i) r = r->next;
+    return r && position >= 0 ? int32_t(r->id) : -1;
+}
+
+const char* romListName(uint32_t id) {
+    RomRecord* r = findRecord(id);
+    return r ? r->fileName : nullptr;
+}
+
+uint32_t romListIsActive(uint32_t id) {
+    RomRecord* r = findRecord(id);
+    return r ? r->active : 0;
+}
+
+static bool isCartridge(const RomRecord* r) { return r->kind != ROM_KIND_TOS; }
+
+// A TOS image becomes active, a cartridge toggles; the others of the same class go off.
+void romListSetActive(uint32_t id) {
+    RomRecord* chosen = findRecord(id);
+    if (!chosen) return;
+    chosen->active = isCartridge(chosen) ? !chosen->active : 1;
+    for (RomRecord* r = romList.head; r; r = r->next)
+        if (r != chosen && isCartridge(r) == isCartridge(chosen)) r->active = 0;
+}
+
+int32_t romListFindActive(bool cartridge) {
+    for (RomRecord* r = romList.head; r; r = r->next)
+        if (r->active && isCartridge(r) == cartridge) return int32_t(r->id);
+    return -1;
+}
+
+const char* romKindName(int32_t kind) {
+    static const char* const names[3] = {"TOS ROM", "Diagnostic", "Application"};
+    return kind >= 0 && kind < 3 ? names[kind] : "";
+}
+
+std::string romCountryText(const uint8_t* header) {
+    static const char* const countries[17] = {
+        "USA", "Germany", "France", "United Kingdom", "Spain", "Italy", "Sweden", "Switzerland - French)",
+        "Switzerland - German)", "Turkey", "Finland", "Norway", "Denmark", "Saudi Arabia", "Holland",
+        "Czechoslovakia", "Hungary"};
+    unsigned configuration = header[28] << 8 | header[29];
+    unsigned country = configuration >> 1;
+    std::string name = country < 17 ? countries[country] : "?";
+    return name + " (" + ((configuration & 1) ? "PAL" : "NTSC") + ")";
+}
+
+// Reads a whole image of at most `limit` bytes; sets romLoadError on refusal.
+static bool readImage(const char* fileName, uint32_t limit, const char* what, std::vector<uint8_t>& image) {
+    std::FILE* f = std::fopen(fileName, "rb");
+    if (!f) {
+        romLoadError = std::string("Cannot open the ") + what + " image " + fileName + ".";
+        return false;
+    }
+    image.assign(limit + 1, 0);
+    size_t n = std::fread(image.data(), 1, image.size(), f);
+    std::fclose(f);
+    if (n == 0) {
+        romLoadError = std::string("The ") + what + " image " + fileName + " is empty.";
+        return false;
+    }
+    if (n > limit) {
+        romLoadError = std::string("The ") + what + " image " + fileName + " is longer than " +
+                       std::to_string(limit / 1024) + " KB.";
+        return false;
+    }
+    image.resize(n);
+    return true;
+}
+
+bool loadTosRom(const char* fileName) {
+    std::vector<uint8_t> image;
+    if (!readImage(fileName, ROM_AREA_SIZE, "TOS", image)) {
+        romLoaded = false;
+        return false;
+    }
+    romLoadError.clear();
+    uint32_t n = uint32_t(image.size());
+    stCopyFromFileOrder(hw.rom, image.data(), n);
+    uint8_t header[12] = {};
+    std::memcpy(header, image.data(), n < sizeof header ? n : sizeof header);
+    placeRom(bigEndianLong(header + 8), n);
+    std::memcpy(hw.ram, hw.rom, 8);  // initial SSP and PC for the reset
+    std::snprintf(currentRomName, sizeof currentRomName, "%s", fileName);
+    romLoaded = true;
+    return true;
+}
+
+bool loadCartridge(const char* fileName) {
+    std::vector<uint8_t> image;
+    if (!readImage(fileName, CARTRIDGE_AREA_SIZE, "cartridge", image)) return false;
+    romLoadError.clear();
+    stCopyFromFileOrder(hw.cartridge, image.data(), uint32_t(image.size()));
+    return true;
+}
+
+void clearCartridge() { std::memset(hw.cartridge, 0xFF, CARTRIDGE_AREA_SIZE); }

@@ -1,0 +1,54 @@
+#pragma once
+// The registered TOS and cartridge images, recognised by their 64-byte header, and the
+// loading of the active ones into the ROM and cartridge areas.
+#include <cstdint>
+#include <string>
+
+enum RomKind : int32_t { ROM_KIND_TOS = 0, ROM_KIND_DIAGNOSTIC = 1, ROM_KIND_APPLICATION = 2 };
+
+struct RomRecord {
+    uint32_t active;
+    uint32_t id;
+    int32_t kind;
+    char fileName[256];
+    uint8_t header[64];  // as stored in the file (big-endian)
+    RomRecord* next;
+};
+
+struct RomList {
+    uint32_t nextId;
+    RomRecord* head;  // newest first
+};
+
+extern RomList romList;
+
+void romListClear();
+int32_t romListAdd(const char* fileName);  // new id, or -1
+void romListRemove(uint32_t id);
+const uint8_t* romListHeader(uint32_t id);
+int32_t romListKind(uint32_t id);  // -1 for an unknown id
+int romListCount();
+int32_t romListIdAt(int position);  // -1 past the end
+const char* romListName(uint32_t id);
+uint32_t romListIsActive(uint32_t id);
+void romListSetActive(uint32_t id);
+int32_t romListFindActive(bool cartridge);
+
+// Texts of the ROM list page.
+const char* romKindName(int32_t kind);
+// "Germany (PAL)" from the header's configuration word; "?" for an unknown country.
+std::string romCountryText(const uint8_t* header);
+
+extern bool romLoaded;
+extern char currentRomName[260];
+// The message of the last refused image (empty after a successful load).
+extern std::string romLoadError;
+
+// Loads a TOS image into the ROM area and maps it at the base its header names; the
+// image's first 8 bytes become RAM 0-7. False when the file cannot be read, is empty or
+// is longer than the 256 KB area (nothing is changed then).
+bool loadTosRom(const char* fileName);
+// Loads a cartridge image into its 128 KB area; false (area unchanged) when the file
+// cannot be read or is longer than the area.
+bool loadCartridge(const char* fileName);
+void clearCartridge();  // the area all $FF

@@ -1,0 +1,23 @@
+#pragma once
+// Files written by the program go to a temporary name beside their final name and are
+// renamed over it only when every byte was written, so that a failed write never
+// destroys the previous file.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+struct ReplacingFile {
+    std::FILE* file = nullptr;
+    std::string tempPath;
+    std::string finalPath;
+};
+
+// Opens a temporary file beside `path` for binary writing.
+bool replacingOpen(ReplacingFile& f, const std::string& path);
+// Flushes, closes and renames over the final name; false (and the temporary file
+// removed) when any write failed.
+bool replacingCommit(ReplacingFile& f);
+// Closes and removes the temporary file; the final name is left as it was.
+void replacingAbandon(ReplacingFile& f);
+
+bool writeFileReplacing(const std::string& path, const void* data, size_t size);

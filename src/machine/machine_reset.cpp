@@ -1,0 +1,28 @@
+#include "machine/machine_reset.h"
+
+#include <cstring>
+
+#include "cpu/cpu.h"
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+#include "peripherals/ikbd.h"
+#include "peripherals/mfp.h"
+#include "sound/dma_sound.h"
+#include "sound/ym2149.h"
+#include "video/shifter.h"
+
+void hardwareReset() {
+    mfpReset();
+    shifterReset();
+    ikbdMachineReset();
+    hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
+    hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
+}
+
+void machineReset(bool cold) {
+    if (cold) std::memset(hw.ram + 8, 0, RAM_AREA_SIZE - 8);
+    cpuReset();
+    hardwareReset();
+    ymRequestReset();
+    dmaSoundReset();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The program's outer loop: host messages, then one emulated frame or one menu pass.
+#include <cstdint>
+
+#include "machine/host_platform.h"
+
+enum RunState : int {
+    RUN_STATE_MENU = 0,
+    RUN_STATE_RUNNING = 3,
+    RUN_STATE_RESET_WAIT = 4,        // F11 held while running
+    RUN_STATE_RESET_WAIT_TRACE = 5,  // F11 held during the debugger's run
+    RUN_STATE_TRACE = 6,             // the debugger's instruction-by-instruction run
+};
+
+extern int runState;
+extern int menuPageIndex;   // page the menu shows when it is entered
+extern bool debugEnabled;   // "-debug"
+extern long framesEmulated; // frames completed since start-up
+extern int crashCount;      // processor crashes since start-up
+
+void setHostPlatform(const HostPlatform* platform);
+const HostPlatform& hostPlatform();
+
+// Changes state: entering running (3, 4, 6) starts sound and acquires input, leaving
+// 3 or 6 stops and releases them. The next loop pass runs the new state's entry.
+void setRunState(int state);
+// One emulated frame: scheduler and processor slices until the frame ends; a processor
+// crash writes "crashLog.txt" and cold-resets the machine.
+void emulateFrame();
+// One pass of the main loop; false when the program is to end.
+bool mainLoopPass();

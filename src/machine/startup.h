@@ -1,0 +1,25 @@
+#pragma once
+// Bringing the machine up and down: configuration, memory, tables, disk, ROM, host
+// devices, the first cold reset; and the orderly shutdown.
+#include <string>
+
+#include "frontend/command_line.h"
+#include "machine/host_platform.h"
+
+enum class StartupResult { Ready, Refused, Failed };
+
+struct StartupSettings {
+    bool readConfig = true;       // tests start from the defaults
+    bool defaultSnapshot = true;  // resume "MemoryShot/DefaultSnapshot.Quarv"
+};
+
+// The start-up steps in order. Refused: the ROM or disk named on the command line cannot
+// be used (the reason is in startupError); Failed: a host device did not start.
+StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
+                             const StartupSettings& settings);
+extern std::string startupError;
+extern std::string configPath;  // the settings file of this run
+
+// Saves the default snapshot and the configuration when asked, stops the devices and
+// frees the machine.
+void programShutdown(bool saveDefaultSnapshot, bool saveSettings);

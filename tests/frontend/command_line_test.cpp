@@ -1,0 +1,45 @@
+// The command line of the program and the headless runner.
+#include <gtest/gtest.h>
+
+#include "frontend/command_line.h"
+
+namespace {
+
+bool parse(std::vector<const char*> args, ProgramOptions& o, std::string& error) {
+    args.insert(args.begin(), "quarv");
+    return parseCommandLine(int(args.size()), args.data(), o, error);
+}
+
+TEST(CommandLine, HeadlessOptions) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--headless", "--rom", "tos.img", "--machine", "ste", "--ram", "512k", "--frames", "300",
+                       "--bench", "--config", "my.ini", "-debug", "stray"},
+                      o, error))
+        << error;
+    EXPECT_TRUE(o.headless);
+    EXPECT_TRUE(o.bench);
+    EXPECT_TRUE(o.debug);
+    EXPECT_EQ(o.romPath, "tos.img");
+    EXPECT_EQ(o.machine, 1);
+    EXPECT_EQ(o.ramIndex, 0);
+    EXPECT_EQ(o.frames, 300);
+    EXPECT_EQ(o.configPath, "my.ini");
+    EXPECT_FALSE(o.defaultSnapshot);
+}
+
+TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
+    ProgramOptions o;
+    std::string error;
+    EXPECT_FALSE(parse({"--machine", "falcon"}, o, error));
+    EXPECT_NE(error.find("falcon"), std::string::npos);
+    EXPECT_FALSE(parse({"--ram", "3m"}, o, error));
+    EXPECT_FALSE(parse({"--frames", "-4"}, o, error));
+    EXPECT_FALSE(parse({"--frames", "12x"}, o, error));
+    EXPECT_FALSE(parse({"--rom"}, o, error));
+    EXPECT_EQ(error, "--rom needs a value");
+    EXPECT_FALSE(parse({"--colour"}, o, error));
+    EXPECT_EQ(error, "unknown option --colour");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// The settings store: defaults, round trips, the ROM list hand-off, malformed files and
+// saves that cannot destroy the previous file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <fstream>
+#include <sstream>
+
+#include "frontend/config.h"
+#include "frontend/ini_file.h"
+#include "frontend/rom_list.h"
+#include "machine/hardware_state.h"
+#include "support/test_machine.h"
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::string writeTosImage(const std::string& dir, const std::string& name) {
+    std::string path = dir + "/" + name;
+    std::vector<uint8_t> image(64, 0);
+    image[0] = 0x60;
+    image[1] = 0x2E;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(image.data()), image.size());
+    return path;
+}
+
+class ConfigStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = makeTempDir("config");
+        path = dir + "/quarv.ini";
+        config = Config{};
+        romListClear();
+        hw.machineFlags = 0;
+    }
+    void TearDown() override { romListClear(); }
+    std::string dir, path;
+};
+
+TEST_F(ConfigStore, AnEmptyStoreGivesTheDefaults) {
+    config.ramSize = 0;
+    config.machine = 1;
+    config.confirmQuit = 0;
+    loadConfig(path);  // no file
+    EXPECT_EQ(config.ramSize, 2u);
+    EXPECT_EQ(config.machine, 0u);
+    EXPECT_EQ(config.ymSound, 1u);
+    EXPECT_EQ(config.dacSound, 1u);
+    EXPECT_EQ(config.lowPass, 1u);
+    EXPECT_EQ(config.diskSound, 1u);
+    EXPECT_EQ(config.confirmQuit, 1u);
+    EXPECT_TRUE(config.askFullscreen);
+    EXPECT_FALSE(config.fullscreen);
+    EXPECT_EQ(config.softwareMode, 1u);
+    EXPECT_EQ(config.currentSlot, -1);
+    EXPECT_EQ(romListCount(), 0);
+}
+
+TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
+    config.forceVblSync = 1;
+    config.frameSkip = 7;
+    config.fullscreen = true;
+    config.askFullscreen = false;
+    config.ramSize = 1;
+    config.machine = 1;
+    config.dacSound = 0;
+    config.useTexture = true;
+    config.softwareMode = 3;
+    config.driveA = "/disks/game disk.st";
+    config.directory = "/disks/";
+    config.floppyAProtected = 1;
+    config.currentSlot = 4;
+    ASSERT_TRUE(saveConfig(path));
+
+    config = Config{};
+    loadConfig(path);
+    EXPECT_EQ(config.forceVblSync, 1u);
+    EXPECT_EQ(config.frameSkip, 7u);
+    EXPECT_TRUE(config.fullscreen);
+    EXPECT_FALSE(config.askFullscreen);
+    EXPECT_EQ(config.ramSize, 1u);
+    EXPECT_EQ(config.machine, 1u);
+    EXPECT_TRUE(isSte());
+    EXPECT_EQ(config.dacSound, 0u);
+    EXPECT_TRUE(config.useTexture);
+    EXPECT_EQ(config.softwareMode, 3u);
+    EXPECT_EQ(config.driveA, "/disks/game disk.st");
+    EXPECT_EQ(config.directory, "/disks/");
+    EXPECT_EQ(config.floppyAProtected, 1u);
+    EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
+    EXPECT_NE(fileText(path).find("nCurrentSlot=4"), std::string::npos);
+}
+
+TEST_F(ConfigStore, ValueNamesAreMatchedWithoutRegardToCase) {
+    config.dacSound = 0;
+    ASSERT_TRUE(saveConfig(path));
+    EXPECT_NE(fileText(path).find("bDACSound=0"), std::string::npos);
+    config.dacSound = 1;
+    loadConfig(path);  // read back under the name "bDacSound"
+    EXPECT_EQ(config.dacSound, 0u);
+
+    writeText(path, "[machine]\nramsize=1\nYMSOUND=0\n");
+    loadConfig(path);
+    EXPECT_EQ(config.ramSize, 1u);
+    EXPECT_EQ(config.ymSound, 0u);
+}
+
+TEST_F(ConfigStore, RamSizeIsReducedToItsLowTwoBits) {
+    writeText(path, "[Machine]\nRAMSize=6\n");
+    loadConfig(path);
+    EXPECT_EQ(config.ramSize, 2u);
+}
+
+TEST_F(ConfigStore, ANumberStoredAsTextYieldsTheDefault) {
+    writeText(path, "[Machine]\nYMSound=on\nFastDisk=1x\nMachine=1\n[Graphics]\nbAskFullscreen=\n");
+    loadConfig(path);
+    EXPECT_EQ(config.ymSound, 1u);
+    EXPECT_EQ(config.fastDisk, 0u);
+    EXPECT_EQ(config.machine, 1u);
+    EXPECT_TRUE(config.askFullscreen);
+}
+
+TEST_F(ConfigStore, TheRomListRoundTripsInOrderWithoutStaleEntries) {
+    std::string a = writeTosImage(dir, "a.img"), b = writeTosImage(dir, "b.img"), c = writeTosImage(dir, "c.img");
+    int32_t idA = romListAdd(a.c_str());
+    romListAdd(b.c_str());
+    int32_t idC = romListAdd(c.c_str());
+    romListSetActive(uint32_t(idA));
+    ASSERT_TRUE(saveConfig(path));
+    romListRemove(uint32_t(idC));
+    ASSERT_TRUE(saveConfig(path));
+
+    std::string text = fileText(path);
+    EXPECT_NE(text.find("Count=2"), std::string::npos);
+    EXPECT_EQ(text.find("ROM2"), std::string::npos);
+    EXPECT_EQ(text.find("c.img"), std::string::npos);
+
+    romListClear();
+    loadConfig(path);
+    ASSERT_EQ(romListCount(), 2);
+    EXPECT_STREQ(romListName(uint32_t(romListIdAt(0))), b.c_str());
+    EXPECT_STREQ(romListName(uint32_t(romListIdAt(1))), a.c_str());
+    EXPECT_EQ(romListIsActive(uint32_t(romListIdAt(1))), 1u);
+    EXPECT_EQ(romListFindActive(false), romListIdAt(1));
+}
+
+TEST_F(ConfigStore, UnknownValuesSurviveASave) {
+    writeText(path, "[Machine]\nMyOwnSetting=12\n[Extra]\nkept=yes\n");
+    ASSERT_TRUE(saveConfig(path));
+    std::string text = fileText(path);
+    EXPECT_NE(text.find("MyOwnSetting=12"), std::string::npos);
+    EXPECT_NE(text.find("kept=yes"), std::string::npos);
+}
+
+TEST_F(ConfigStore, AMalformedFileGivesTheDefaultsAndOneWarning) {
+    writeText(path, "[Machine]\nRAMSize=0\nthis line is not a setting\n");
+    testing::internal::CaptureStderr();
+    loadConfig(path);
+    std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(config.ramSize, 2u);
+    EXPECT_NE(warning.find("line 3"), std::string::npos);
+    EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1);
+    EXPECT_NE(fileText(path).find("this line"), std::string::npos);  // left alone
+}
+
+TEST_F(ConfigStore, AFailedSaveLeavesThePreviousFileIntact) {
+    config.frameSkip = 3;
+    ASSERT_TRUE(saveConfig(path));
+    std::string before = fileText(path);
+    // A folder where the save's temporary file would go makes the write fail.
+    std::string blocker = path + ".tmp" + std::to_string(::getpid());
+    std::filesystem::create_directory(blocker);
+    config.frameSkip = 9;
+    EXPECT_FALSE(saveConfig(path));
+    EXPECT_EQ(fileText(path), before);
+    std::filesystem::remove(blocker);
+    ASSERT_TRUE(saveConfig(path));
+    EXPECT_NE(fileText(path).find("FrameSkip=9"), std::string::npos);
+}
+
+TEST(IniFile, NumbersAreDecimalAndMayBeNegative) {
+    IniFile ini;
+    iniWriteString(ini, "S", "a", "42");
+    iniWriteString(ini, "S", "b", "-1");
+    iniWriteString(ini, "S", "c", "0x10");
+    iniWriteString(ini, "S", "d", "99999999999");
+    EXPECT_EQ(iniReadNumber(ini, "s", "A", 7), 42u);
+    EXPECT_EQ(iniReadNumber(ini, "S", "b", 7), 0xFFFFFFFFu);
+    EXPECT_EQ(iniReadNumber(ini, "S", "c", 7), 7u);
+    EXPECT_EQ(iniReadNumber(ini, "S", "d", 7), 7u);
+    EXPECT_EQ(iniReadNumber(ini, "S", "missing", 7), 7u);
+}
+
+}  // namespace

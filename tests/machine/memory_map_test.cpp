@@ -1,0 +1,226 @@
+// The address tables and the I/O dispatch, driven by a small stand-in for the
+// processor's side of an access (budget saved around handler calls, the first-access
+// mark, bus error requests).
+#include <gtest/gtest.h>
+
+#include "cpu/cpu.h"
+#include "machine/hardware_state.h"
+#include "machine/io_dispatch.h"
+#include "machine/memory_map.h"
+#include "support/test_machine.h"
+#include "video/video_event_log.h"
+
+namespace {
+
+// Counts the wait cycles handlers charge to "the instruction" and the bus errors they ask
+// for; ioAccessMark behaves as in the core: null until a handler was called.
+struct StandInCore {
+    int32_t waitCycles = 0;
+    int busErrors = 0;
+    int32_t stamp = 1000;
+
+    void beginInstruction() { ioAccessMark = nullptr; }
+    uint32_t read(const ReadRow* row, uint32_t a, int extra) {
+        RemainingCycles = 100000;
+        uint32_t v = row->handler(a, row, stamp + extra);
+        after();
+        return v;
+    }
+    void write(const WriteRow* row, uint32_t a, uint32_t v, int extra) {
+        RemainingCycles = 100000;
+        row->handler(a, v, row, stamp + extra);
+        after();
+    }
+    void after() {
+        waitCycles += 100000 - RemainingCycles;
+        RemainingCycles = -1;
+        if (busErrorPending) ++busErrors;
+        busErrorPending = 0;
+        ioAccessMark = this;
+    }
+};
+
+class MemoryMap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setUpMemoryMap();
+        hw.machineFlags = 0;
+        videoEventLogReset();
+        core.beginInstruction();
+    }
+    StandInCore core;
+};
+
+TEST_F(MemoryMap, ReadsAboveTheConfiguredRamSeeAllOnesWhileWritesLand) {
+    setRamSize(1);  // 1 MB
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0x100000, core), 0xFFFFu);
+    EXPECT_EQ(walkReadByte(ReadByteMap, 0x0FFFFF, core), 0u);
+    EXPECT_TRUE(walkWriteWord(WriteWordMap, 0x100000, 0x1234, core));
+    EXPECT_EQ(peekWord(0x100000), 0x1234);
+    setRamSize(2);
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0x100000, core), 0x1234u);
+}
+
+TEST_F(MemoryMap, RamSizeIndexIsTakenModuloFourAndThreeGivesTwoMegabytes) {
+    setRamSize(3);
+    EXPECT_EQ(ramSizeBytes(), 0x200000u);
+    EXPECT_EQ(ramSizeIndex(), 2);
+    EXPECT_EQ(FetchMap[0].end, 0x1FFFFFu);
+    setRamSize(4);
+    EXPECT_EQ(ramSizeBytes(), 0x80000u);
+    EXPECT_EQ(WriteWordMap[1].end, 0x3FFFFFu);  // writes always reach the whole area
+}
+
+TEST_F(MemoryMap, RomIsReadOnlyAndItsFirstBytesAreNotWritable) {
+    stWriteByte(hw.rom, 0, 0x60);
+    EXPECT_EQ(walkReadByte(ReadByteMap, 0xFC0000, core), 0x60u);
+    EXPECT_FALSE(walkWriteByte(WriteByteMap, 0xFC0000, 0x12, core));
+    EXPECT_EQ(stReadByte(hw.rom, 0), 0x60);
+    // ST addresses 0-7 are outside the RAM write row; only the screen window covers them.
+    setScreenWindow(0x78000);
+    EXPECT_FALSE(walkWriteWord(WriteWordMap, 0x000004, 0x1111, core));
+}
+
+TEST_F(MemoryMap, LongReadAtTheEndOfARowIsSplitAcrossRows) {
+    stWriteWord(hw.cartridge, 0x1FFFE, 0xCAFE);
+    stWriteWord(hw.rom, 0, 0x602E);
+    EXPECT_EQ(walkReadLong(ReadWordMap, 0xFBFFFE, core), 0xCAFE602Eu);
+}
+
+TEST_F(MemoryMap, UnmappedAccesses) {
+    EXPECT_EQ(walkReadByte(ReadByteMap, 0xE00000, core), 0xFFu);
+    EXPECT_EQ(walkReadLong(ReadWordMap, 0xE00000, core), 0xFFFFFFFFu);
+    EXPECT_EQ(readWordMapped(0xE00000), 0xFFFFFFFFu);
+    EXPECT_FALSE(walkWriteByte(WriteByteMap, 0xE00000, 0, core));
+    // An unmapped I/O page reads all ones and asks for a bus error on writes.
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFF9000, core), 0xFFFFu);
+    EXPECT_EQ(core.busErrors, 0);
+    walkWriteWord(WriteWordMap, 0xFF9000, 0, core);
+    EXPECT_EQ(core.busErrors, 1);
+}
+
+TEST_F(MemoryMap, SteOnlyPagesByMachineType) {
+    // The blitter page reads all ones on both machines; writes are an STE's only.
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFF8A00, core), 0xFFFFu);
+    walkWriteWord(WriteWordMap, 0xFF8A00, 0, core);
+    EXPECT_EQ(core.busErrors, 1);
+    walkReadByte(ReadByteMap, 0xFF8901, core);  // DMA sound: any access
+    EXPECT_EQ(core.busErrors, 2);
+
+    hw.machineFlags = MACHINE_STE;
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFF8A00, core), 0xFFFFu);
+    walkWriteWord(WriteWordMap, 0xFF8A00, 0, core);
+    walkReadByte(ReadByteMap, 0xFF8901, core);
+    EXPECT_EQ(core.busErrors, 2);
+}
+
+TEST_F(MemoryMap, MfpAccessesCostFourCyclesEach) {
+    walkReadByte(ReadByteMap, 0xFFFA01, core);
+    EXPECT_EQ(core.waitCycles, 4);
+    core.beginInstruction();
+    walkReadLong(ReadWordMap, 0xFFFA00, core);  // two word accesses
+    EXPECT_EQ(core.waitCycles, 12);
+}
+
+TEST_F(MemoryMap, SoundChipWaitStatesAreCountedOverTheInstruction) {
+    // A MOVEM of eight word writes pays on the first and the fifth write.
+    for (int i = 0; i < 8; ++i) walkWriteWord(WriteWordMap, 0xFF8800 + 2 * i, 0, core);
+    EXPECT_EQ(core.waitCycles, 8);
+
+    // MOVEM.L of four registers: eight word writes again.
+    core = StandInCore{};
+    core.beginInstruction();
+    for (int i = 0; i < 4; ++i) walkWriteLong(WriteWordMap, 0xFF8800 + 4 * i, 0, core);
+    EXPECT_EQ(core.waitCycles, 8);
+
+    // Byte accesses: 4 on the first, then 4 more on every ninth.
+    core = StandInCore{};
+    core.beginInstruction();
+    for (int i = 0; i < 9; ++i) walkReadByte(ReadByteMap, 0xFF8800, core);
+    EXPECT_EQ(core.waitCycles, 8);
+
+    // Word reads: every fifth.
+    core = StandInCore{};
+    core.beginInstruction();
+    for (int i = 0; i < 5; ++i) walkReadWord(ReadWordMap, 0xFF8800, core);
+    EXPECT_EQ(core.waitCycles, 8);
+
+    // A later instruction starts counting afresh.
+    core.beginInstruction();
+    walkReadByte(ReadByteMap, 0xFF8800, core);
+    EXPECT_EQ(core.waitCycles, 12);
+}
+
+TEST_F(MemoryMap, AnyEarlierHandlerMakesTheSoundChipAccessNotTheFirst) {
+    walkReadByte(ReadByteMap, 0xFFFA01, core);  // MFP: 4
+    walkWriteByte(WriteByteMap, 0xFF8800, 7, core);
+    EXPECT_EQ(core.waitCycles, 4);
+}
+
+TEST_F(MemoryMap, KeyboardAciaDataReadCostsEightCycles) {
+    walkReadByte(ReadByteMap, 0xFFFC00, core);
+    EXPECT_EQ(core.waitCycles, 0);
+    walkReadByte(ReadByteMap, 0xFFFC02, core);
+    EXPECT_EQ(core.waitCycles, 8);
+    // The ACIAs have no word registers.
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFFFC02, core), 0xFFFFu);
+}
+
+TEST_F(MemoryMap, MemoryConfigurationRegister) {
+    walkWriteByte(WriteByteMap, 0xFF8001, 0x0A, core);
+    EXPECT_EQ(walkReadByte(ReadByteMap, 0xFF8001, core), 0x0Au);
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFF8000, core), 0xFF0Au);
+    walkWriteWord(WriteWordMap, 0xFF8000, 0x1205, core);
+    EXPECT_EQ(walkReadByte(ReadByteMap, 0xFF8001, core), 0x05u);
+    EXPECT_EQ(core.busErrors, 0);
+}
+
+TEST_F(MemoryMap, ScreenWritesReachRamAndTheVideoLogAtLeastFourCyclesApart) {
+    setScreenWindow(0x3F8000);
+    core.stamp = 500;
+    walkWriteWord(WriteWordMap, 0x3F8010, 0xBEEF, core);
+    walkWriteByte(WriteByteMap, 0x3F8013, 0x42, core);  // same stamp
+    walkWriteWord(WriteWordMap, 0x3E0000, 0x1111, core);  // outside the window: not logged
+    ASSERT_EQ(hw.videoEventWrite - VideoEventLog, 2);
+    EXPECT_EQ(VideoEventLog[0].delta, 500u);
+    EXPECT_EQ(VideoEventLog[0].kind, 0xBEEFu << 16 | VIDEO_EVENT_SCREEN_WORD);
+    EXPECT_EQ(VideoEventLog[0].value, 0x3F8010u);
+    EXPECT_EQ(VideoEventLog[1].delta, 4u);
+    EXPECT_EQ(VideoEventLog[1].kind, 0x42u << 16 | VIDEO_EVENT_SCREEN_BYTE);
+    EXPECT_EQ(hw.videoEventLastStamp, 504);
+    EXPECT_EQ(peekWord(0x3F8010), 0xBEEF);
+    EXPECT_EQ(peekWord(0x3F8012), 0x0042);
+    EXPECT_EQ(peekWord(0x3E0000), 0x1111);
+}
+
+TEST_F(MemoryMap, LongWriteAcrossTheScreenWindowEndIsTwoWordWrites) {
+    setScreenWindow(0x10000);
+    walkWriteLong(WriteWordMap, 0x1FFFE, 0x11223344, core);
+    ASSERT_EQ(hw.videoEventWrite - VideoEventLog, 1);  // only the first word is on screen
+    EXPECT_EQ(VideoEventLog[0].value, 0x1FFFEu);
+    EXPECT_EQ(peekLong(0x1FFFE), 0x11223344u);
+}
+
+TEST_F(MemoryMap, RomPlacementFollowsTheBaseAddress) {
+    placeRom(0xE00000, 0x40000);
+    stWriteWord(hw.rom, 0x3FFFE, 0xABCD);
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xE3FFFE, core), 0xABCDu);
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xE40000, core), 0xFFFFu);
+    EXPECT_EQ(walkReadWord(ReadWordMap, 0xFC0000, core), 0xFFFFu);
+    EXPECT_EQ(FetchMap[1].start, 0xE00000u);
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(intptr_t(0xE00010) + FetchMap[1].hostOffset), hw.rom + 0x10);
+}
+
+TEST_F(MemoryMap, HostSideAccesses) {
+    stWriteWord(hw.ram, 0x466, 0x0001);
+    stWriteWord(hw.ram, 0x468, 0x0203);
+    EXPECT_EQ(peekLong(0x466), 0x00010203u);
+    EXPECT_EQ(readWordMapped(0x466), 0x0001u);
+    writeByteMapped(0x467, 0x77);
+    EXPECT_EQ(peekWord(0x466), 0x0077);
+    writeByteMapped(0xFC0000, 0x77);  // no row: ignored
+    writeByteMapped(0xFF9001, 0x77);  // unmapped I/O page: no processor to take the bus error
+    EXPECT_EQ(busErrorPending, 0);
+}
+
+}  // namespace
