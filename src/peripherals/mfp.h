@@ -1,5 +1,8 @@
 #pragma once
-// The MC68901 MFP: register offsets within $FFFA00 and the timer operations.
+// The MC68901 MFP: register offsets within $FFFA00 and the timer operations. The timers
+// are not counters ticking down but due positions in processor cycles (hw.timerA..D)
+// that the frame scheduler watches; its register handlers are installed by
+// mfpInstallRegisters (machine/io_dispatch.h).
 #include <cstdint>
 
 enum MfpRegister : int {
@@ -11,6 +14,17 @@ enum MfpRegister : int {
     MFP_SCR = 0x27, MFP_UCR = 0x29, MFP_RSR = 0x2B, MFP_TSR = 0x2D, MFP_UDR = 0x2F,
 };
 
+// VR bit 3: software end-of-interrupt, a latched channel stays in service until cleared.
+constexpr uint8_t MFP_VR_SOFTWARE_EOI = 0x08;
+// GPIP inputs (active low): keyboard and MIDI ACIAs, floppy controller; bit 7 is the
+// monochrome monitor detect and always reads 1 (colour monitor).
+constexpr uint8_t MFP_GPIP_ACIA = 0x10;
+constexpr uint8_t MFP_GPIP_FDC = 0x20;
+constexpr uint8_t MFP_GPIP_COLOUR_MONITOR = 0x80;
+
+// Start a timer from its control value at cycle `stamp`: a timer that cannot run with
+// that value (or whose enable bit is clear) is stopped (cyclesPerTick 1, period 0,
+// due 0). Timers A and B also end the processor's slice.
 void startTimerA(uint8_t control, int32_t stamp);
 void startTimerB(uint8_t control, int32_t stamp);
 void startTimerC(uint8_t control, int32_t stamp);

@@ -1,0 +1,341 @@
+#include "machine/scheduler.h"
+
+#include <bit>
+#include <cstdio>
+
+#include "cpu/cpu.h"
+#include "floppy/wd1772.h"
+#include "frontend/config.h"
+#include "machine/hardware_state.h"
+#include "peripherals/acia.h"
+#include "peripherals/ikbd.h"
+#include "peripherals/input.h"
+#include "peripherals/mfp.h"
+#include "sound/audio_output.h"
+#include "sound/dma_sound.h"
+#include "sound/mixer.h"
+#include "sound/recorder.h"
+#include "sound/sound_logs.h"
+#include "video/display.h"
+#include "video/hardware_log.h"
+#include "video/messages.h"
+#include "video/profile_timer.h"
+#include "video/renderer.h"
+#include "video/shifter.h"
+#include "video/video_event_log.h"
+
+SchedulerState scheduler;
+
+// The line event wanders by 0, 4 or 8 cycles: one entry for the frame, one for the line.
+static constexpr int32_t lineJitter[33] = {0, 0, 0, 0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4,
+                                           0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4, 0, 4};
+
+static int32_t jitterOf(int32_t index) { return lineJitter[uint32_t(index) % 33]; }
+
+// Timer B counts the line events from the one that opens the display (line 64 of the
+// frame) to the one that closes it (line 263) unless the bottom border is open.
+constexpr int32_t DISPLAY_FIRST_LINE = 64;
+constexpr int32_t DISPLAY_END_LINE = 263;
+
+constexpr int HBL_LEVEL = 2;
+constexpr int VBL_LEVEL = 4;
+constexpr int MFP_LEVEL = 6;
+constexpr int AUTOVECTOR = -1;
+
+// ---- MFP interrupt channels ------------------------------------------------------------
+// Channels 8-15 have their bit in the A registers (IERA, IPRA, ISRA, IMRA), channels 0-7
+// in the B registers, which follow the A registers by two bytes.
+struct MfpChannel {
+    int number;
+    int eventKind;
+};
+constexpr MfpChannel TIMER_A{13, EVENT_TIMER_A};
+constexpr MfpChannel TIMER_B{8, EVENT_TIMER_B};
+constexpr MfpChannel FDC{7, EVENT_FDC};
+constexpr MfpChannel ACIA{6, EVENT_ACIA};
+constexpr MfpChannel TIMER_C{5, EVENT_TIMER_C};
+constexpr MfpChannel TIMER_D{4, EVENT_TIMER_D};
+
+static uint8_t& mfpRegister(int registerA, MfpChannel c) { return hw.mfp[registerA + (c.number < 8 ? 2 : 0)]; }
+static uint8_t channelBit(MfpChannel c) { return uint8_t(1 << (c.number & 7)); }
+
+// Per call: the MFP's in-service level, the processor's mask, the current position and
+// the earliest future event.
+static int inServiceLevel;
+static int interruptMask;
+static int32_t now;
+static int32_t nextDue;
+static int32_t nextKind;
+
+static void compete(int32_t due, int32_t kind) {
+    if (due < nextDue) {
+        nextDue = due;
+        nextKind = kind;
+    }
+}
+
+// A channel may interrupt only while nothing of its priority or higher is in service.
+static bool mayRequest(MfpChannel c) { return inServiceLevel <= c.number; }
+
+// Asks the processor for the channel's level-6 interrupt. Latched: in software
+// end-of-interrupt mode the channel goes in service, and the call ends on its event.
+static bool requestChannel(MfpChannel c) {
+    if (cpuRequestInterrupt(MFP_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c.number) != 0) return false;
+    if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) mfpRegister(MFP_ISRA, c) |= channelBit(c);
+    scheduler.nextEventKind = c.eventKind;
+    return true;
+}
+
+static bool pendingReady(MfpChannel c) {
+    uint8_t b = channelBit(c);
+    return (mfpRegister(MFP_IPRA, c) & mfpRegister(MFP_IMRA, c) & mfpRegister(MFP_IERA, c) & b) && mayRequest(c);
+}
+
+// Retries a pending request; true when it was latched now. Pending bits are rare, so
+// the common case is one test.
+static inline bool requestPending(MfpChannel c) {
+    if (!(mfpRegister(MFP_IPRA, c) & channelBit(c))) return false;
+    if (!pendingReady(c) || !requestChannel(c)) return false;
+    mfpRegister(MFP_IPRA, c) &= ~channelBit(c);
+    return true;
+}
+
+// An event on the channel: requested at once when it is unmasked and allowed, marked
+// pending otherwise (also when the processor already has a level-6 request waiting).
+static bool raiseChannel(MfpChannel c) {
+    if ((mfpRegister(MFP_IMRA, c) & channelBit(c)) && mayRequest(c) && requestChannel(c)) return true;
+    mfpRegister(MFP_IPRA, c) |= channelBit(c);
+    return false;
+}
+
+// A delay-mode timer: each expiry moves the due position one period on (later calls
+// catch up when several have passed). With the processor's mask at 7, timers A and B
+// still mark their channel pending; timers C and D leave no trace. A schedule without a
+// period (restored from an inconsistent snapshot) would never move on, so it is ignored.
+static bool expireTimer(MfpTimerSchedule& t, MfpChannel c, bool pendWhenMasked) {
+    if (t.period <= 0) return false;
+    if (now >= t.due) {
+        t.due += t.period;
+        if (interruptMask < 7) {
+            if (raiseChannel(c)) return true;
+        } else if (pendWhenMasked) {
+            mfpRegister(MFP_IPRA, c) |= channelBit(c);
+        }
+    }
+    compete(t.due, c.eventKind);
+    return false;
+}
+
+static int32_t budgetTo(int32_t due) { return (due - now + 3) & ~3; }
+
+// ---- Events within the frame -----------------------------------------------------------
+static bool lineEvent() {
+    bool newLine = false;
+    if (now >= scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter)) {
+        scheduler.lineEventCycle += LINE_CYCLES;
+        ++scheduler.lineCounter;
+        newLine = true;
+        if (scheduler.lineCounter == DISPLAY_FIRST_LINE) hw.displayEnable = 1;
+    }
+    compete(scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter), EVENT_TIMER_B);
+    return newLine;
+}
+
+// Timer B in delay mode, or counting display lines in event count (and pulse) modes.
+static bool timerB(bool newLine) {
+    uint8_t control = hw.mfp[MFP_TBCR];
+    if (!(hw.mfp[MFP_IERA] & 0x01) || control == 0 || (control & 0x10)) return false;
+    if (!(control & 0x08)) return expireTimer(hw.timerB, TIMER_B, true);
+    if (!newLine || !hw.displayEnable) return false;
+    if (scheduler.lineCounter == DISPLAY_END_LINE && !hw.bottomBorderOpen) hw.displayEnable = 0;
+    if (--hw.timerBEventCounter != 0) return false;
+    hw.timerBEventCounter = hw.mfp[MFP_TBDR];
+    return raiseChannel(TIMER_B);
+}
+
+// A timer A request still pending while the processor masks everything is dropped.
+static bool timerAPending() {
+    if (interruptMask == 7) {
+        if (pendingReady(TIMER_A)) hw.mfp[MFP_IPRA] &= ~channelBit(TIMER_A);
+        return false;
+    }
+    return requestPending(TIMER_A);
+}
+
+static bool timerA() {
+    uint8_t control = hw.mfp[MFP_TACR];
+    if (!(hw.mfp[MFP_IERA] & 0x20) || control == 0 || (control & 0x18)) return false;
+    return expireTimer(hw.timerA, TIMER_A, true);
+}
+
+static bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
+static bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
+
+// A command completion (the controller pulls its line, GPIP 5, low itself) interrupts
+// through channel 7; the motor-off event withdraws a completion interrupt still pending.
+// The event time is compared as a signed position: a rebased event may lie before the
+// frame's start.
+static bool floppyEvent() {
+    if (fdc.eventType == FDC_EVENT_NONE) return false;
+    if (now >= int32_t(fdc.eventTime)) {
+        uint32_t ran = fdcEvent();
+        if (ran == FDC_EVENT_COMPLETION) {
+            if ((hw.mfp[MFP_IERB] & 0x80) && raiseChannel(FDC)) return true;
+        } else if (ran == FDC_EVENT_MOTOR_OFF) {
+            hw.mfp[MFP_IPRB] &= ~0x80;
+        }
+    }
+    if (fdc.eventType != FDC_EVENT_NONE) compete(int32_t(fdc.eventTime), EVENT_FDC);
+    return false;
+}
+
+// The keyboard processor scans its inputs, then the ACIA receives the next byte of its
+// queue (an unread byte is overwritten): receive full and interrupt request in the
+// status, GPIP 4 pulled low. The MIDI ACIA's status bit 7 takes bit 7 of the byte.
+static bool keyboardAcia() {
+    if (now >= scheduler.aciaPollCycle) {
+        scheduler.aciaPollCycle += ACIA_POLL_CYCLES;
+        IkbdScan();
+        if (ikbdQueueHasByte()) {
+            uint8_t byte = ikbdQueueGet();
+            hw.acia[ACIA_KEYBOARD_STATUS] |= ACIA_INTERRUPT_REQUEST | ACIA_RECEIVE_FULL;
+            hw.acia[ACIA_KEYBOARD_DATA] = byte;
+            hw.acia[ACIA_MIDI_STATUS] = (hw.acia[ACIA_MIDI_STATUS] & 0x7F) | (byte & 0x80);
+            hw.mfp[MFP_GPIP] &= ~MFP_GPIP_ACIA;
+            if ((hw.mfp[MFP_IERB] & 0x40) && raiseChannel(ACIA)) return true;
+        }
+    }
+    compete(scheduler.aciaPollCycle, EVENT_ACIA);
+    return false;
+}
+
+// Vertical and horizontal blank use autovectored levels; a request that finds its level
+// still pending is lost.
+static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
+    if (now >= cycle) {
+        cycle += period;
+        if (cpuRequestInterrupt(level, AUTOVECTOR) == 0) {
+            scheduler.nextEventKind = kind;
+            return true;
+        }
+    }
+    compete(cycle, kind);
+    return false;
+}
+
+static int32_t endFrame();
+
+// The steps run in a fixed order, which is the priority between events due together;
+// only one interrupt is latched per call.
+int32_t serviceEvents() {
+    now = cpu.odometer;
+    if (now >= FRAME_CYCLES) return endFrame();
+    inServiceLevel = std::bit_width(unsigned(hw.mfp[MFP_ISRA]) << 8 | hw.mfp[MFP_ISRB]);
+    interruptMask = cpuInterruptMask();
+    nextDue = FRAME_CYCLES;
+    nextKind = EVENT_FRAME_END;
+
+    bool newLine = lineEvent();
+    if (requestPending(TIMER_B) || timerB(newLine)) return 0;
+    if (timerAPending() || timerA()) return 0;
+    if (requestPending(FDC) || floppyEvent()) return 0;
+    if (requestPending(ACIA) || keyboardAcia()) return 0;
+    if (requestPending(TIMER_C) || (timerCRunning() && expireTimer(hw.timerC, TIMER_C, false))) return 0;
+    if (requestPending(TIMER_D) || (timerDRunning() && expireTimer(hw.timerD, TIMER_D, false))) return 0;
+    if (blank(scheduler.vblCycle, FRAME_CYCLES, VBL_LEVEL, EVENT_VBL)) return 0;
+    if (blank(scheduler.hblCycle, LINE_CYCLES, HBL_LEVEL, EVENT_HBL)) return 0;
+
+    scheduler.nextEventKind = nextKind;
+    return budgetTo(nextDue);
+}
+
+// ---- Frame end -------------------------------------------------------------------------
+// The picture: replay of the frame's video events into the host surface, with the
+// overlays. In interlace mode without texture the picture moves down one host row on
+// every other frame, so that the two fields fill the doubled lines in turn.
+static void renderPicture() {
+    FrameSurface surface;
+    if (!LockFrame(false, &surface)) return;
+    uint8_t* pixels = surface.pixels;
+    if (config.softwareMode == 2 && !displayTextureMode()) {
+        if (scheduler.interlaceToggle) pixels += surface.pitch;
+        scheduler.interlaceToggle ^= 1;
+    }
+    RenderFrame(pixels, ScreenCopy, surface.pitch);
+    if (config.soundDebug) drawSoundOutput(pixels, surface.pitch, lastSampleCount);
+    if (config.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), surface.pitch / 2);
+    FinishFrame();
+}
+
+// The frame's sound. A running recorder always gets exactly one frame of 881 samples,
+// whatever the output takes.
+static void produceSound(int count, bool wait) {
+    profileStart(profileSound);
+    if (recorderRunning()) {
+        MixFrame(FRAME_SOUND_SAMPLES);
+        recorderRecordFrame(OutputBuffer, FRAME_SOUND_SAMPLES);
+        if (!recorderRunning() || count != FRAME_SOUND_SAMPLES) MixFrame(count);
+    } else {
+        MixFrame(count);
+    }
+    profileStop(profileSound);
+    audioWriteFrame(OutputBuffer, 2 * count, wait);
+}
+
+static void showProfile() {
+    char text[MESSAGE_TEXT_MAX + 1];
+    float t = profileTotal.average, g = profileGraphics.average, s = profileSound.average;
+    std::snprintf(text, sizeof text, "T:%.02f C:%.02f G:%.02f S:%.02f", t, t - (g + s), g, s);
+    setMessageText(1, text);
+}
+
+// Every due position moves back by one frame; timers are moved only while they run.
+static void rebaseDuePositions() {
+    cpu.odometer -= FRAME_CYCLES;
+    uint8_t tacr = hw.mfp[MFP_TACR], tbcr = hw.mfp[MFP_TBCR];
+    if ((hw.mfp[MFP_IERA] & 0x20) && tacr != 0 && !(tacr & 0x10)) hw.timerA.due -= FRAME_CYCLES;
+    if ((hw.mfp[MFP_IERA] & 0x01) && tbcr != 0 && !(tbcr & 0x10)) hw.timerB.due -= FRAME_CYCLES;
+    if (timerCRunning()) hw.timerC.due -= FRAME_CYCLES;
+    if (timerDRunning()) hw.timerD.due -= FRAME_CYCLES;
+    if (fdc.eventType != FDC_EVENT_NONE) fdc.eventTime -= FRAME_CYCLES;
+    scheduler.hblCycle -= FRAME_CYCLES;
+    scheduler.aciaPollCycle -= FRAME_CYCLES;
+}
+
+static int32_t endFrame() {
+    scheduler.nextEventKind = EVENT_FRAME_END;
+    profileStart(profileGraphics);
+    videoEventLogClose();
+    hardwareLogClose();
+    renderPicture();
+    profileStop(profileGraphics);
+    hardwareLogStep(config.soundDebug != 0);
+    PresentFrame();
+    ymWriteLogClose();
+
+    // The sound output's wait for room paces the emulation to real time, unless the
+    // full-screen display's vertical sync does.
+    int count = FRAME_SOUND_SAMPLES;
+    bool wait = true;
+    if (config.forceVblSync && displayIsFullscreen()) {
+        count = audioSamplesForFrame();
+        wait = false;
+    }
+    dmaSoundFrameEnd();
+    profileStop(profileTotal);
+    if (count >= 1 && count <= OUTPUT_BUFFER_SAMPLES) produceSound(count, wait);
+    profileStart(profileTotal);
+    PollJoystick();
+    if (config.profile) showProfile();
+
+    rebaseDuePositions();
+    scheduler.vblCycle = VBL_CYCLE;
+    ymWriteLogReset();
+    hardwareLogReset();
+    scheduler.lineCounter = 0;
+    scheduler.lineEventCycle = FIRST_LINE_EVENT_CYCLE + jitterOf(scheduler.frameCounter);
+    ++scheduler.frameCounter;
+    dmaSoundFrameStart();
+    ShifterFrameStart();
+    return -1;
+}
