@@ -1,0 +1,77 @@
+// The log is a stream written frame by frame while the option is on: it stays open and
+// is appended to, and a crash keeps what was flushed so far.
+#include "video/hardware_log.h"
+
+#include <cstdio>
+
+#include "machine/event_log.h"
+
+constexpr uint32_t SYNC_MODE_ADDRESS = 0xFF820A;
+constexpr uint32_t RESOLUTION_ADDRESS = 0xFF8260;
+constexpr int32_t LOG_END = 0x7FFFFFFF;
+// One write every 4 cycles for a whole frame, and the end marker.
+constexpr int LOG_CAPACITY = FRAME_CYCLES / 4 + 1;
+
+namespace {
+struct HardwareWrite {
+    uint16_t word;  // non-zero for a word write
+    uint16_t value;
+    uint32_t address;
+    int32_t cycle;
+};
+}  // namespace
+
+static HardwareWrite writes[LOG_CAPACITY + 1] = {{0, 0, 0, LOG_END}};
+static HardwareWrite* writePosition = writes;
+static std::FILE* logFile;
+static int frameNumber;
+
+void hardwareLogRecord(uint32_t address, uint32_t value, bool word, int32_t cycle) {
+    if (writePosition == writes + LOG_CAPACITY) return;
+    *writePosition++ = {uint16_t(word), uint16_t(value), address, cycle};
+}
+
+void hardwareLogClose() { writePosition->cycle = LOG_END; }
+
+void hardwareLogReset() {
+    writePosition = writes;
+    writes[0].cycle = LOG_END;
+}
+
+// The byte that reaches the register: the high byte of a word write at the even address.
+static uint32_t registerByte(const HardwareWrite& w) { return w.word ? w.value >> 8 : w.value; }
+
+// 60 Hz or high resolution: the values that open borders and change line lengths.
+static bool isBorderTrickCandidate(const HardwareWrite& w) {
+    if ((w.address & ~1u) == SYNC_MODE_ADDRESS) return !(registerByte(w) & 2);
+    if (w.address == RESOLUTION_ADDRESS) return registerByte(w) & 2;
+    return false;
+}
+
+static void writeFrame() {
+    std::fprintf(logFile, "//// NEW FRAME (%d) ////\n", frameNumber++);
+    for (const HardwareWrite* w = writes; w->cycle < FRAME_CYCLES; ++w) {
+        if (!isBorderTrickCandidate(*w)) continue;
+        std::fprintf(logFile, "($%05x) Line %3d ($%3x) : ", unsigned(w->cycle), w->cycle / LINE_CYCLES,
+                     unsigned(w->cycle % LINE_CYCLES));
+        if (w->word)
+            std::fprintf(logFile, "$%X.W = $%04X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
+        else
+            std::fprintf(logFile, "$%X.B = $%02X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
+    }
+    std::fflush(logFile);
+}
+
+void hardwareLogStep(bool enabled) {
+    if (!enabled) {
+        if (logFile) std::fclose(logFile);
+        logFile = nullptr;
+        return;
+    }
+    if (!logFile) {
+        logFile = std::fopen("HardwareLog.txt", "w");
+        if (!logFile) return;
+        frameNumber = 0;
+    }
+    writeFrame();
+}

@@ -1,0 +1,315 @@
+// The frame walk. The picture window starts at frame line 21 and covers 300 lines; in a
+// line it covers cycle positions 56 to 456, one slot a cycle. The walk moves through
+// the window cycle by cycle in blocks of 16 slots and replays the frame's events at the
+// positions where they happened: an event at cycle e shows from the slot after e, at
+// the exact slot in the fills, from the next 4-slot group inside a picture block.
+#include "video/renderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+#include "video/colour_tables.h"
+#include "video/line_output.h"
+#include "video/shifter.h"
+#include "video/video_event_log.h"
+
+uint32_t HostPalette[16];
+int rendererResolution;
+
+constexpr int32_t PICTURE_START_CYCLE = 21 * LINE_CYCLES;
+constexpr int32_t LINE_MARGIN = 56;  // cycles before the first slot and after the last
+constexpr int BLOCK_SLOTS = 16;      // 8 bytes: four plane words of 16 pixels
+constexpr int GROUP_SLOTS = 4;
+constexpr int BLOCKS_PER_LINE = 20;
+// A closed left border is 44 slots, 36 slots of right border follow the picture; with
+// the left border open 8 slots of it show and the right border is 40 slots.
+constexpr int LEFT_BORDER_SLOTS = 44;
+constexpr int RIGHT_BORDER_SLOTS = 36;
+constexpr int RIGHT_BORDER_SLOTS_LEFT_OPEN = 40;
+constexpr int OPEN_BORDER_SLOTS = 8;
+constexpr uint32_t SCREEN_COPY_MASK = 0xFFFF;
+constexpr uint32_t RAM_MASK = RAM_AREA_SIZE - 1;
+constexpr int32_t NO_MORE_EVENTS = INT32_MAX;
+
+// Where the walk stands in a line: the border events act only on a display line, the
+// left one before the left border is drawn, the right one before the right border.
+enum LinePhase { PHASE_BORDER_LINE, PHASE_LINE_START, PHASE_LEFT, PHASE_BLOCKS, PHASE_RIGHT };
+
+namespace {
+struct FrameWalk {
+    const LogEntry* event;  // next event to apply
+    int32_t eventAt;        // its cycle position
+    int32_t pos;            // cycle position of the next slot
+    uint32_t* out;          // next slot of the line being drawn
+    uint8_t* screenCopy;
+    // Bytes are fetched from the screen copy, or from RAM after a counter write; the
+    // offset wraps inside the source so that no line trick can leave it.
+    const uint8_t* source;
+    uint32_t sourceOffset;
+    uint32_t sourceMask;
+    // The display line being drawn.
+    LinePhase phase;
+    int blocksLeft;
+    int extraBytes;
+    bool leftOpen;
+    bool rightOpen;
+    bool shortened;
+};
+
+// The last low-resolution block converted. Zero bytes convert to zero indices, so the
+// zero-initialised cache is valid from the start.
+struct BlockCache {
+    uint64_t bytes;
+    uint64_t slots;
+};
+}  // namespace
+
+static FrameWalk walk;
+static BlockCache blockCache;
+
+// ---- Events -----------------------------------------------------------------------------
+static void onPalette(uint32_t kind, uint32_t value) {
+    uint32_t pixel = ColourTable[value & 0xFFFF];
+    HostPalette[(kind & 0x1E) >> 1] = pixel << 16 | pixel;
+}
+static void onCounterWrite(uint32_t, uint32_t value) {
+    walk.source = hw.ram;
+    walk.sourceOffset = value & RAM_MASK & ~1u;
+    walk.sourceMask = RAM_MASK;
+}
+static void onResolution(uint32_t, uint32_t value) { rendererResolution = int(value & 3); }
+static void onRightBorder(uint32_t, uint32_t) {
+    if (walk.shortened || walk.rightOpen || walk.phase == PHASE_BORDER_LINE || walk.phase == PHASE_RIGHT) return;
+    walk.rightOpen = true;
+    walk.blocksLeft += 2;
+    walk.extraBytes += 28;
+}
+static void onLeftBorder(uint32_t, uint32_t) {
+    if (walk.phase != PHASE_LINE_START || walk.leftOpen) return;
+    walk.leftOpen = true;
+    walk.blocksLeft += 2;
+    walk.sourceOffset += 8;
+    walk.extraBytes += 2;
+}
+static void onLineMinus106(uint32_t, uint32_t) {
+    walk.extraBytes -= 106;
+    walk.shortened = true;
+}
+static void onLineMinus2(uint32_t, uint32_t) {
+    walk.extraBytes -= 2;
+    walk.shortened = true;
+}
+static void onScreenByte(uint32_t kind, uint32_t address) {
+    stWriteByte(walk.screenCopy, (address - ScreenCopyBase) & SCREEN_COPY_MASK, uint8_t(kind >> 16));
+}
+static void onScreenWord(uint32_t kind, uint32_t address) {
+    stWriteWord(walk.screenCopy, (address - ScreenCopyBase) & SCREEN_COPY_MASK & ~1u, uint16_t(kind >> 16));
+}
+static void onNothing(uint32_t, uint32_t) {}
+
+using EventHandler = void (*)(uint32_t kind, uint32_t value);
+// Indexed by kind code / 2: sixteen palette entries, then 0x20-0x30.
+static const EventHandler eventHandlers[] = {
+    onPalette,      onPalette,    onPalette,     onPalette,    onPalette,      onPalette,    onPalette,
+    onPalette,      onPalette,    onPalette,     onPalette,    onPalette,      onPalette,    onPalette,
+    onPalette,      onPalette,
+    onCounterWrite,  // 0x20
+    onResolution,    // 0x22
+    onRightBorder,   // 0x24
+    onLeftBorder,    // 0x26
+    onLineMinus106,  // 0x28
+    onLineMinus2,    // 0x2A
+    onNothing,       // 0x2C: no such event
+    onScreenByte,    // 0x2E
+    onScreenWord,    // 0x30
+};
+constexpr uint32_t EVENT_CODES = sizeof eventHandlers / sizeof eventHandlers[0] * 2;
+
+static void startEvents() {
+    walk.event = VideoEventLog;
+    walk.eventAt = walk.event->delta == VIDEO_EVENT_END ? NO_MORE_EVENTS : int32_t(walk.event->delta);
+}
+
+static void applyEvent() {
+    const LogEntry* e = walk.event;
+    uint32_t code = e->kind & 0xFFFF;
+    if (code < EVENT_CODES && !(code & 1)) eventHandlers[code >> 1](e->kind, e->value);
+    walk.event = ++e;
+    walk.eventAt = e->delta == VIDEO_EVENT_END ? NO_MORE_EVENTS : walk.eventAt + int32_t(e->delta);
+}
+
+static void applyDueEvents() {
+    while (walk.eventAt < walk.pos) applyEvent();
+}
+
+// ---- Blocks -----------------------------------------------------------------------------
+static uint64_t readBlock(uint32_t offset) {
+    uint32_t o = offset & walk.sourceMask;
+    uint64_t bytes;
+    if (o <= walk.sourceMask - 7) {
+        std::memcpy(&bytes, walk.source + o, 8);
+        return bytes;
+    }
+    bytes = 0;
+    for (int k = 0; k < 4; ++k)
+        bytes |= uint64_t(stReadWord(walk.source, (offset + 2 * k) & walk.sourceMask)) << (16 * k);
+    return bytes;
+}
+
+static uint32_t planeWord(uint64_t bytes, int k) { return uint32_t(bytes >> (16 * k)) & 0xFFFF; }
+
+// Sixteen 4-bit colour indices, pixel i in bits 4i-4i+3.
+static uint64_t lowResolutionSlots(uint64_t bytes) {
+    if (bytes == blockCache.bytes) return blockCache.slots;
+    uint32_t p0 = planeWord(bytes, 0), p1 = planeWord(bytes, 1), p2 = planeWord(bytes, 2), p3 = planeWord(bytes, 3);
+    const uint32_t* s = PlaneSpreadLow;
+    uint32_t left = s[p3 >> 8] << 3 | s[p2 >> 8] << 2 | s[p1 >> 8] << 1 | s[p0 >> 8];
+    uint32_t right = s[p3 & 0xFF] << 3 | s[p2 & 0xFF] << 2 | s[p1 & 0xFF] << 1 | s[p0 & 0xFF];
+    blockCache = {bytes, uint64_t(right) << 32 | left};
+    return blockCache.slots;
+}
+
+// Thirty-two 2-bit colour indices, pixel j in bits 2j-2j+1: slot i holds pixels 2i and
+// 2i + 1 in bits 4i-4i+3, like a low-resolution slot.
+static uint64_t mediumResolutionSlots(uint64_t bytes) {
+    const uint32_t* m0 = PlaneSpreadMedium[0];
+    const uint32_t* m1 = PlaneSpreadMedium[1];
+    uint64_t slots = 0;
+    for (int pair = 0; pair < 2; ++pair) {
+        uint32_t a = planeWord(bytes, 2 * pair), b = planeWord(bytes, 2 * pair + 1);
+        uint32_t pixels = (m0[a >> 8] | m1[b >> 8]) | (m0[a & 0xFF] | m1[b & 0xFF]) << 16;
+        slots |= uint64_t(pixels) << (32 * pair);
+    }
+    return slots;
+}
+
+// One slot: a low-resolution pixel as two equal host pixels, or two medium pixels, the
+// left one in the low half.
+template <bool Medium>
+static uint32_t slotColour(uint32_t n) {
+    if constexpr (Medium)
+        return (HostPalette[n & 3] & 0xFFFF) | (HostPalette[n >> 2] & 0xFFFF0000);
+    else
+        return HostPalette[n];
+}
+
+template <bool Medium>
+static void drawSlots(uint32_t* out, uint64_t slots, int first, int count) {
+    slots >>= 4 * first;
+    for (int i = 0; i < count; ++i, slots >>= 4) out[i] = slotColour<Medium>(uint32_t(slots) & 15);
+}
+
+// Fills with palette entry 0, stopping at each event's position to apply it.
+static void fillSlots(int count) {
+    int32_t end = walk.pos + count;
+    while (walk.pos < end) {
+        applyDueEvents();
+        int32_t run = walk.eventAt >= end ? end - walk.pos : walk.eventAt - walk.pos + 1;
+        std::fill_n(walk.out, run, HostPalette[0]);
+        walk.out += run;
+        walk.pos += run;
+    }
+}
+
+// A block with no event in reach is drawn whole; otherwise in 4-slot groups, each
+// group after at most one due event. A right-border event met here adds blocks.
+template <bool Medium>
+static void drawBlocks() {
+    while (walk.blocksLeft > 0) {
+        uint64_t bytes = readBlock(walk.sourceOffset);
+        uint64_t slots = Medium ? mediumResolutionSlots(bytes) : lowResolutionSlots(bytes);
+        if (walk.eventAt - walk.pos >= BLOCK_SLOTS) {
+            drawSlots<Medium>(walk.out, slots, 0, BLOCK_SLOTS);
+        } else {
+            for (int g = 0; g < BLOCK_SLOTS; g += GROUP_SLOTS) {
+                if (walk.eventAt < walk.pos + g) applyEvent();
+                drawSlots<Medium>(walk.out + g, slots, g, GROUP_SLOTS);
+            }
+        }
+        walk.out += BLOCK_SLOTS;
+        walk.pos += BLOCK_SLOTS;
+        walk.sourceOffset += 8;
+        --walk.blocksLeft;
+    }
+}
+
+// The open borders show a part of a low-resolution block without event checks.
+static void drawBorderPart(uint32_t offset, int first, int count) {
+    drawSlots<false>(walk.out, lowResolutionSlots(readBlock(offset)), first, count);
+    walk.out += count;
+    walk.pos += count;
+}
+
+// ---- Lines ------------------------------------------------------------------------------
+static void borderLine() {
+    walk.phase = PHASE_BORDER_LINE;
+    walk.pos += LINE_MARGIN;
+    applyDueEvents();
+    fillSlots(PICTURE_SLOTS);
+    walk.pos += LINE_MARGIN;
+}
+
+static void displayLine() {
+    walk.pos += LINE_MARGIN;
+    walk.phase = PHASE_LINE_START;
+    walk.blocksLeft = BLOCKS_PER_LINE;
+    walk.extraBytes = 0;
+    walk.leftOpen = walk.rightOpen = walk.shortened = false;
+    applyDueEvents();
+
+    walk.phase = PHASE_LEFT;
+    if (walk.leftOpen)
+        drawBorderPart(walk.sourceOffset - 8, 8, OPEN_BORDER_SLOTS);  // right half of the block before
+    else
+        fillSlots(LEFT_BORDER_SLOTS);
+
+    walk.phase = PHASE_BLOCKS;
+    if (rendererResolution & 1)
+        drawBlocks<true>();
+    else
+        drawBlocks<false>();
+
+    walk.phase = PHASE_RIGHT;
+    if (walk.rightOpen)
+        drawBorderPart(walk.sourceOffset, 0, walk.leftOpen ? OPEN_BORDER_SLOTS : 4);
+    else
+        fillSlots(walk.leftOpen ? RIGHT_BORDER_SLOTS_LEFT_OPEN : RIGHT_BORDER_SLOTS);
+
+    walk.sourceOffset += uint32_t(walk.extraBytes & ~1);
+    walk.pos += LINE_MARGIN;
+}
+
+void RenderFrame(uint8_t* destination, uint8_t* screenCopy, int pitch) {
+    const LineOutput& output = chooseLineOutput();
+    int topLines = 42, displayLines = 200, bottomLines = 58;
+    if (hw.topBorderOpen) {
+        topLines = 13;
+        displayLines = 229;
+    }
+    if (hw.bottomBorderOpen) {
+        displayLines += 43;
+        bottomLines = 15;
+    }
+
+    walk.screenCopy = screenCopy;
+    walk.source = screenCopy;
+    walk.sourceOffset = 0;
+    walk.sourceMask = SCREEN_COPY_MASK;
+    walk.phase = PHASE_BORDER_LINE;
+    startEvents();
+    walk.pos = PICTURE_START_CYCLE;
+    applyDueEvents();
+
+    uint8_t* row = destination;
+    auto drawLine = [&](void (*line)()) {
+        walk.out = output.emit ? LineBuffer : reinterpret_cast<uint32_t*>(row);
+        line();
+        if (output.emit) output.emit(LineBuffer, row, pitch);
+        row += 2 * pitch;
+    };
+    for (int i = 0; i < topLines; ++i) drawLine(borderLine);
+    for (int i = 0; i < displayLines; ++i) drawLine(displayLine);
+    for (int i = 0; i < bottomLines; ++i) drawLine(borderLine);
+}

@@ -1,0 +1,96 @@
+#include "video/screenshot.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "frontend/safe_file.h"
+#include "video/display.h"
+#include "video/picture_encoders.h"
+
+uint16_t capturedPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
+static CapturePalette palette;
+
+// Each 4-bit component c is shown as 16c + 15; black stays black.
+void buildPalette(const uint16_t* picture, CapturePalette& p) {
+    std::fill(std::begin(p.indexOf), std::end(p.indexOf), NOT_IN_PICTURE);
+    p.indexOf[0] = 0;
+    p.entries[0][0] = p.entries[0][1] = p.entries[0][2] = 0;
+    p.count = 1;
+    for (int i = 0; i < CAPTURE_WIDTH * CAPTURE_HEIGHT; ++i) {
+        uint32_t c = picture[i] & 0xFFF;
+        if (p.indexOf[c] != NOT_IN_PICTURE) continue;
+        if (p.count < 256) {
+            p.entries[p.count][0] = uint8_t(16 * (c & 15) + 15);
+            p.entries[p.count][1] = uint8_t(16 * ((c >> 4) & 15) + 15);
+            p.entries[p.count][2] = uint8_t(16 * (c >> 8) + 15);
+        }
+        p.indexOf[c] = uint16_t(p.count++);
+    }
+}
+
+void buildCapturePalette() { buildPalette(capturedPicture, palette); }
+
+int captureColourCount() { return palette.count; }
+
+// Each row is read at twice the pitch: every second host row of the CPU picture, or
+// each texture row where the lock gives half the texture's pitch. A failed lock keeps
+// the previous capture.
+void CaptureScreenshot() {
+    FrameSurface s;
+    if (LockFrame(true, &s)) {
+        for (int y = 0; y < CAPTURE_HEIGHT; ++y) {
+            auto* row = reinterpret_cast<const uint16_t*>(s.pixels + size_t(y) * 2 * s.pitch);
+            for (int x = 0; x < CAPTURE_WIDTH; ++x) {
+                uint32_t p = row[2 * x];
+                capturedPicture[y * CAPTURE_WIDTH + x] = uint16_t((p >> 12) << 8 | ((p >> 7) & 15) << 4 | ((p >> 1) & 15));
+            }
+        }
+        UnlockFrameReadOnly();
+    }
+    buildCapturePalette();
+}
+
+enum class CaptureFormat { Tga, Gif };
+
+static bool writeCapture(const std::string& path, CaptureFormat format) {
+    std::vector<uint8_t> bytes;
+    if (format == CaptureFormat::Gif)
+        bytes = encodeGif(capturedPicture, palette);
+    else if (palette.count > 256)
+        bytes = encodeTga16(capturedPicture);
+    else
+        bytes = encodeTgaColourMapped(capturedPicture, palette);
+    return writeFileReplacing(path, bytes.data(), bytes.size());
+}
+
+// The first free number among the files of the same extension.
+bool SaveScreenshot(bool gifWanted, std::string& fileName) {
+    buildCapturePalette();
+    CaptureFormat format = gifWanted && palette.count <= 256 ? CaptureFormat::Gif : CaptureFormat::Tga;
+    const char* extension = format == CaptureFormat::Gif ? "gif" : "tga";
+    char name[64];
+    std::error_code error;
+    for (int n = 0;; ++n) {
+        std::snprintf(name, sizeof name, "shot/Quarv_%03d.%s", n, extension);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) break;
+    }
+    fileName = name;
+    return writeCapture(fileName, format);
+}
+
+static std::string lowerExtension(const std::string& path) {
+    std::string e = std::filesystem::path(path).extension().string();
+    for (char& c : e) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+bool saveScreenshotAs(const std::string& path) {
+    std::string extension = lowerExtension(path);
+    if (extension != ".gif" && extension != ".tga") return false;
+    CaptureScreenshot();
+    if (extension == ".tga") return writeCapture(path, CaptureFormat::Tga);
+    return palette.count <= 256 && writeCapture(path, CaptureFormat::Gif);
+}

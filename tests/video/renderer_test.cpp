@@ -1,0 +1,244 @@
+// RenderFrame fed with synthetic event logs. The expected pictures are built here from
+// the bit-plane layout, pixel by pixel, and compared slot by slot.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "frontend/config.h"
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+#include "support/test_machine.h"
+#include "video/expected_picture.h"
+#include "video/renderer.h"
+#include "video/shifter.h"
+#include "video/video_event_log.h"
+
+namespace {
+
+constexpr int32_t at(int line, int pos) { return line * LINE_CYCLES + pos; }
+constexpr int FIRST_LINE = 21;  // frame line of picture line 0
+constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
+
+// Sixteen palette words and their host pixels, worked out by hand from the colour
+// conversion (three ST bits and the STE low bit a component; bits 12-15 ignored).
+constexpr uint16_t PALETTE_WORDS[16] = {0x000, 0x700, 0x070, 0x007, 0x777, 0xFFF, 0x800, 0x080,
+                                        0x008, 0x123, 0x456, 0xF00, 0x0F0, 0x00F, 0xA5C, 0xF1E3};
+constexpr uint16_t HOST_PIXELS[16] = {0x0000, 0xE000, 0x0700, 0x001C, 0xE71C, 0xF79E, 0x1000, 0x0080,
+                                      0x0002, 0x220C, 0x8518, 0xF000, 0x0780, 0x001E, 0x5512, 0x268C};
+class RendererTest : public ::testing::Test {
+protected:
+    std::vector<uint32_t> frame = std::vector<uint32_t>(PICTURE_SLOTS * 600, UNTOUCHED);
+    ExpectedPicture expected;
+    uint32_t palette[16];
+
+    void SetUp() override {
+        setUpMemoryMap();
+        buildColourTables();
+        hw.topBorderOpen = hw.bottomBorderOpen = 0;
+        rendererResolution = 0;
+        config.softwareMode = 1;
+        ScreenCopyBase = 0;
+        std::mt19937 random(7);
+        for (uint8_t& b : ScreenCopy) b = uint8_t(random());
+        videoEventLogReset();
+        for (int i = 0; i < 16; ++i) {
+            videoEventRecord(0, VIDEO_EVENT_PALETTE + 2 * i, PALETTE_WORDS[i]);
+            palette[i] = doubled(HOST_PIXELS[i]);
+        }
+    }
+    void TearDown() override { config.softwareMode = 1; }
+
+    void render() {
+        videoEventLogClose();
+        RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), ScreenCopy, PICTURE_SLOTS * 4);
+    }
+    uint32_t slot(int line, int s) const { return frame[2 * line * PICTURE_SLOTS + s]; }
+    uint32_t& want(int line, int s) { return expected.at(line, s); }
+    uint32_t expectDisplayLine(int line, uint32_t offset, bool leftOpen = false, bool rightOpen = false,
+                               const uint8_t* mem = ScreenCopy) {
+        return expected.displayLine(line, mem, offset, palette, leftOpen, rightOpen);
+    }
+    void expectStandardFrame(int top = 42, int display = 200) {
+        uint32_t offset = 0;
+        for (int l = 0; l < PICTURE_LINES; ++l) {
+            if (l < top || l >= top + display)
+                expected.borderLine(l, palette[0]);
+            else
+                offset = expectDisplayLine(l, offset);
+        }
+    }
+    void compare() { expected.compare(reinterpret_cast<const uint8_t*>(frame.data()), PICTURE_SLOTS * 4); }
+};
+
+// 42 border lines, 200 lines of 44 + 320 + 36 slots, 58 border lines; an event before
+// the picture (lines 0-20) is applied before its first line.
+TEST_F(RendererTest, FrameLayoutAndEarlyEvents) {
+    videoEventRecord(at(3, 100), VIDEO_EVENT_PALETTE + 2 * 13, 0x0700);
+    palette[13] = doubled(0xE000);
+    expectStandardFrame();
+    render();
+    compare();
+    for (int row = 1; row < 600; row += 2) ASSERT_EQ(frame[row * PICTURE_SLOTS + 17], UNTOUCHED) << row;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(hostPixelOf(PALETTE_WORDS[i]), HOST_PIXELS[i]) << i;
+}
+
+TEST_F(RendererTest, LineOutputModes) {
+    videoEventRecord(0, VIDEO_EVENT_PALETTE, 0x0FFF);
+    palette[0] = doubled(0xF79E);
+    expectStandardFrame();
+    config.softwareMode = 0;  // "Normal": both rows
+    render();
+    compare();
+    config.softwareMode = 3;  // "Blend": the row below at half intensity
+    std::vector<uint32_t> normal = frame;
+    render();
+    compare();
+    EXPECT_EQ(frame[PICTURE_SLOTS], 0x7BCF7BCFu);
+    for (int row = 1; row < 600; row += 2)
+        for (int s = 0; s < PICTURE_SLOTS; ++s) {
+            uint32_t above = frame[(row - 1) * PICTURE_SLOTS + s];
+            ASSERT_EQ(normal[row * PICTURE_SLOTS + s], above) << row;
+            ASSERT_EQ(frame[row * PICTURE_SLOTS + s], (above >> 1) & 0x7BEF7BEF) << row;
+        }
+}
+
+TEST_F(RendererTest, PaletteChangesInsideBlocksMoveToGroupBoundaries) {
+    // Picture line 50: every pixel index 1 (plane 0 all ones).
+    constexpr int L = 50;
+    uint32_t offset = (L - 42) * 160;
+    for (int i = 0; i < 160; i += 8) {
+        stWriteWord(ScreenCopy, offset + i, 0xFFFF);
+        for (int p = 1; p < 4; ++p) stWriteWord(ScreenCopy, offset + i + 2 * p, 0);
+    }
+    // Block 3 starts at slot 44 + 48 = 92, cycle 56 + 92 in the line.
+    int32_t block3 = at(FIRST_LINE + L, 56 + 92);
+    videoEventRecord(block3 + 6, VIDEO_EVENT_PALETTE + 2, 0x0700);  // mid group 1: shows from group 2
+    // Block 10 (slot 204): two changes inside group 0 take the next two groups.
+    int32_t block10 = at(FIRST_LINE + L, 56 + 204);
+    videoEventRecord(block10 + 1, VIDEO_EVENT_PALETTE + 2, 0x0070);
+    videoEventRecord(block10 + 2, VIDEO_EVENT_PALETTE + 2, 0x0007);
+    // In a border fill the change is exact: from the slot after its cycle.
+    videoEventRecord(at(FIRST_LINE + 290, 56 + 100), VIDEO_EVENT_PALETTE, 0x0FFF);
+    render();
+
+    expectStandardFrame();
+    uint32_t c1 = palette[1];
+    for (int s = 44; s < 364; ++s) want(L, s) = c1;
+    for (int s = 92 + 8; s < 364; ++s) want(L, s) = doubled(0xE000);
+    for (int s = 204 + 4; s < 364; ++s) want(L, s) = doubled(0x0700);
+    for (int s = 204 + 8; s < 364; ++s) want(L, s) = doubled(0x001C);
+    for (int l = 290; l < PICTURE_LINES; ++l)
+        for (int s = l == 290 ? 101 : 0; s < PICTURE_SLOTS; ++s) want(l, s) = doubled(0xF79E);
+    palette[1] = doubled(0x001C);  // the last change stays for the lines below
+    for (int l = L + 1; l < 242; ++l) expectDisplayLine(l, uint32_t(l - 42) * 160);
+    compare();
+}
+
+TEST_F(RendererTest, ResolutionChangesFromTheNextDisplayLine) {
+    constexpr int L = 100;
+    videoEventRecord(at(FIRST_LINE + L, 200), VIDEO_EVENT_RESOLUTION, 1);
+    render();
+    expectStandardFrame();
+    // From line L + 1 on each slot holds two medium pixels, the left one in the low half.
+    for (int l = L + 1; l < 242; ++l) expected.mediumLine(l, ScreenCopy, uint32_t(l - 42) * 160, palette);
+    compare();
+    EXPECT_EQ(rendererResolution, 1) << "kept for the next frame";
+}
+
+TEST_F(RendererTest, LineWidthsAndSourceAdvance) {
+    // Picture lines 60-66: left open, right open, both, line -2, line -2 then right
+    // border (ignored), line -106, and a normal line after them.
+    int first = 60;
+    auto frameLine = [&](int l) { return FIRST_LINE + l; };
+    videoEventRecord(at(frameLine(60), 8), VIDEO_EVENT_LEFT_BORDER, 0);
+    videoEventRecord(at(frameLine(61), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
+    videoEventRecord(at(frameLine(62), 12), VIDEO_EVENT_LEFT_BORDER, 0);
+    videoEventRecord(at(frameLine(62), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
+    videoEventRecord(at(frameLine(63), 376), VIDEO_EVENT_LINE_MINUS_2, 0);
+    videoEventRecord(at(frameLine(64), 372), VIDEO_EVENT_LINE_MINUS_2, 0);
+    videoEventRecord(at(frameLine(64), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
+    videoEventRecord(at(frameLine(65), 168), VIDEO_EVENT_LINE_MINUS_106, 0);
+    render();
+
+    expectStandardFrame();
+    uint32_t offset = uint32_t(first - 42) * 160;
+    offset = expectDisplayLine(60, offset, true, false);
+    EXPECT_EQ(offset, 18u * 160 + 186);
+    offset = expectDisplayLine(61, offset, false, true);
+    offset = expectDisplayLine(62, offset, true, true);
+    expectDisplayLine(63, offset);
+    offset += 158;
+    expectDisplayLine(64, offset);
+    offset += 158;
+    expectDisplayLine(65, offset);
+    offset += 54;
+    for (int l = 66; l < 242; ++l) offset = expectDisplayLine(l, offset);
+    compare();
+}
+
+TEST_F(RendererTest, OpenVerticalBorders) {
+    hw.topBorderOpen = 1;
+    expectStandardFrame(13, 229);
+    render();
+    compare();
+
+    hw.bottomBorderOpen = 1;
+    std::fill(frame.begin(), frame.end(), UNTOUCHED);
+    expectStandardFrame(13, 272);
+    render();
+    compare();
+
+    hw.topBorderOpen = 0;
+    std::fill(frame.begin(), frame.end(), UNTOUCHED);
+    expectStandardFrame(42, 243);
+    render();
+    compare();
+}
+
+TEST_F(RendererTest, ScreenWritesReplayAtTheirTime) {
+    ScreenCopyBase = 0x20000;
+    std::memset(ScreenCopy, 0, sizeof ScreenCopy);
+    // Before the picture: display line 0 gets plane 0 of its first 16 pixels.
+    videoEventRecord(at(30, 0), VIDEO_EVENT_SCREEN_WORD | 0xFFFF0000, 0x20000);
+    // During picture line 100 (display line 58): line 10 is drawn already, line 150 not.
+    videoEventRecord(at(FIRST_LINE + 100, 300), VIDEO_EVENT_SCREEN_WORD | 0xFFFF0000, 0x20000 + 10 * 160);
+    videoEventRecord(at(FIRST_LINE + 100, 304), VIDEO_EVENT_SCREEN_BYTE | 0xFF0000, 0x20000 + 150 * 160 + 3);
+    expectStandardFrame();
+    for (int s = 0; s < 16; ++s) want(42, 44 + s) = palette[1];
+    for (int s = 8; s < 16; ++s) want(42 + 150, 44 + s) = palette[2];  // low byte of plane 1
+    render();
+    compare();
+    EXPECT_EQ(stReadWord(ScreenCopy, 10 * 160), 0xFFFF) << "the copy holds the replayed writes";
+}
+
+TEST_F(RendererTest, CounterWriteSwitchesToRam) {
+    std::mt19937 random(11);
+    for (uint32_t i = 0x30000; i < 0x40000; ++i) hw.ram[i] = uint8_t(random());
+    // At the start of picture line 120 the counter moves to $30000 in RAM.
+    videoEventRecord(at(FIRST_LINE + 120, 0), VIDEO_EVENT_COUNTER, 0x30000);
+    render();
+    expectStandardFrame();
+    uint32_t offset = 0x30000;
+    for (int l = 120; l < 242; ++l) offset = expectDisplayLine(l, offset, false, false, hw.ram);
+    compare();
+}
+
+TEST_F(RendererTest, HostileEventsStayInsideEachLine) {
+    // Several openings on one line, cuts that run the source backwards, openings on
+    // border lines and a counter at the top of RAM: each line stays 400 slots wide and
+    // nothing is read or written outside the buffers.
+    for (int line = 22; line < 313; ++line) {
+        for (int pos : {8, 12, 16}) videoEventRecord(at(line, pos), VIDEO_EVENT_LEFT_BORDER, 0);
+        for (int pos : {164, 168, 172, 176}) videoEventRecord(at(line, pos), VIDEO_EVENT_LINE_MINUS_106, 0);
+        for (int pos : {388, 392, 396}) videoEventRecord(at(line, pos), VIDEO_EVENT_RIGHT_BORDER, 0);
+        if (line == 200) videoEventRecord(at(line, 400), VIDEO_EVENT_COUNTER, 0x3FFFFE);
+    }
+    hw.topBorderOpen = hw.bottomBorderOpen = 1;
+    render();
+    for (int row = 1; row < 600; row += 2)
+        for (int s = 0; s < PICTURE_SLOTS; ++s) ASSERT_EQ(frame[row * PICTURE_SLOTS + s], UNTOUCHED) << row;
+}
+
+}  // namespace
