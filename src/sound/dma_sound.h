@@ -1,9 +1,37 @@
 #pragma once
-// The STE DMA sound engine, caught up lazily from its register log.
+// The STE DMA sound engine, caught up lazily from its register log: whenever the
+// processor reads one of its registers and at the frame's end.
 #include <cstdint>
+
+#include "sound/sound_logs.h"
+
+struct DmaSound {
+    uint32_t addressCounter;  // ST address of the next sample byte
+    uint32_t frameEnd;        // even ST address at which the frame ends
+    uint32_t frameStart;
+    uint32_t samplePeriod;  // processor cycles per sample
+    uint32_t phase;         // cycles accumulated towards the next sample
+    uint32_t position;      // the frame cycle up to which the engine has run
+    SoundLogEntry* logRead;  // the head entry; null until the first per-frame reset
+    bool logResetDone;      // the per-frame reset ran since the last frame end
+};
+
+constexpr int DMA_FRAME_SAMPLES = 1001;  // 160256 cycles at 160 cycles a sample
+
+struct DmaFrameSampleBuffer {
+    int32_t values[DMA_FRAME_SAMPLES];
+    int count;
+};
+
+extern DmaSound dmaSound;
+extern DmaFrameSampleBuffer DmaFrameSamples;
+// Microwire volumes of the stereo samples, 256 until the first volume command (then
+// 0-128); the machine reset leaves them.
+extern int32_t leftVolume, rightVolume;
 
 void dmaSoundReset();       // machine reset and start-up
 void dmaSoundFrameStart();  // per-frame reset, after the frame was mixed
 void dmaSoundFrameEnd();    // runs the engine to cycle 160256
 void DmaCatchUp(uint32_t cycle);
+// Adds the frame's samples to n mix slots, the nearest earlier sample for each.
 void dmaSoundAddToMix(int32_t* mix, int n);

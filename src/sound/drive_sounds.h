@@ -1,8 +1,13 @@
 #pragma once
-// The floppy drive's noises, mixed into the frame's sound.
+// The floppy drive's noises, mixed into the frame's sound. One sound plays at a time: a
+// new one replaces the current one, and each hands over to the one that follows it (the
+// motor-running loop, or silence after the motor stops).
+#include <cstdint>
 
 enum class DriveSound { MotorStarting, ShortStep, LongSeek, MotorStopping };
 
 void startDriveSound(DriveSound sound);
 // Drive sound for a head movement of d tracks: none, a short step, or a long seek.
 void startSeekSound(int tracks);
+// Adds the next n samples of the current sound (and those that follow it) to mix.
+void driveSoundsAddToMix(int32_t* mix, int n);

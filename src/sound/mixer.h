@@ -2,12 +2,15 @@
 // One frame of sound: YM2149, drive noises and DMA sound, filtered and clipped.
 #include <cstdint>
 
+constexpr int FRAME_SOUND_SAMPLES = 881;  // 44100 Hz over one 50 Hz frame, rounded down
 constexpr int MIX_BUFFER_SAMPLES = 2048;
 constexpr int OUTPUT_BUFFER_SAMPLES = 4096;
 extern int32_t MixBuffer[MIX_BUFFER_SAMPLES];
 extern int16_t OutputBuffer[OUTPUT_BUFFER_SAMPLES];
 extern int lastSampleCount;
 
+// Mixes n samples (1-4096) into OutputBuffer. Counts above the mix buffer are clamped:
+// the frame is mixed as 2048 samples and the rest of the n output samples hold the last.
 void MixFrame(int n);
-// Oscilloscope of the last frame's samples over the picture.
+// Oscilloscope of the last frame's samples over the picture (R5G6B5, pitch in bytes).
 void drawSoundOutput(uint8_t* pixels, int pitch, int sampleCount);

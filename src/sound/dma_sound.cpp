@@ -1,0 +1,260 @@
+// The STE DMA sound: the register page $FF8900-$FF89FF and the engine that fetches
+// samples from ST memory. Register writes go to the image at once and take effect
+// through DmaSoundLog when the engine reaches their cycle.
+#include "sound/dma_sound.h"
+
+#include <initializer_list>
+
+#include "machine/hardware_state.h"
+#include "machine/io_dispatch.h"
+#include "machine/st_memory.h"
+
+SoundLogEntry DmaSoundLog[SOUND_LOG_CAPACITY + 1];
+DmaSound dmaSound;
+DmaFrameSampleBuffer DmaFrameSamples;
+int32_t leftVolume = 256, rightVolume = 256;
+// Cycles a sample for mode bits 0-1. Mode 0 takes 1227 cycles, about 6530 samples a
+// second, a little faster than its nominal 6258 Hz.
+static const uint32_t dmaRateTable[4] = {1227, 640, 320, 160};
+
+enum : uint32_t {
+    CONTROL = 0x01,
+    FRAME_START = 0x03,  // high, middle, low at +0, +2, +4
+    COUNTER = 0x09,
+    FRAME_END = 0x0F,
+    MODE = 0x21,
+    MICROWIRE_DATA = 0x22,
+    MICROWIRE_MASK = 0x24,
+};
+constexpr uint8_t CONTROL_PLAY = 1, CONTROL_REPEAT = 2, MODE_MONO = 0x80;
+constexpr uint32_t DMA_ADDRESS_MASK = 0x3FFFFF;  // the counter wraps at the end of memory
+
+static uint8_t* const image = hw.dmaSound;
+
+// ---- The engine --------------------------------------------------------------------------
+
+static uint32_t composeAddress(uint32_t base) {
+    return uint32_t(image[base] & 0x3F) << 16 | uint32_t(image[base + 2]) << 8 | (image[base + 4] & 0xFE);
+}
+
+// The counter registers always read even.
+static void refreshCounter() {
+    uint32_t a = dmaSound.addressCounter;
+    image[COUNTER] = uint8_t(a >> 16 & 0x3F);
+    image[COUNTER + 2] = uint8_t(a >> 8);
+    image[COUNTER + 4] = uint8_t(a & 0xFE);
+}
+
+static void loadCounter() {
+    dmaSound.addressCounter = dmaSound.frameStart;
+    refreshCounter();
+}
+
+static int32_t sampleByte(uint32_t address) { return int8_t(stReadByte(hw.ram, address & DMA_ADDRESS_MASK)); }
+
+static int32_t fetchSample() {
+    DmaSound& d = dmaSound;
+    int32_t value = 0;
+    if (image[CONTROL] & CONTROL_PLAY) {
+        uint32_t a = d.addressCounter;
+        if (image[MODE] & MODE_MONO) {
+            value = sampleByte(a) * 128;
+            a += 1;
+        } else {
+            value = sampleByte(a) * leftVolume + sampleByte(a + 1) * rightVolume;
+            a += 2;
+        }
+        a &= DMA_ADDRESS_MASK;
+        if (a == d.frameEnd) {
+            a = d.frameStart;
+            if (!(image[CONTROL] & CONTROL_REPEAT)) image[CONTROL] &= ~CONTROL_PLAY;
+        }
+        d.addressCounter = a;
+    }
+    refreshCounter();
+    return value;
+}
+
+// The LMC1992 commands of the microwire: volume steps 0-20 (2 dB each) map linearly
+// onto 0-128. Other commands (master volume, bass, treble, mixing) are not modelled.
+static void microwireCommand(uint32_t v) {
+    uint32_t step = v & 31;
+    int32_t volume = int32_t(step < 20 ? step : 20) * 128 / 20;
+    if ((v & 0x540) == 0x500) rightVolume = volume;
+    if ((v & 0x540) == 0x540) leftVolume = volume;
+}
+
+// A frame address byte (0 high, 2 middle, 4 low) as the engine takes it: 22 bits, even.
+static void storeAddressByte(uint32_t byte, uint32_t base, uint32_t v) {
+    static const uint8_t masks[3] = {0x3F, 0xFF, 0xFE};
+    image[base + byte] = uint8_t(v & masks[byte / 2]);
+}
+
+static void applyEntry(const SoundLogEntry& e) {
+    uint32_t r = e.kind & 0xFE, v = e.value;
+    switch (r) {
+    case CONTROL - 1:
+        image[CONTROL] = uint8_t(v & 3);
+        if (v & CONTROL_PLAY) loadCounter();  // restarts the frame even while playing
+        break;
+    case FRAME_START - 1: case FRAME_START + 1: case FRAME_START + 3:
+        storeAddressByte(r + 1 - FRAME_START, FRAME_START, v);
+        dmaSound.frameStart = composeAddress(FRAME_START);
+        if (!(image[CONTROL] & CONTROL_PLAY)) loadCounter();
+        break;
+    case FRAME_END - 1: case FRAME_END + 1: case FRAME_END + 3:
+        storeAddressByte(r + 1 - FRAME_END, FRAME_END, v);
+        dmaSound.frameEnd = composeAddress(FRAME_END);
+        break;
+    case MODE - 1:
+        image[MODE] = uint8_t(v & 0x83);
+        dmaSound.samplePeriod = dmaRateTable[v & 3];
+        if (dmaSound.phase > dmaSound.samplePeriod) dmaSound.phase = dmaSound.samplePeriod;
+        break;
+    case MICROWIRE_DATA:
+        image[MICROWIRE_DATA] = uint8_t(v >> 8);
+        image[MICROWIRE_DATA + 1] = uint8_t(v);
+        microwireCommand(v);
+        break;
+    case MICROWIRE_MASK:
+        image[MICROWIRE_MASK] = uint8_t(v >> 8);
+        image[MICROWIRE_MASK + 1] = uint8_t(v);
+        break;
+    default:
+        break;
+    }
+}
+
+// Runs the engine from its position to frame cycle t. Time is taken from the head
+// entry in place, so a later append knows how much of its delta has already passed.
+void DmaCatchUp(uint32_t t) {
+    DmaSound& d = dmaSound;
+    if (!d.logRead || d.position > t) return;
+    if (d.phase > d.samplePeriod) d.phase = 0;
+    uint32_t remaining = t - d.position;
+    for (;;) {
+        uint32_t untilSample = d.samplePeriod - d.phase;
+        uint32_t delta = d.logRead->delta;
+        if (remaining < untilSample && remaining < delta) break;
+        if (delta > untilSample) {
+            d.position += untilSample;
+            d.phase = 0;
+            remaining -= untilSample;
+            d.logRead->delta -= untilSample;
+            // Past 1001 samples a slot passes without a fetch: the counter stays.
+            if (DmaFrameSamples.count < DMA_FRAME_SAMPLES) DmaFrameSamples.values[DmaFrameSamples.count++] = fetchSample();
+        } else {
+            d.position += delta;
+            d.phase += delta;
+            remaining -= delta;
+            applyEntry(*d.logRead);
+            ++d.logRead;
+        }
+        if (remaining == 0) return;
+    }
+    d.position += remaining;
+    d.phase += remaining;
+    d.logRead->delta -= remaining;
+}
+
+void dmaSoundReset() {
+    DmaSound& d = dmaSound;
+    d.samplePeriod = dmaRateTable[3];  // although the mode register then reads 0
+    d.addressCounter = d.frameEnd = d.frameStart = 0;
+    image[CONTROL] = 0;
+    image[MODE] = 0;
+    refreshCounter();
+    // An empty log that the engine can go on reading: a reset in the middle of a frame
+    // must not leave it replaying the entries before the reset.
+    hw.dmaSoundLogWrite = DmaSoundLog;
+    DmaSoundLog[0].delta = DMA_LOG_END;
+    if (d.logRead) d.logRead = DmaSoundLog;
+    hw.dmaSoundLogLastStamp = d.logRead ? int32_t(d.position) : 0;
+}
+
+void dmaSoundFrameStart() {
+    DmaSound& d = dmaSound;
+    DmaFrameSamples.count = 0;
+    d.position = 0;
+    d.phase = 0;
+    hw.dmaSoundLogWrite = DmaSoundLog;
+    hw.dmaSoundLogLastStamp = 0;
+    d.logRead = DmaSoundLog;
+    DmaSoundLog[0].delta = DMA_LOG_END;
+    d.logResetDone = true;
+}
+
+void dmaSoundFrameEnd() {
+    if (!dmaSound.logResetDone) dmaSoundFrameStart();
+    DmaCatchUp(FRAME_CYCLES);
+    dmaSound.logResetDone = false;
+}
+
+void dmaSoundAddToMix(int32_t* mix, int n) {
+    int k = DmaFrameSamples.count;
+    if (k == 0 || n < 1) return;  // no sample slot this frame: nothing to add
+    int32_t step = (k << 16) / n;
+    uint32_t p = 0;
+    for (int i = 0; i < n; ++i, p += uint32_t(step)) mix[i] += DmaFrameSamples.values[p >> 16];
+}
+
+// ---- The register page -------------------------------------------------------------------
+
+// Appends a write to DmaSoundLog and keeps the end marker after it. When the engine has
+// already run into the marker slot, the cycles it took from it are not counted again.
+static void logWrite(uint32_t offset, uint32_t value, int32_t stamp) {
+    SoundLogEntry* e = hw.dmaSoundLogWrite;
+    if (e == &DmaSoundLog[SOUND_LOG_CAPACITY]) return;  // beyond a frame's capacity
+    uint32_t sinceLast = uint32_t(stamp - hw.dmaSoundLogLastStamp);
+    uint32_t consumed = DMA_LOG_END - e->delta;
+    *e = {sinceLast - consumed, offset, value};
+    e[1].delta = DMA_LOG_END;
+    hw.dmaSoundLogWrite = e + 1;
+    hw.dmaSoundLogLastStamp = stamp;
+}
+
+static uint32_t offsetOf(uint32_t address) { return address & 0xFF; }
+
+static uint32_t readByteCaughtUp(uint32_t a, int32_t stamp) {
+    DmaCatchUp(uint32_t(stamp));
+    return image[offsetOf(a)];
+}
+static uint32_t readWordCaughtUp(uint32_t a, int32_t stamp) {
+    DmaCatchUp(uint32_t(stamp));
+    uint32_t o = offsetOf(a);
+    return uint32_t(image[o]) << 8 | image[o + 1];
+}
+static uint32_t readCounterWord(uint32_t a, int32_t stamp) {
+    DmaCatchUp(uint32_t(stamp));
+    return 0xFF00 | image[offsetOf(a) + 1];
+}
+static uint32_t readZeroWord(uint32_t, int32_t) { return 0; }  // microwire data, without catching up
+
+static void writeByteLogged(uint32_t a, uint32_t v, int32_t stamp) {
+    uint32_t o = offsetOf(a);
+    image[o] = uint8_t(v);
+    logWrite(o, v & 0xFF, stamp);
+}
+static void writeWordLogged(uint32_t a, uint32_t v, int32_t stamp) {
+    uint32_t o = offsetOf(a);
+    image[o] = uint8_t(v >> 8);
+    image[o + 1] = uint8_t(v);
+    logWrite(o, v & 0xFFFF, stamp);
+}
+
+// Entries left empty read all ones and ignore writes.
+void dmaSoundInstallRegisters(IoRegisterTable& t) {
+    for (uint32_t o : {0x01, 0x03, 0x05, 0x07, 0x0F, 0x11, 0x13, 0x23, 0x25}) {
+        t.readByte[o] = readByteCaughtUp;
+        t.writeByte[o] = writeByteLogged;
+    }
+    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x22, 0x24, 0x26}) t.readByte[o] = readByteCaughtUp;
+    t.writeByte[MODE] = writeByteLogged;  // the mode register reads by word only
+    for (uint32_t o : {0x00, 0x02, 0x04, 0x06, 0x0E, 0x10, 0x12, 0x20, 0x24}) {
+        t.readWord[o / 2] = readWordCaughtUp;
+        t.writeWord[o / 2] = writeWordLogged;
+    }
+    for (uint32_t o : {0x08, 0x0A, 0x0C}) t.readWord[o / 2] = readCounterWord;
+    t.readWord[MICROWIRE_DATA / 2] = readZeroWord;
+    t.writeWord[MICROWIRE_DATA / 2] = writeWordLogged;
+}

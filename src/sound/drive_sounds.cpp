@@ -1,0 +1,48 @@
+// Playback of the drive noises: a chain of recordings, each naming the one that follows.
+#include "sound/drive_sounds.h"
+
+#include "sound/drive_sound_data.h"
+
+struct DiskSoundSample {
+    const int16_t* samples;
+    uint32_t length;
+    uint32_t position;      // next sample to play
+    DiskSoundSample* next;  // itself for a loop, null for a one-shot
+};
+
+static DiskSoundSample motorRunning{motorRunningSound, MOTOR_RUNNING_SAMPLES, 0, &motorRunning};
+static DiskSoundSample driveSounds[4] = {
+    {motorStartingSound, MOTOR_STARTING_SAMPLES, 0, &motorRunning},
+    {shortStepSound, SHORT_STEP_SAMPLES, 0, &motorRunning},
+    {longSeekSound, LONG_SEEK_SAMPLES, 0, &motorRunning},
+    {motorStoppingSound, MOTOR_STOPPING_SAMPLES, 0, nullptr},
+};
+static DiskSoundSample* currentSound;
+
+void startDriveSound(DriveSound sound) {
+    currentSound = &driveSounds[int(sound)];
+    currentSound->position = 0;
+}
+
+void startSeekSound(int tracks) {
+    if (tracks == 0) return;
+    startDriveSound(tracks > -6 && tracks < 6 ? DriveSound::ShortStep : DriveSound::LongSeek);
+}
+
+void driveSoundsAddToMix(int32_t* mix, int n) {
+    while (currentSound && n > 0) {
+        DiskSoundSample& s = *currentSound;
+        uint32_t k = s.length - s.position;
+        if (k > uint32_t(n)) k = uint32_t(n);
+        const int16_t* from = s.samples + s.position;
+        for (uint32_t i = 0; i < k; ++i) mix[i] += from[i];
+        mix += k;
+        n -= int(k);
+        s.position += k;
+        if (s.position == s.length) {  // the following sound plays from its start
+            s.position = 0;
+            currentSound = s.next;
+            if (currentSound) currentSound->position = 0;
+        }
+    }
+}

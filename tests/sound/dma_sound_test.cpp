@@ -1,0 +1,160 @@
+// The STE DMA sound page and engine, driven through the I/O dispatch.
+#include <gtest/gtest.h>
+
+#include "machine/st_memory.h"
+#include "sound_test.h"
+
+namespace {
+
+constexpr uint32_t CONTROL = 0xFF8901, MODE = 0xFF8921, MICROWIRE = 0xFF8922;
+constexpr uint8_t MONO_50KHZ = 0x83, STEREO_50KHZ = 0x03;
+
+class DmaSoundTest : public ::testing::Test {
+protected:
+    void SetUp() override { setUpSoundMachine(); }
+
+    static void setAddress(uint32_t highRegister, uint32_t address, int32_t stamp) {
+        busWriteByte(highRegister, address >> 16 & 0xFF, stamp);
+        busWriteByte(highRegister + 2, address >> 8 & 0xFF, stamp);
+        busWriteByte(highRegister + 4, address & 0xFF, stamp);
+    }
+    static void setFrame(uint32_t start, uint32_t end, int32_t stamp) {
+        setAddress(0xFF8903, start, stamp);
+        setAddress(0xFF890F, end, stamp);
+    }
+    static void poke(uint32_t address, std::initializer_list<int> bytes) {
+        for (int b : bytes) stWriteByte(hw.ram, address++, uint8_t(b));
+    }
+    static uint32_t counter(int32_t stamp) {
+        return busReadByte(0xFF8909, stamp) << 16 | busReadByte(0xFF890B, stamp) << 8 | busReadByte(0xFF890D, stamp);
+    }
+    static std::vector<int32_t> frameSamples() {
+        dmaSoundFrameEnd();
+        return {DmaFrameSamples.values, DmaFrameSamples.values + DmaFrameSamples.count};
+    }
+};
+
+}  // namespace
+
+TEST_F(DmaSoundTest, ModeReadsByWordOnlyAndMicrowireDataWordReadsZero) {
+    busWriteByte(MODE, 0x81, 100);
+    EXPECT_EQ(busReadByte(MODE, 200), 0xFFu);
+    EXPECT_EQ(busReadWord(0xFF8920, 200), 0x0081u);
+    busWriteWord(MICROWIRE, 0x05A5, 300);
+    EXPECT_EQ(busReadWord(MICROWIRE, 400), 0u);
+    EXPECT_EQ(busReadByte(MICROWIRE, 400), 0x05u);
+    EXPECT_EQ(busReadByte(MICROWIRE + 1, 400), 0xA5u);
+    EXPECT_EQ(busReadWord(0xFF8926, 400), 0xFFFFu);
+    EXPECT_EQ(busReadByte(0xFF8915, 400), 0xFFu);
+}
+
+TEST_F(DmaSoundTest, SampleSlotsPerFrameFollowTheRate) {
+    for (auto [mode, slots] : {std::pair{3, 1001}, std::pair{0, 130}, std::pair{2, 500}}) {
+        setFrame(0x10000, 0x30000, 0);
+        busWriteByte(MODE, uint32_t(mode), 0);
+        busWriteByte(CONTROL, 1, 0);
+        EXPECT_EQ(frameSamples().size(), size_t(slots)) << "mode " << mode;
+        dmaSoundFrameStart();
+    }
+}
+
+TEST_F(DmaSoundTest, MonoAdvancesOneByteASampleAndTheCounterReadsEven) {
+    poke(0x10000, {1, 2, 3, -128});
+    setFrame(0x10000, 0x20000, 0);
+    busWriteByte(MODE, MONO_50KHZ, 0);
+    busWriteByte(CONTROL, 1, 0);
+    EXPECT_EQ(counter(3 * 160 + 10), 0x10002u);
+    EXPECT_EQ(dmaSound.addressCounter, 0x10003u);
+    EXPECT_EQ(busReadWord(0xFF890C, 3 * 160 + 20), 0xFF02u);
+    auto s = frameSamples();
+    EXPECT_EQ(s[0], 128);  // no microwire volume in mono
+    EXPECT_EQ(s[2], 384);
+    EXPECT_EQ(s[3], -16384);
+}
+
+TEST_F(DmaSoundTest, StereoUsesTheMicrowireVolumes) {
+    poke(0x10000, {127, 127, 127, 127});
+    setFrame(0x10000, 0x20000, 0);
+    busWriteByte(MODE, STEREO_50KHZ, 0);
+    busWriteByte(CONTROL, 1, 0);
+    busWriteWord(MICROWIRE, 0x0540 | 10, 200);  // left: step 10 of 20
+    busWriteWord(MICROWIRE, 0x0500 | 25, 208);  // right: 25 clamps to 20
+    busWriteByte(MICROWIRE + 1, 0x45, 216);     // a lone low byte is no volume command
+    auto s = frameSamples();
+    EXPECT_EQ(s[0], 65024);  // 127 x 256 twice before any volume command
+    EXPECT_EQ(leftVolume, 64);
+    EXPECT_EQ(rightVolume, 128);
+    EXPECT_EQ(s[1], 127 * 64 + 127 * 128);
+}
+
+TEST_F(DmaSoundTest, WritingPlayWhilePlayingRestartsTheFrame) {
+    setFrame(0x10000, 0x20000, 0);
+    busWriteByte(MODE, MONO_50KHZ, 0);
+    busWriteByte(CONTROL, 1, 0);
+    EXPECT_EQ(counter(16010), 0x10064u);  // 100 samples in
+    busWriteByte(CONTROL, 1, 16050);
+    EXPECT_EQ(counter(16060), 0x10000u);
+}
+
+TEST_F(DmaSoundTest, FrameStartMovesTheCounterOnlyWhileStopped) {
+    setAddress(0xFF8903, 0x012340, 100);
+    EXPECT_EQ(counter(200), 0x012340u);
+    setFrame(0x10000, 0x20000, 300);
+    busWriteByte(MODE, MONO_50KHZ, 300);
+    busWriteByte(CONTROL, 1, 300);
+    setAddress(0xFF8903, 0x050000, 1000);
+    EXPECT_EQ(counter(1010), 0x10000u + 4);  // still the old frame
+    EXPECT_EQ(dmaSound.frameStart, 0x050000u);
+}
+
+TEST_F(DmaSoundTest, TheFrameEndStopsOrRepeats) {
+    poke(0x10000, {1, 2, 3, 4});
+    for (uint32_t control : {1u, 3u}) {
+        setFrame(0x10000, 0x10004, 0);
+        busWriteByte(MODE, MONO_50KHZ, 0);
+        busWriteByte(CONTROL, control, 0);
+        auto s = frameSamples();
+        const std::vector<int32_t> once{128, 256, 384, 512, 0, 0}, repeated{128, 256, 384, 512, 128, 256};
+        EXPECT_EQ(std::vector<int32_t>(s.begin(), s.begin() + 6), control == 1 ? once : repeated);
+        EXPECT_EQ(hw.dmaSound[0x01] & 1, control == 1 ? 0 : 1);
+        dmaSoundFrameStart();
+    }
+    EXPECT_EQ(dmaSound.addressCounter, 0x10000u + 1001 % 4);
+}
+
+TEST_F(DmaSoundTest, TheCounterWrapsAtTheEndOfMemory) {
+    setFrame(0x3FFFFC, 0x000004, 0);
+    busWriteByte(MODE, STEREO_50KHZ, 0);
+    busWriteByte(CONTROL, 1, 0);
+    EXPECT_EQ(counter(3 * 160 + 10), 0x000002u);
+    EXPECT_EQ(counter(4 * 160 + 10), 0x3FFFFCu);  // frame end reached: back to the start
+}
+
+TEST_F(DmaSoundTest, AWriteAfterARegisterReadTakesEffectAtItsOwnCycle) {
+    setFrame(0x10000, 0x30000, 0);
+    busWriteByte(MODE, MONO_50KHZ, 0);
+    busWriteByte(CONTROL, 1, 0);
+    counter(50000);                  // the engine runs up to cycle 50000
+    busWriteByte(MODE, 0x80, 80000);  // then 1227 cycles a sample from cycle 80000
+    // 499 samples every 160 cycles before cycle 80000, then 65 more up to the frame end.
+    EXPECT_EQ(frameSamples().size(), 564u);
+}
+
+TEST_F(DmaSoundTest, AResetInTheMiddleOfAFrameLeavesAnEmptyLog) {
+    busWriteByte(CONTROL, 1, 0);
+    counter(1000);
+    dmaSoundReset();
+    setAddress(0xFF8903, 0x000040, 5000);
+    EXPECT_EQ(counter(5100), 0x000040u);
+}
+
+TEST_F(DmaSoundTest, MixTakesTheNearestEarlierSample) {
+    DmaFrameSamples.count = 4;
+    for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = 100 * (i + 1);
+    int32_t mix[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    dmaSoundAddToMix(mix, 10);
+    EXPECT_EQ(std::vector<int32_t>(mix, mix + 10), (std::vector<int32_t>{101, 101, 101, 201, 201, 201, 301, 301, 401, 401}));
+    DmaFrameSamples.count = 0;
+    dmaSoundAddToMix(mix, 10);  // no sample slot this frame: nothing added
+    EXPECT_EQ(mix[0], 101);
+}

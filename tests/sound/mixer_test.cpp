@@ -1,0 +1,146 @@
+// The frame mix: sources, drive sounds, low-pass, clipping, the oscilloscope.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "frontend/config.h"
+#include "sound/drive_sound_data.h"
+#include "sound/drive_sounds.h"
+#include "sound/mixer.h"
+#include "sound_test.h"
+
+namespace {
+
+class Mixer : public ::testing::Test {
+protected:
+    Config saved = config;
+    void SetUp() override {
+        setUpSoundMachine();
+        config.ymSound = config.diskSound = config.dacSound = config.lowPass = 0;
+        config.fastDisk = 0;
+    }
+    void TearDown() override {
+        config = saved;
+        startDriveSound(DriveSound::MotorStopping);  // leaves the drive silent for other tests
+        std::vector<int32_t> drain(MOTOR_STOPPING_SAMPLES);
+        driveSoundsAddToMix(drain.data(), int(drain.size()));
+    }
+    // A frame whose DMA samples are all v: the mix then holds v in every slot.
+    static void dmaConstant(int32_t v) {
+        DmaFrameSamples.count = 4;
+        for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = v;
+    }
+    static std::vector<int16_t> mix(int n) {
+        MixFrame(n);
+        return {OutputBuffer, OutputBuffer + n};
+    }
+    // n output samples of the drive alone, frame after frame.
+    static std::vector<int16_t> driveOutput(int n) {
+        std::vector<int16_t> out;
+        while (int(out.size()) < n) {
+            int k = std::min(881, n - int(out.size()));
+            auto frame = mix(k);
+            out.insert(out.end(), frame.begin(), frame.end());
+        }
+        return out;
+    }
+};
+
+std::vector<int16_t> samplesOf(const int16_t* s, uint32_t from, uint32_t count) { return {s + from, s + from + count}; }
+
+}  // namespace
+
+TEST_F(Mixer, ClipsTheSumTo16Bits) {
+    config.dacSound = 1;
+    dmaConstant(40000);
+    EXPECT_EQ(mix(881)[500], 32767);
+    dmaConstant(-40000);
+    EXPECT_EQ(mix(881)[500], -32768);
+}
+
+TEST_F(Mixer, LowPassOfAConstantIsTheConstantOnceTheHistoryCatchesUp) {
+    config.dacSound = 1;
+    dmaConstant(0);
+    mix(881);  // history 0
+    config.lowPass = 1;
+    dmaConstant(1000);
+    auto first = mix(881);
+    EXPECT_EQ(first[0], 250);  // (1000 + 2 x 0 + 0) / 4
+    EXPECT_EQ(first[1], 750);
+    EXPECT_EQ(first[2], 1000);
+    EXPECT_EQ(first[880], 1000);
+    EXPECT_EQ(mix(1)[0], 1000);  // the history carries across frames, also for one sample
+    EXPECT_EQ(mix(881)[0], 1000);
+}
+
+TEST_F(Mixer, CountsAboveTheMixBufferHoldTheLastSample) {
+    config.dacSound = 1;
+    DmaFrameSamples.count = 2;
+    DmaFrameSamples.values[0] = 10;
+    DmaFrameSamples.values[1] = 20;
+    auto out = mix(3000);
+    EXPECT_EQ(out[0], 10);
+    EXPECT_EQ(out[2047], 20);
+    EXPECT_EQ(out[2999], 20);
+    EXPECT_EQ(lastSampleCount, 3000);
+}
+
+TEST_F(Mixer, AStepReplacesTheMotorLoopWhichThenResumesFromItsStart) {
+    config.diskSound = 1;
+    startDriveSound(DriveSound::MotorStarting);
+    auto start = driveOutput(MOTOR_STARTING_SAMPLES + 1000);
+    EXPECT_EQ(samplesOf(start.data(), 0, MOTOR_STARTING_SAMPLES), samplesOf(motorStartingSound, 0, MOTOR_STARTING_SAMPLES));
+    EXPECT_EQ(samplesOf(start.data(), MOTOR_STARTING_SAMPLES, 1000), samplesOf(motorRunningSound, 0, 1000));
+    startSeekSound(-3);
+    auto step = driveOutput(SHORT_STEP_SAMPLES + 500);
+    EXPECT_EQ(samplesOf(step.data(), 0, SHORT_STEP_SAMPLES), samplesOf(shortStepSound, 0, SHORT_STEP_SAMPLES));
+    EXPECT_EQ(samplesOf(step.data(), SHORT_STEP_SAMPLES, 500), samplesOf(motorRunningSound, 0, 500));
+    startSeekSound(6);
+    EXPECT_EQ(driveOutput(100), samplesOf(longSeekSound, 0, 100));
+    startSeekSound(0);  // no movement: the seek goes on
+    EXPECT_EQ(driveOutput(100), samplesOf(longSeekSound, 100, 100));
+}
+
+TEST_F(Mixer, TheMotorStoppingEndsInSilenceAndFastDiskMutesTheDrive) {
+    config.diskSound = 1;
+    config.fastDisk = 1;
+    startDriveSound(DriveSound::MotorStarting);
+    EXPECT_EQ(driveOutput(881), std::vector<int16_t>(881, 0));
+    config.fastDisk = 0;
+    startDriveSound(DriveSound::MotorStopping);
+    auto out = driveOutput(MOTOR_STOPPING_SAMPLES + 2000);
+    EXPECT_EQ(samplesOf(out.data(), 0, MOTOR_STOPPING_SAMPLES), samplesOf(motorStoppingSound, 0, MOTOR_STOPPING_SAMPLES));
+    EXPECT_EQ(samplesOf(out.data(), MOTOR_STOPPING_SAMPLES, 2000), std::vector<int16_t>(2000, 0));
+}
+
+TEST(DriveSoundData, TheMotorLoopJoinsWithoutAClick) {
+    // The jump from the loop's end to its start is no larger than the loop's own
+    // sample-to-sample movement.
+    int largestStep = 0;
+    for (uint32_t i = 1; i < MOTOR_RUNNING_SAMPLES; ++i)
+        largestStep = std::max(largestStep, std::abs(motorRunningSound[i] - motorRunningSound[i - 1]));
+    EXPECT_LE(std::abs(motorRunningSound[0] - motorRunningSound[MOTOR_RUNNING_SAMPLES - 1]), largestStep);
+    // Sounds that hand over to the loop end on its last samples.
+    const int16_t* loopEnd = motorRunningSound + MOTOR_RUNNING_SAMPLES;
+    for (const int16_t* end : {motorStartingSound + MOTOR_STARTING_SAMPLES, shortStepSound + SHORT_STEP_SAMPLES,
+                               longSeekSound + LONG_SEEK_SAMPLES})
+        EXPECT_EQ(samplesOf(end - 50, 0, 50), samplesOf(loopEnd - 50, 0, 50));
+    EXPECT_EQ(motorStoppingSound[MOTOR_STOPPING_SAMPLES - 1], 0);
+}
+
+TEST_F(Mixer, OscilloscopeDrawsTheTraceBetweenNeighbouringSamples) {
+    constexpr int PITCH = 1600;
+    std::vector<uint8_t> picture(PITCH * 600, 0);
+    auto pixel = [&](int row, int column) {
+        return reinterpret_cast<uint16_t*>(picture.data() + (44 + 2 * row) * PITCH)[2 * column];
+    };
+    for (int i = 0; i < 881; ++i) OutputBuffer[i] = int16_t(i < 440 ? 0 : -32768);
+    drawSoundOutput(picture.data(), PITCH, 7);  // too few samples: nothing
+    EXPECT_EQ(pixel(127, 0), 0);
+    drawSoundOutput(picture.data(), PITCH, 881);
+    EXPECT_EQ(pixel(127, 0), 0xFFFF);   // trace over the centre mark
+    EXPECT_EQ(pixel(127, 300), 0xFF00);  // centre mark alone where the trace is low
+    EXPECT_EQ(pixel(255, 300), 0xFFFF);
+    int edge = 440 * 400 / 881;  // the column where the signal falls
+    for (int row = 127; row <= 255; ++row) EXPECT_EQ(pixel(row, edge - 1) | pixel(row, edge), 0xFFFF) << row;
+}
