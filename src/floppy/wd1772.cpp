@@ -1,0 +1,311 @@
+#include "floppy/wd1772.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "cpu/cpu.h"
+#include "floppy/disk_image.h"
+#include "frontend/config.h"
+#include "machine/hardware_state.h"
+#include "machine/io_dispatch.h"
+#include "machine/st_memory.h"
+#include "peripherals/mfp.h"
+#include "sound/drive_sounds.h"
+#include "video/messages.h"
+
+FdcState fdc;
+int32_t pendingDmaEnd = -1;
+
+constexpr uint32_t SECTOR_COUNT_SELECT = 4;
+constexpr uint32_t DMA_PROTECTED_BYTES = 8;  // the reset vector: DMA never writes there
+constexpr int TRACK_MESSAGE_MS = 3000;
+
+// ---- Lines and selections -------------------------------------------------------------
+// The interrupt line is active low on GPIP bit 5.
+static void interruptLine(bool active) {
+    if (active)
+        hw.mfp[MFP_GPIP] &= uint8_t(~MFP_GPIP_FDC);
+    else
+        hw.mfp[MFP_GPIP] |= MFP_GPIP_FDC;
+}
+
+static int selectedSide() { return 1 - (hw.ymRegisterImage[14] & 1); }
+
+// Mode bit 7 clear or bit 3 set: $FF8604 talks to the hard disk interface.
+static bool hardDiskSelected() { return !(hw.dmaModeFlags & 0x80) || (hw.dmaModeFlags & 0x08); }
+
+static uint32_t stepTime(uint32_t c) { return FDC_STEP_TIME[c & 3]; }
+
+// 160000 cycles per 512 bytes, in proportion for the smaller sectors of FDI images.
+static uint32_t sectorTime() { return uint32_t(uint64_t(driveA.lastSectorSize) * FDC_SECTOR_TIME / 512); }
+
+// ---- DMA transfers --------------------------------------------------------------------
+// Copies the sector just read to ST memory at the DMA address, never below address 8 nor
+// past the end of RAM. The address register itself moves on at the next event.
+static void transferSector(uint32_t limit) {
+    uint32_t address = fdc.dmaAddress, ramEnd = ramSizeBytes();
+    if (address < DMA_PROTECTED_BYTES) pendingDmaEnd = DMA_PROTECTED_BYTES;
+    if (!driveA.loaded || fdc.dmaOff || fdc.dmaWrite || address >= ramEnd) return;
+    uint32_t length = std::min({driveA.lastSectorSize, limit, ramEnd - address});
+    if (length == 0) return;
+    for (uint32_t i = address < DMA_PROTECTED_BYTES ? DMA_PROTECTED_BYTES - address : 0; i < length; ++i)
+        stWriteByte(hw.ram, address + i, driveA.sectorBuffer[i ^ 1]);
+    pendingDmaEnd = int32_t(address + length);
+}
+
+// With the hard disk selected, a write to $FF8604 clears sectorCount x 512 bytes from
+// the DMA address on.
+static void zeroFill() {
+    uint64_t start = std::max(fdc.dmaAddress, DMA_PROTECTED_BYTES);
+    uint64_t end = std::min<uint64_t>(uint64_t(fdc.dmaAddress) + uint64_t(fdc.sectorCount) * 512, ramSizeBytes());
+    for (uint64_t a = start; a < end; ++a) stWriteByte(hw.ram, uint32_t(a), 0);
+}
+
+// ---- Commands -------------------------------------------------------------------------
+// Each returns the event type that ends it.
+using FdcCommand = uint32_t (*)(uint32_t c, uint32_t now);
+
+// Type I commands and read sector: the interrupt line goes inactive and the motor spins
+// up unless it runs or bit 3 (h) asks not to.
+static void commonStart(uint32_t c, uint32_t now, bool typeOne) {
+    interruptLine(false);
+    fdc.eventTime = now;
+    fdc.status = FDC_MOTOR_ON | FDC_BUSY | (typeOne && fdc.track != 0 ? FDC_TRACK0 : 0);
+    if (c & 0x08) return;
+    if (!fdc.motorOn) {
+        fdc.eventTime += FDC_SPIN_UP;
+        fdc.motorOn = true;
+        startDriveSound(DriveSound::MotorStarting);
+    } else if (typeOne) {
+        fdc.status |= FDC_SPUN_UP;
+    }
+}
+
+// After a head movement bit 2 is set while the head stands away from track 0 (restore
+// sets it as well); TOS checks it only after a restore.
+static uint32_t typeOneStatus() { return FDC_MOTOR_ON | FDC_SPUN_UP | (fdc.track != 0 ? FDC_TRACK0 : 0); }
+
+static uint32_t restore(uint32_t c, uint32_t now) {
+    commonStart(c, now, true);
+    startSeekSound(fdc.track);
+    // The head may stand below track 0 after stepping out; the way back is as long.
+    fdc.eventTime += stepTime(c) * uint32_t(std::abs(fdc.track)) + FDC_HEAD_SETTLE;
+    fdc.track = 0;
+    fdc.finalStatus = FDC_MOTOR_ON | FDC_SPUN_UP | FDC_TRACK0;
+    return FDC_EVENT_COMPLETION;
+}
+
+static uint32_t seek(uint32_t c, uint32_t now) {
+    commonStart(c, now, true);
+    int32_t target = int32_t(fdc.data & 0xFF);
+    startSeekSound(fdc.track - target);
+    if (fdc.track != target) fdc.stepIn = fdc.track < target;
+    fdc.eventTime += stepTime(c) * uint32_t(std::abs(fdc.track - target)) + FDC_HEAD_SETTLE;
+    fdc.track = target;
+    fdc.finalStatus = typeOneStatus();
+    return FDC_EVENT_COMPLETION;
+}
+
+static uint32_t stepTowards(uint32_t c, uint32_t now, bool in) {
+    commonStart(c, now, true);
+    startSeekSound(1);
+    fdc.stepIn = in;
+    fdc.eventTime += stepTime(c);
+    fdc.track += in ? 1 : -1;  // no lower bound: out from track 0 gives -1
+    fdc.finalStatus = typeOneStatus();
+    return FDC_EVENT_COMPLETION;
+}
+
+static uint32_t step(uint32_t c, uint32_t now) { return stepTowards(c, now, fdc.stepIn == 1); }
+static uint32_t stepIn(uint32_t c, uint32_t now) { return stepTowards(c, now, true); }
+static uint32_t stepOut(uint32_t c, uint32_t now) { return stepTowards(c, now, false); }
+
+static uint32_t recordNotFound() {
+    fdc.eventTime += FDC_RECORD_NOT_FOUND;
+    fdc.finalStatus = FDC_MOTOR_ON | FDC_RECORD_NOT_FOUND_BIT;
+    return FDC_EVENT_COMPLETION;
+}
+
+// Bit 4 (m) reads sectorCount sectors, one more at each next-sector event.
+static uint32_t readSector(uint32_t c, uint32_t now) {
+    commonStart(c, now, false);
+    if (c & 0x04) fdc.eventTime += FDC_HEAD_SETTLE;
+    if (!ReadSector(fdc.track, selectedSide(), fdc.sector)) return recordNotFound();
+    bool multiple = c & 0x10;
+    fdc.sectorsLeft = multiple ? int32_t(fdc.sectorCount) : 1;
+    fdc.eventTime += sectorTime();
+    transferSector(UINT32_MAX);
+    fdc.sectorsLeft -= 1;
+    fdc.finalStatus = FDC_MOTOR_ON;
+    if (multiple && fdc.sectorsLeft > 0) {
+        fdc.sector += 1;
+        return FDC_EVENT_NEXT_SECTOR;
+    }
+    return FDC_EVENT_COMPLETION;
+}
+
+// The busy bit is not set: the data is taken from memory at once.
+static uint32_t writeSector(uint32_t c, uint32_t now) {
+    fdc.status = fdc.finalStatus = FDC_MOTOR_ON;
+    fdc.eventTime = now + FDC_SHORT_COMMAND;
+    if (config.floppyAProtected) {
+        fdc.eventTime = now + FDC_WRITE_PROTECTED_TIME;
+        fdc.finalStatus = FDC_MOTOR_ON | FDC_WRITE_PROTECT;
+        return FDC_EVENT_COMPLETION;
+    }
+    if (!WriteSector(fdc.track, selectedSide(), fdc.sector, fdc.dmaAddress)) return recordNotFound();
+    fdc.eventTime += FDC_SECTOR_TIME;
+    pendingDmaEnd = int32_t(fdc.dmaAddress + DISK_SECTOR_SIZE);
+    return FDC_EVENT_COMPLETION;
+}
+
+static uint32_t readAddress(uint32_t, uint32_t now) {
+    fdc.status = fdc.finalStatus = FDC_MOTOR_ON | FDC_SPUN_UP;
+    fdc.eventTime = now + FDC_SHORT_COMMAND;
+    return FDC_EVENT_COMPLETION;
+}
+
+// Whole-track transfers are not emulated; the message tells the user why a program
+// that relies on them fails.
+static uint32_t readTrack(uint32_t c, uint32_t now) {
+    ShowMessage("FDC READ TRACK !", TRACK_MESSAGE_MS, 0);
+    return readAddress(c, now);
+}
+
+static uint32_t writeTrack(uint32_t c, uint32_t now) {
+    ShowMessage("FDC WRITE TRACK", TRACK_MESSAGE_MS, 0);
+    return readAddress(c, now);
+}
+
+// Accepted while busy. Without condition bits (0xD0) the running command stops without
+// a completion and the motor-off timer starts; otherwise it completes at once.
+static uint32_t forceInterrupt(uint32_t c, uint32_t now) {
+    if (c & 0x0C) {
+        fdc.eventTime = now;
+        fdc.finalStatus = FDC_MOTOR_ON | FDC_SPUN_UP;
+        return FDC_EVENT_COMPLETION;
+    }
+    interruptLine(true);
+    fdc.eventTime = now + FDC_MOTOR_OFF_DELAY;
+    fdc.status = FDC_MOTOR_ON | FDC_SPUN_UP;
+    return FDC_EVENT_MOTOR_OFF;
+}
+
+static const FdcCommand commands[16] = {
+    restore,    seek,       step,        step,           stepIn,    stepIn,     stepOut,  stepOut,
+    readSector, readSector, writeSector, writeSector,    readAddress, forceInterrupt, readTrack, writeTrack,
+};
+
+static void command(uint32_t c, uint32_t now) {
+    uint32_t kind = c >> 4;
+    bool forced = kind == 0xD;
+    if ((fdc.status & FDC_BUSY) && !forced && kind != 1) return;  // seek is taken even while busy
+    fdc.eventType = commands[kind](c, now);
+    if (forced) return;
+    endSliceNow();
+    if (config.fastDisk) fdc.eventTime = now + FDC_SHORT_COMMAND;
+}
+
+// ---- Next sector and the event --------------------------------------------------------
+static void nextSector() {
+    interruptLine(false);
+    fdc.status = FDC_MOTOR_ON | FDC_BUSY;
+    if (!ReadSector(fdc.track, selectedSide(), fdc.sector)) {
+        fdc.eventType = recordNotFound();
+        return;
+    }
+    fdc.eventTime += sectorTime();
+    transferSector(fdc.sectorCount * DISK_SECTOR_SIZE);
+    fdc.sectorsLeft -= 1;
+    fdc.sector += 1;
+    fdc.finalStatus = FDC_MOTOR_ON;
+    fdc.eventType = fdc.sectorsLeft >= 1 ? FDC_EVENT_NEXT_SECTOR : FDC_EVENT_COMPLETION;
+}
+
+uint32_t fdcEvent() {
+    uint32_t type = fdc.eventType;
+    if (pendingDmaEnd != -1) {
+        fdc.dmaAddress = uint32_t(pendingDmaEnd);
+        pendingDmaEnd = -1;
+    }
+    switch (type) {
+    case FDC_EVENT_COMPLETION:
+        fdc.status = fdc.finalStatus;
+        interruptLine(true);
+        fdc.eventTime = uint32_t(cpu.odometer) + FDC_MOTOR_OFF_DELAY;
+        fdc.eventType = FDC_EVENT_MOTOR_OFF;
+        break;
+    case FDC_EVENT_NEXT_SECTOR:
+        nextSector();
+        break;
+    case FDC_EVENT_MOTOR_OFF:
+        fdc.eventType = FDC_EVENT_NONE;
+        fdc.motorOn = false;
+        fdc.status = 0;
+        startDriveSound(DriveSound::MotorStopping);
+        break;
+    default: break;
+    }
+    return type;
+}
+
+// ---- Registers ------------------------------------------------------------------------
+static uint32_t readSelectedRegister(uint32_t, int32_t) {
+    switch (hw.fdcRegisterSelect) {
+    case 0: return fdc.status;
+    case 1: return uint32_t(fdc.track);
+    case 2: return fdc.sector;
+    case 3: return fdc.data;
+    default: return fdc.sectorCount;
+    }
+}
+
+static void writeSelectedRegister(uint32_t, uint32_t value, int32_t stamp) {
+    if (hardDiskSelected()) {
+        zeroFill();
+        return;
+    }
+    switch (hw.fdcRegisterSelect) {
+    case 0: command(value & 0xFF, uint32_t(stamp)); break;
+    case 1: fdc.track = int32_t(value & 0xFF); break;
+    case 2: fdc.sector = value & 0xFF; break;
+    case 3: fdc.data = value; break;
+    default: fdc.sectorCount = value; break;
+    }
+}
+
+static void writeMode(uint32_t, uint32_t value, int32_t) {
+    hw.dmaModeFlags = int32_t(value);
+    fdc.dmaOff = (value >> 6) & 1;
+    fdc.dmaWrite = (value >> 8) & 1;
+    hw.fdcRegisterSelect = (value & 0x10) ? SECTOR_COUNT_SELECT : (value >> 1) & 3;
+}
+
+// $FF8609, $FF860B and $FF860D hold bits 23-16, 15-8 and 7-0 of the DMA address.
+static int dmaAddressShift(uint32_t address) { return 16 - 8 * int(((address & 0xFF) - 0x09) / 2); }
+
+static uint32_t readDmaAddressByte(uint32_t address, int32_t) { return (fdc.dmaAddress >> dmaAddressShift(address)) & 0xFF; }
+
+// Writing the address drops the end of a transfer still waiting for its event.
+static void writeDmaAddressByte(uint32_t address, uint32_t value, int32_t) {
+    int shift = dmaAddressShift(address);
+    fdc.dmaAddress = (fdc.dmaAddress & ~(0xFFu << shift)) | (value & 0xFF) << shift;
+    pendingDmaEnd = -1;
+}
+
+// Word accesses at the even addresses reach the byte at the following odd one.
+static uint32_t readDmaAddressWord(uint32_t address, int32_t stamp) { return 0xFF00 | readDmaAddressByte(address + 1, stamp); }
+static void writeDmaAddressWord(uint32_t address, uint32_t value, int32_t stamp) { writeDmaAddressByte(address + 1, value, stamp); }
+
+// $FF8606 reads all ones (the DMA status is not emulated) through its empty read entry.
+void fdcInstallRegisters(IoRegisterTable& t) {
+    t.readWord[0x04 / 2] = readSelectedRegister;
+    t.writeWord[0x04 / 2] = writeSelectedRegister;
+    t.writeWord[0x06 / 2] = writeMode;
+    for (uint32_t offset : {0x08u, 0x0Au, 0x0Cu}) {
+        t.readByte[offset + 1] = readDmaAddressByte;
+        t.writeByte[offset + 1] = writeDmaAddressByte;
+        t.readWord[offset / 2] = readDmaAddressWord;
+        t.writeWord[offset / 2] = writeDmaAddressWord;
+    }
+}

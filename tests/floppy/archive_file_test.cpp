@@ -1,0 +1,152 @@
+// The ZIP reader over archives built by the tests: plain files, stored and deflated
+// members, member choice by path, the two stores and the sticky errors.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "floppy/archive_file.h"
+#include "floppy/zip_writer.h"
+#include "support/test_machine.h"
+
+namespace {
+
+class ArchiveFileTest : public ::testing::Test {
+protected:
+    std::string dir = makeTempDir("archive");
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::string zip(const std::vector<ZipMember>& members) const {
+        writeBytes(path("t.zip"), buildZip(members));
+        return path("t.zip");
+    }
+    // The whole member, read from the start after measuring it.
+    static Bytes readAll(ArchiveFile* f) {
+        Bytes out(archiveSeek(f, 0, 2) == 0 ? size_t(archiveTell(f)) : 0);
+        archiveSeek(f, 0, 0);
+        out.resize(archiveRead(out.data(), 1, out.size(), f));
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(ArchiveFileTest, PlainFileReadsLikeTheFile) {
+    Bytes data = testPattern(70000, 1, false);
+    writeBytes(path("plain.st"), data);
+    ArchiveFile* f = archiveOpenPath(path("plain.st").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(archiveIsMember(f));
+    EXPECT_EQ(archiveMemberName(f), nullptr);
+    EXPECT_EQ(readAll(f), data);
+    ASSERT_EQ(archiveSeek(f, -10, 2), 0);
+    uint8_t buffer[12];
+    EXPECT_EQ(archiveRead(buffer, 3, 4, f), 3u);  // whole elements only, cut at the end
+    EXPECT_EQ(archiveTell(f), int64_t(data.size() - 1));
+    EXPECT_EQ(0, std::memcmp(buffer, &data[data.size() - 10], 9));
+    EXPECT_EQ(archiveClose(f), 0);
+    EXPECT_EQ(archiveOpenPath(path("missing.st").c_str()), nullptr);
+    EXPECT_EQ(archiveOpenPath(dir.c_str()), nullptr);
+}
+
+TEST_F(ArchiveFileTest, WalksStoredAndDeflatedMembersToTheEnd) {
+    Bytes first = testPattern(5000, 2, true), second = testPattern(9000, 3, false);
+    ArchiveFile* f = archiveOpen(zip({{"first.st", first, false}, {"Second.MSA", second}}).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(archiveIsMember(f));
+    EXPECT_STREQ(archiveMemberName(f), "first.st");
+    EXPECT_EQ(readAll(f), first);
+    ASSERT_EQ(archiveNextMember(f), 0);
+    EXPECT_STREQ(archiveMemberName(f), "Second.MSA");
+    EXPECT_EQ(readAll(f), second);
+    // The central directory follows: the walk ends there, in the error state.
+    EXPECT_EQ(archiveNextMember(f), -1);
+    EXPECT_EQ(archiveTell(f), -1);
+    EXPECT_EQ(archiveSeek(f, 0, 0), -1);
+    uint8_t byte;
+    EXPECT_EQ(archiveRead(&byte, 1, 1, f), 0u);
+    EXPECT_NE(archiveClose(f), 0);
+}
+
+TEST_F(ArchiveFileTest, PathChoosesMemberWithoutRegardToCase) {
+    Bytes disk = testPattern(20000, 4, true), notes = testPattern(100, 5, true);
+    writeBytes(path("Games.ZIP"), buildZip({{"readme.txt", notes}, {"folder/disk2.st", disk}, {"disk1.st", disk}}));
+    ArchiveFile* f = archiveOpenPath(path("Games.ZIP/DISK1.ST").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(readAll(f), disk);
+    EXPECT_EQ(archiveClose(f), 0);
+    // Members inside a folder of the archive are not reached by a path.
+    EXPECT_EQ(archiveOpenPath(path("Games.ZIP/disk2.st").c_str()), nullptr);
+    EXPECT_EQ(archiveOpenPath(path("Games.ZIP/folder/disk2.st").c_str()), nullptr);
+    f = archiveOpenPath(path("Games.ZIP").c_str());  // the archive itself: its first member
+    EXPECT_EQ(readAll(f), notes);
+    archiveClose(f);
+    std::filesystem::create_directories(path("real.zip"));  // a folder named like an archive
+    writeBytes(path("real.zip/disk.st"), disk);
+    f = archiveOpenPath(path("real.zip/disk.st").c_str());
+    EXPECT_EQ(readAll(f), disk);
+    archiveClose(f);
+}
+
+TEST_F(ArchiveFileTest, LargeMembersGoToATemporaryFileAndDecodeOnlyAsFarAsRead) {
+    Bytes small = testPattern(ARCHIVE_MEMORY_LIMIT - 1, 7, true), large = testPattern(300 * 1024, 8, true);
+    ArchiveFile* f = archiveOpen(zip({{"small.st", small}, {"large.st", large}}).c_str(), "rb");
+    EXPECT_EQ(f->store, ArchiveStore::Memory);
+    EXPECT_EQ(readAll(f), small);
+    ASSERT_EQ(archiveNextMember(f), 0);
+    EXPECT_EQ(f->store, ArchiveStore::TemporaryFile);
+    ASSERT_EQ(archiveSeek(f, 100000, 0), 0);
+    uint8_t piece[1000];
+    ASSERT_EQ(archiveRead(piece, 1000, 1, f), 1u);
+    EXPECT_EQ(0, std::memcmp(piece, &large[100000], 1000));
+    EXPECT_LT(f->produced, large.size());
+    EXPECT_EQ(readAll(f), large);
+    EXPECT_EQ(archiveClose(f), 0);
+}
+
+TEST_F(ArchiveFileTest, SeekingStaysWithinTheMember) {
+    Bytes data = testPattern(4000, 9, true);
+    std::string archive = zip({{"a.st", data}});
+    ArchiveFile* f = archiveOpen(archive.c_str(), "rb");
+    ASSERT_EQ(archiveSeek(f, 100, 0), 0);
+    ASSERT_EQ(archiveSeek(f, 50, 1), 0);
+    EXPECT_EQ(archiveTell(f), 150);
+    ASSERT_EQ(archiveSeek(f, 0, 2), 0);
+    uint8_t byte;
+    EXPECT_EQ(archiveRead(&byte, 1, 1, f), 0u);  // at the end: nothing, and no error
+    EXPECT_EQ(archiveTell(f), int64_t(data.size()));
+    EXPECT_EQ(archiveSeek(f, 1, 2), -1);
+    EXPECT_EQ(archiveTell(f), -1);
+    archiveClose(f);
+    for (auto [offset, origin] : {std::pair<int64_t, int>{-1, 0}, {0, 3}}) {
+        f = archiveOpen(archive.c_str(), "rb");
+        EXPECT_EQ(archiveSeek(f, offset, origin), -1);
+        archiveClose(f);
+    }
+}
+
+TEST_F(ArchiveFileTest, DamagedMembersFail) {
+    Bytes data = testPattern(50000, 10, true);
+    // A wrong CRC-32 decodes completely, but closing reports it.
+    ArchiveFile* f = archiveOpen(zip({{"a.st", data, true, 0x100}}).c_str(), "rb");
+    EXPECT_EQ(readAll(f), data);
+    EXPECT_NE(archiveClose(f), 0);
+
+    // Encrypted, an unknown method, a declared size off by one either way.
+    const ZipMember odd[] = {{"enc.st", data, true, 0, 1}, {"bz.st", data, true, 0, 0, 12},
+                             {"a.st", data, true, 0, 0, -1, int64_t(data.size() - 1)},
+                             {"a.st", data, true, 0, 0, -1, int64_t(data.size() + 1)}};
+    for (const ZipMember& m : odd) {
+        f = archiveOpen(zip({m}).c_str(), "rb");
+        EXPECT_STREQ(archiveMemberName(f), m.name.c_str());
+        Bytes out(m.uncompressedSize >= 0 ? size_t(m.uncompressedSize) : data.size());
+        EXPECT_EQ(archiveRead(out.data(), 1, out.size(), f), 0u) << m.name;
+        EXPECT_NE(archiveClose(f), 0);
+    }
+    Bytes cut = buildZip({{"a.st", data}});
+    cut.resize(cut.size() / 2);
+    writeBytes(path("cut.zip"), cut);
+    f = archiveOpen(path("cut.zip").c_str(), "rb");
+    Bytes out(data.size());
+    EXPECT_EQ(archiveRead(out.data(), 1, out.size(), f), 0u);
+    EXPECT_NE(archiveClose(f), 0);
+}
