@@ -1,0 +1,273 @@
+#include "peripherals/ikbd.h"
+
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+
+#include "frontend/config.h"
+#include "peripherals/input.h"
+#include "peripherals/scan_codes.h"
+
+// Power-on values; IkbdReset brings them back.
+static constexpr IkbdState IKBD_RESET_STATE = {
+    .mouseMode = 0, .yOrigin = 1, .mouseEnabled = 1, .mouseButtonAction = 0,
+    .absoluteMaxY = 199, .absoluteMaxX = 319,
+    .keycodeDeltaX = 1, .keycodeDeltaY = 1, .thresholdX = 1, .thresholdY = 1, .scaleX = 1, .scaleY = 1,
+    .absoluteY = 0, .absoluteX = 0,
+    .joystickMode = 0, .joystickEnabled = 1, .lastReportButtons = 0,
+};
+
+IkbdState ikbd = IKBD_RESET_STATE;
+IkbdOutputQueue ikbdQueue;
+
+// Packet headers the keyboard processor sends.
+enum : uint8_t {
+    IKBD_RESET_DONE = 0xF0,
+    IKBD_ABSOLUTE_MOUSE = 0xF7,
+    IKBD_RELATIVE_MOUSE = 0xF8,  // | 2 left button down, | 1 right button down
+    IKBD_TIME_OF_DAY = 0xFC,
+    IKBD_JOYSTICK_REPORT = 0xFD,
+    IKBD_JOYSTICK1_EVENT = 0xFF,
+};
+constexpr uint8_t KEY_RELEASE = 0x80;  // set in the scan code of a released key
+
+// Mouse buttons as the keyboard processor keeps them.
+constexpr int32_t BUTTON_RIGHT = 1, BUTTON_LEFT = 2;
+
+// ---- Output queue -------------------------------------------------------------------
+void ikbdQueuePut(uint8_t byte) {
+    if (ikbdQueue.count == IKBD_QUEUE_SIZE) return;
+    ikbdQueue.bytes[ikbdQueue.writeIndex] = byte;
+    ikbdQueue.writeIndex = (ikbdQueue.writeIndex + 1) % IKBD_QUEUE_SIZE;
+    ++ikbdQueue.count;
+}
+
+uint8_t ikbdQueueGet() {
+    if (ikbdQueue.count == 0) return 0;
+    uint8_t byte = ikbdQueue.bytes[ikbdQueue.readIndex];
+    ikbdQueue.readIndex = (ikbdQueue.readIndex + 1) % IKBD_QUEUE_SIZE;
+    --ikbdQueue.count;
+    return byte;
+}
+
+bool ikbdQueueHasByte() { return ikbdQueue.count > 0; }
+
+void ikbdQueueClear() { ikbdQueue.readIndex = ikbdQueue.writeIndex = ikbdQueue.count = 0; }
+
+// A packet goes in whole or not at all: a cut packet would leave the ST's packet
+// parser out of step with every byte that follows.
+static bool queuePacket(std::initializer_list<uint8_t> bytes) {
+    if (ikbdQueue.count + int(bytes.size()) > IKBD_QUEUE_SIZE) return false;
+    for (uint8_t b : bytes) ikbdQueuePut(b);
+    return true;
+}
+
+// ---- State the scan keeps between polls ---------------------------------------------
+// Key states as last reported to the ST. Edges are taken against this rather than
+// against the previous poll, so a key released while input was not ours (in the menu,
+// another window focused) still sends its release, and extra polls by the main loop
+// cannot swallow an edge.
+static uint8_t reportedKeys[256];
+static uint8_t lastPcJoystick, lastArrowJoystick;
+static int32_t mouseButtons;  // BUTTON_LEFT | BUTTON_RIGHT at the last scan
+
+static int64_t hostClock() { return int64_t(std::time(nullptr)); }
+static IkbdClock utcClock = hostClock;
+
+void setIkbdClock(IkbdClock c) { utcClock = c ? c : hostClock; }
+
+// ---- Reports --------------------------------------------------------------------------
+static uint8_t arrowJoystickBits() {
+    if (!config.arrowForJoystick) return 0;
+    uint8_t bits = 0;
+    if (keyDown(KEY_UP)) bits |= JOY_UP;
+    if (keyDown(KEY_DOWN)) bits |= JOY_DOWN;
+    if (keyDown(KEY_LEFT)) bits |= JOY_LEFT;
+    if (keyDown(KEY_RIGHT)) bits |= JOY_RIGHT;
+    if (keyDown(KEY_LCONTROL)) bits |= JOY_FIRE;
+    return bits;
+}
+
+static uint8_t joystick1Byte() { return arrowJoystickBits() | joystickByte(); }
+
+static uint8_t hi(int32_t v) { return uint8_t(v >> 8); }
+static uint8_t lo(int32_t v) { return uint8_t(v); }
+
+// Button byte: bit 2 left pressed, bit 3 left released, bit 0 right pressed, bit 1 right
+// released, each since the previous report.
+static void reportAbsolutePosition() {
+    int32_t now = mouseButtons, was = ikbd.lastReportButtons;
+    uint8_t changes = 0;
+    if ((now & ~was) & BUTTON_LEFT) changes |= 0x04;
+    if ((was & ~now) & BUTTON_LEFT) changes |= 0x08;
+    if ((now & ~was) & BUTTON_RIGHT) changes |= 0x01;
+    if ((was & ~now) & BUTTON_RIGHT) changes |= 0x02;
+    queuePacket({IKBD_ABSOLUTE_MOUSE, changes, hi(ikbd.absoluteX), lo(ikbd.absoluteX), hi(ikbd.absoluteY),
+                 lo(ikbd.absoluteY)});
+    ikbd.lastReportButtons = now;
+}
+
+static uint8_t packedBcd(int v) {
+    v %= 100;
+    return uint8_t((v / 10) << 4 | v % 10);
+}
+
+// Year, month, day, hour, minute, second of the current UTC time.
+static void reportTimeOfDay() {
+    std::time_t now = std::time_t(utcClock());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    queuePacket({IKBD_TIME_OF_DAY, packedBcd(utc.tm_year + 1900), packedBcd(utc.tm_mon + 1), packedBcd(utc.tm_mday),
+                 packedBcd(utc.tm_hour), packedBcd(utc.tm_min), packedBcd(utc.tm_sec)});
+}
+
+// ---- Commands ---------------------------------------------------------------------------
+// A command with parameters runs once they have all arrived; `start` runs at once on the
+// command byte for the one effect that does not wait.
+struct IkbdCommand {
+    uint8_t code;
+    uint8_t parameterCount;
+    void (*run)(const uint8_t* parameters);
+    void (*start)();
+};
+
+static uint16_t word(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+
+// Status inquiries (0x87-0x9A), pause (0x13) and resume (0x11) take no parameters and
+// answer nothing here, so they need no entry: unknown bytes are ignored just the same.
+static constexpr IkbdCommand IkbdCommands[] = {
+    {0x80, 1, [](const uint8_t*) { IkbdReset(); }, nullptr},
+    {0x03, 1, [](const uint8_t*) { IkbdReset(); }, nullptr},
+    {0x07, 1, [](const uint8_t* p) { ikbd.mouseButtonAction = p[0]; }, [] { ikbd.mouseEnabled = 1; }},
+    {0x08, 0, [](const uint8_t*) { ikbd.mouseMode = 0; ikbd.mouseEnabled = 1; }, nullptr},
+    {0x09, 4, [](const uint8_t* p) {
+         ikbd.mouseMode = 1;
+         ikbd.absoluteMaxX = word(p);
+         ikbd.absoluteMaxY = word(p + 2);
+     }, nullptr},
+    {0x0A, 2, [](const uint8_t* p) {
+         ikbd.mouseMode = 0;
+         ikbd.mouseEnabled = 1;
+         ikbd.keycodeDeltaX = p[0];
+         ikbd.keycodeDeltaY = p[1];
+     }, nullptr},
+    {0x0B, 2, [](const uint8_t* p) { ikbd.thresholdX = p[0]; ikbd.thresholdY = p[1]; }, nullptr},
+    {0x0C, 2, [](const uint8_t* p) { ikbd.scaleX = p[0]; ikbd.scaleY = p[1]; }, nullptr},
+    {0x0D, 0, [](const uint8_t*) { reportAbsolutePosition(); }, nullptr},
+    {0x0E, 5, [](const uint8_t* p) { ikbd.absoluteX = word(p + 1); ikbd.absoluteY = word(p + 3); }, nullptr},
+    {0x0F, 0, [](const uint8_t*) { ikbd.yOrigin = 0; }, nullptr},
+    {0x10, 0, [](const uint8_t*) { ikbd.yOrigin = 1; }, nullptr},
+    {0x12, 0, [](const uint8_t*) { ikbd.mouseEnabled = 0; }, nullptr},
+    {0x14, 0, [](const uint8_t*) { ikbd.joystickMode = 0; ikbd.joystickEnabled = 1; }, nullptr},
+    {0x15, 0, [](const uint8_t*) { ikbd.joystickMode = 1; ikbd.joystickEnabled = 1; }, nullptr},
+    {0x16, 0, [](const uint8_t*) {
+         ikbd.joystickEnabled = 1;
+         queuePacket({IKBD_JOYSTICK_REPORT, 0x00, joystick1Byte()});
+     }, nullptr},
+    {0x1A, 0, [](const uint8_t*) { ikbd.joystickEnabled = 0; }, nullptr},
+    {0x1C, 0, [](const uint8_t*) { reportTimeOfDay(); }, nullptr},
+};
+
+static const IkbdCommand* commandFor(uint8_t code) {
+    static const auto table = [] {
+        struct { const IkbdCommand* entry[256]; } t{};
+        for (const IkbdCommand& c : IkbdCommands) t.entry[c.code] = &c;
+        return t;
+    }();
+    return table.entry[code];
+}
+
+constexpr int MAX_PARAMETERS = 5;
+
+static struct {
+    const IkbdCommand* command;  // the command collecting parameters
+    int parametersLeft;
+    int received;
+    uint8_t parameters[MAX_PARAMETERS];
+} decoder;
+
+void ikbdReceiveCommandByte(uint8_t byte) {
+    if (decoder.parametersLeft > 0) {
+        decoder.parameters[decoder.received++] = byte;
+        if (--decoder.parametersLeft == 0) decoder.command->run(decoder.parameters);
+        return;
+    }
+    const IkbdCommand* c = commandFor(byte);
+    if (!c) return;
+    if (c->start) c->start();
+    if (c->parameterCount == 0) {
+        c->run(nullptr);
+        return;
+    }
+    decoder.command = c;
+    decoder.received = 0;
+    decoder.parametersLeft = c->parameterCount;
+}
+
+void IkbdReset() {
+    ikbd = IKBD_RESET_STATE;
+    decoder.parametersLeft = 0;
+    queuePacket({IKBD_RESET_DONE});
+}
+
+void ikbdMachineReset() { ikbd.mouseEnabled = 1; }
+
+// ---- Scan -------------------------------------------------------------------------------
+// Key edges since the last report, in ascending host key code order.
+static void sendKeyEdges() {
+    const uint8_t* keys = currentKeyState();
+    if (std::memcmp(keys, reportedKeys, sizeof reportedKeys) == 0) return;
+    for (int code = 0; code < 256; ++code) {
+        uint8_t down = keys[code] & KEY_STATE_DOWN;
+        if (down == (reportedKeys[code] & KEY_STATE_DOWN)) continue;
+        if (uint8_t st = ScanCodeTable[code]) ikbdQueuePut(down ? st : st | KEY_RELEASE);
+    }
+    std::memcpy(reportedKeys, keys, sizeof reportedKeys);
+}
+
+// In event mode a joystick 1 packet follows any change of the PC joystick or of the
+// arrow keys standing in for it.
+static void sendJoystickEvent() {
+    uint8_t pc = joystickByte(), arrows = arrowJoystickBits();
+    bool changed = pc != lastPcJoystick || arrows != lastArrowJoystick;
+    lastPcJoystick = pc;
+    lastArrowJoystick = arrows;
+    if (changed && ikbd.joystickMode == 0 && ikbd.joystickEnabled)
+        queuePacket({IKBD_JOYSTICK1_EVENT, uint8_t(pc | arrows)});
+}
+
+static int32_t clampedPosition(int32_t position, int32_t delta, int32_t maximum) {
+    int64_t v = int64_t(position) + delta;
+    if (v > maximum) v = maximum;
+    if (v < 0) v = 0;
+    return int32_t(v);
+}
+
+static int32_t packetDelta(int32_t delta) { return delta < -128 ? -128 : delta > 127 ? 127 : delta; }
+
+// A relative packet carries at most -128..127 on each axis; a larger movement is sent
+// as several packets rather than wrapped into the wrong direction.
+static void sendRelativeMouse(const MouseReport& m) {
+    uint8_t header = IKBD_RELATIVE_MOUSE | (m.left ? BUTTON_LEFT : 0) | (m.right ? BUTTON_RIGHT : 0);
+    int32_t dx = m.dx, dy = m.dy;
+    do {
+        int32_t px = packetDelta(dx), py = packetDelta(dy);
+        if (!queuePacket({header, uint8_t(px), uint8_t(py)})) return;
+        dx -= px;
+        dy -= py;
+    } while (dx || dy);
+}
+
+void IkbdScan() {
+    if (!inputRunning()) return;
+    PollKeyboard();
+    sendKeyEdges();
+    sendJoystickEvent();
+
+    MouseReport m = PollMouse();
+    mouseButtons = (m.left ? BUTTON_LEFT : 0) | (m.right ? BUTTON_RIGHT : 0);
+    ikbd.absoluteX = clampedPosition(ikbd.absoluteX, m.dx, ikbd.absoluteMaxX);
+    ikbd.absoluteY = clampedPosition(ikbd.absoluteY, m.dy, ikbd.absoluteMaxY);
+    bool activity = m.dx || m.dy || m.leftChanged || m.rightChanged;
+    if (activity && ikbd.mouseEnabled && ikbd.mouseMode == 0) sendRelativeMouse(m);
+}
