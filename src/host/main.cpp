@@ -1,11 +1,15 @@
-// The program's entry: the command line, the single-instance check, then the headless
-// runner or the window.
+// The program's entry: the command line, the single-instance check, then the window or,
+// with --headless (or in a build without the window), the headless runner.
 #include <cstdio>
 #include <string>
 
 #include "frontend/command_line.h"
 #include "frontend/headless_runner.h"
 #include "frontend/single_instance.h"
+#ifdef QUARV_WITH_WINDOW
+#include "host/host_messages.h"
+#include "host/windowed_runner.h"
+#endif
 
 int main(int argc, char** argv) {
     ProgramOptions options;
@@ -19,8 +23,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!acquireSingleInstance()) {
+#ifdef QUARV_WITH_WINDOW
+        if (!options.headless) {
+            showMessageBox("Already Running...", "Quarv is already running!", MessageIcon::Warning);
+            return 0;
+        }
+#endif
         std::fprintf(stderr, "Already Running...: Quarv is already running!\n");
         return 0;
     }
+#ifdef QUARV_WITH_WINDOW
+    if (!options.headless) return runWindowed(options);
+#endif
     return runHeadless(options);
 }

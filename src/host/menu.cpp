@@ -1,0 +1,161 @@
+#include "host/menu.h"
+
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+#include <cstring>
+
+#include "frontend/config.h"
+#include "frontend/rom_list.h"
+#include "host/host_messages.h"
+#include "host/sdl_display.h"
+#include "machine/main_loop.h"
+#include "video/display.h"
+
+enum MenuTab { TAB_DEBUGGER, TAB_DISKS, TAB_OPTIONS, TAB_SNAPSHOTS, TAB_RUN, TAB_QUIT, TAB_COUNT };
+
+static const char* const TabLabels[TAB_COUNT] = {"Debugger", "Disks", "Options", "Snapshots", "Run", "Quit"};
+static const char* const PageTitles[TAB_RUN] = {"Debugger", "Disks", "Options", "Snapshots, sound and screenshot"};
+
+static bool imguiStarted;
+static int currentPage = -1;  // -1: the menu is closed
+static int requestedPage = -1;  // selected by the next pass
+static SDL_Rect tabRects[TAB_COUNT];
+
+constexpr float MENU_WIDTH = 760, MENU_HEIGHT = 560;
+
+// Light blue texts on black, as every page of the menu shows them.
+static void applyMenuLook() {
+    ImGui::StyleColorsDark();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.Colors[ImGuiCol_Text] = ImVec4(200 / 255.0f, 200 / 255.0f, 1.0f, 1.0f);
+    style.Colors[ImGuiCol_WindowBg] = ImVec4(0, 0, 0, 0.85f);
+    style.WindowRounding = 0;
+}
+
+bool menuInit() {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::GetIO().IniFilename = nullptr;  // the layout is fixed; nothing to remember
+    applyMenuLook();
+    imguiStarted = ImGui_ImplSDL2_InitForSDLRenderer(mainWindow()) && ImGui_ImplSDLRenderer_Init(mainRenderer());
+    return imguiStarted;
+}
+
+void menuShutdown() {
+    if (imguiStarted) {
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui_ImplSDL2_Shutdown();
+    }
+    if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
+    imguiStarted = false;
+    currentPage = -1;
+}
+
+void menuRecreateTextures() {
+    ImGui_ImplSDLRenderer_DestroyDeviceObjects();
+    ImGui_ImplSDLRenderer_CreateDeviceObjects();
+}
+
+// The debugger page exists only with "-debug".
+static int reachablePage(int page) { return page == TAB_DEBUGGER && !debugEnabled ? TAB_DISKS : page; }
+
+void openMenuPage(int page) {
+    if (page == currentPage) return;
+    if (page < 0) {
+        currentPage = -1;
+        return;
+    }
+    FlushPresent();
+    currentPage = requestedPage = reachablePage(page);
+}
+
+bool menuIsOpen() { return currentPage >= 0; }
+
+void menuHandleEvent(const SDL_Event& event) { ImGui_ImplSDL2_ProcessEvent(&event); }
+
+bool menuTabCentre(const char* label, int& x, int& y) {
+    for (int t = 0; t < TAB_COUNT; ++t)
+        if (std::strcmp(label, TabLabels[t]) == 0 && tabRects[t].w > 0) {
+            x = tabRects[t].x + tabRects[t].w / 2;
+            y = tabRects[t].y + tabRects[t].h / 2;
+            return true;
+        }
+    return false;
+}
+
+static void noteTabRect(int tab) {
+    ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    tabRects[tab] = {int(min.x), int(min.y), int(max.x - min.x), int(max.y - min.y)};
+}
+
+static void runClicked() {
+    if (!romLoaded) {
+        showMessageBox("Can't run...", "Unable to run, no TOS ROM selected!\nPlease select a TOS ROM in the options.",
+                       MessageIcon::Warning);
+        return;
+    }
+    openMenuPage(-1);
+    setRunState(RUN_STATE_RUNNING);
+}
+
+static void quitClicked() {
+    if (config.confirmQuit && !askYesNo("Quit...", "Do you really want to quit Quarv?")) return;
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+// The pages fill in with later work; each shows its title for now.
+static void drawPage(int page) { ImGui::TextUnformatted(PageTitles[page]); }
+
+static void drawTabBar() {
+    std::memset(tabRects, 0, sizeof tabRects);
+    if (!ImGui::BeginTabBar("tabs")) return;
+    for (int tab = TAB_DEBUGGER; tab < TAB_RUN; ++tab) {
+        if (tab == TAB_DEBUGGER && !debugEnabled) continue;
+        ImGuiTabItemFlags flags = tab == requestedPage ? ImGuiTabItemFlags_SetSelected : 0;
+        bool open = ImGui::BeginTabItem(TabLabels[tab], nullptr, flags);
+        noteTabRect(tab);
+        if (open) {
+            if (requestedPage < 0 && currentPage != tab) currentPage = menuPageIndex = tab;
+            drawPage(tab);
+            ImGui::EndTabItem();
+        }
+    }
+    requestedPage = -1;
+    bool run = ImGui::TabItemButton(TabLabels[TAB_RUN], ImGuiTabItemFlags_Trailing);
+    noteTabRect(TAB_RUN);
+    bool quit = ImGui::TabItemButton(TabLabels[TAB_QUIT], ImGuiTabItemFlags_Trailing);
+    noteTabRect(TAB_QUIT);
+    ImGui::EndTabBar();
+    if (run) runClicked();
+    if (quit) quitClicked();
+}
+
+void menuPass() {
+    if (!imguiStarted) return;
+    ImGui_ImplSDLRenderer_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    ImVec2 screen = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2((screen.x - MENU_WIDTH) / 2, (screen.y - MENU_HEIGHT) / 2));
+    ImGui::SetNextWindowSize(ImVec2(MENU_WIDTH, MENU_HEIGHT));
+    const ImGuiWindowFlags fixed = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
+    if (ImGui::Begin("menu", nullptr, fixed)) drawTabBar();
+    ImGui::End();
+    ImGui::Render();
+
+    // The picture in the logical 800 x 600 area, the menu in window pixels as its
+    // mouse positions are.
+    SDL_Renderer* renderer = mainRenderer();
+    drawPicture();
+    SDL_RenderSetLogicalSize(renderer, 0, 0);
+    ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+    SDL_RenderSetLogicalSize(renderer, FRAME_WIDTH, FRAME_HEIGHT);
+    presentBackBuffer(false);
+    SDL_WaitEventTimeout(nullptr, 15);
+}

@@ -1,0 +1,226 @@
+#include "host/sdl_display.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "frontend/config.h"
+#include "host/display_adapters.h"
+#include "host/host_messages.h"
+#include "host/test_script.h"
+#include "video/display.h"
+
+constexpr int TEXTURE_WIDTH = 1024, TEXTURE_HEIGHT = 512;
+constexpr int TEXTURE_ROWS = FRAME_HEIGHT / 2;  // one texture row per emulated line
+
+static SDL_Window* window;
+static SDL_Renderer* renderer;
+static SDL_Texture* cpuTexture;      // 800 x 600
+static SDL_Texture* pictureTexture;  // 1024 x 512, texture mode
+static bool textureMode;
+static bool fullscreen;
+static bool drawnSinceLastPresent;
+
+static uint16_t cpuPixels[FRAME_WIDTH * FRAME_HEIGHT];
+static uint16_t texturePixels[TEXTURE_WIDTH * TEXTURE_ROWS];
+
+static AdapterRecord adapters[MAX_ADAPTERS];
+
+SDL_Window* mainWindow() { return window; }
+SDL_Renderer* mainRenderer() { return renderer; }
+
+// ---- Failures --------------------------------------------------------------------------
+static const struct {
+    int code;
+    const char* text;
+} GraphicsErrors[] = {
+    {100, "Unable to create a DirectX8.1 Interface. (Maybe not installed)"},
+    {101, "Unable to create a D3DDevice8.\nCheck your DirectX8.1 install or your hardware video card support."},
+    {102, "Your hardware does not support R5G6B5 textures.\nPlease use fullscreen or set a 16bits windowed screen mode."},
+    {103, "Could not find any Video Adapter Quarv compatible."},
+};
+
+static bool graphicsError(int code) {
+    std::fprintf(stderr, "quarv: graphics error %d (%s)\n", code, SDL_GetError());
+    for (const auto& e : GraphicsErrors)
+        if (e.code == code) showMessageBox("Graphics Error", e.text);
+    return false;
+}
+
+// ---- Window ------------------------------------------------------------------------------
+bool createMainWindow() {
+    if (config.askFullscreen)
+        config.fullscreen = askYesNo(QUARV_VERSION_STRING, "Do you want to run Quarv in fullscreen ?");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return graphicsError(100);
+
+    int count = enumerateAdapters(adapters);
+    if (count == 0) return graphicsError(103);
+    config.videoAdapter = chooseAdapter(count, config.videoAdapter);
+    const AdapterRecord& adapter = adapters[config.videoAdapter];
+    config.videoRefresh = chooseRefresh(adapter, config.videoRefresh);
+
+    // Full screen, the window takes the desktop mode's size from the start, so that no
+    // mode change is needed beyond the chosen refresh rate.
+    fullscreen = config.fullscreen;
+    int at = SDL_WINDOWPOS_CENTERED_DISPLAY(adapter.display);
+    int width = fullscreen ? adapter.width : FRAME_WIDTH, height = fullscreen ? adapter.height : FRAME_HEIGHT;
+    window = SDL_CreateWindow(QUARV_VERSION_STRING, at, at, width, height, fullscreen ? SDL_WINDOW_FULLSCREEN : 0);
+    if (!window) return graphicsError(101);
+    if (fullscreen) {
+        SDL_DisplayMode mode = {adapter.format, adapter.width, adapter.height, int(config.videoRefresh), nullptr};
+        if (SDL_SetWindowDisplayMode(window, &mode) != 0)
+            std::fprintf(stderr, "quarv: refresh rate %u Hz refused (%s)\n", config.videoRefresh, SDL_GetError());
+    }
+    return true;
+}
+
+void destroyMainWindow() {
+    if (window) SDL_DestroyWindow(window);
+    window = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// ---- Renderer and textures -----------------------------------------------------------------
+static void createTextures() {
+    cpuTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, FRAME_WIDTH, FRAME_HEIGHT);
+    pictureTexture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, TEXTURE_WIDTH,
+                                       TEXTURE_HEIGHT);
+    if (cpuTexture) SDL_SetTextureScaleMode(cpuTexture, SDL_ScaleModeNearest);
+}
+
+static void destroyTextures() {
+    if (cpuTexture) SDL_DestroyTexture(cpuTexture);
+    if (pictureTexture) SDL_DestroyTexture(pictureTexture);
+    cpuTexture = pictureTexture = nullptr;
+}
+
+static void uploadPicture() {
+    if (textureMode) {
+        SDL_Rect used = {0, 0, FRAME_WIDTH, TEXTURE_ROWS};
+        SDL_UpdateTexture(pictureTexture, &used, texturePixels, TEXTURE_WIDTH * 2);
+    } else {
+        SDL_UpdateTexture(cpuTexture, nullptr, cpuPixels, FRAME_WIDTH * 2);
+    }
+}
+
+bool texturesReady() { return pictureTexture != nullptr; }
+
+void setTextureMode(bool on) {
+    textureMode = cpuTexture ? on && pictureTexture : true;
+    config.useTexture = textureMode;
+}
+
+void recreateDisplayTextures() {
+    destroyTextures();
+    createTextures();
+    setTextureMode(textureMode);
+    uploadPicture();
+}
+
+// The texture's 800 x 300 used texels over the 800 x 600 area. Each host pixel samples
+// the centre of its texel across (half a texel in), and the two host rows of an
+// emulated line sample a quarter texel above and below the centre of its texture row,
+// so that bilinear filtering softens the line doubling without blurring the pixels.
+// The renderer samples at pixel centres, which puts those points at texture coordinates
+// x / 1024 and y / 1024 for window position (x, y): the quad's corners need no offset.
+static void drawTextureQuad() {
+    constexpr float U1 = float(FRAME_WIDTH) / TEXTURE_WIDTH, V1 = float(TEXTURE_ROWS) / TEXTURE_HEIGHT;
+    constexpr float X1 = FRAME_WIDTH, Y1 = FRAME_HEIGHT;
+    const SDL_Color white = {255, 255, 255, 255};
+    const SDL_Vertex quad[4] = {
+        {{0, 0}, white, {0, 0}},
+        {{X1, 0}, white, {U1, 0}},
+        {{0, Y1}, white, {0, V1}},
+        {{X1, Y1}, white, {U1, V1}},
+    };
+    static const int triangles[6] = {0, 1, 3, 0, 3, 2};
+    SDL_SetTextureScaleMode(pictureTexture, config.useTextureFiltering ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_RenderGeometry(renderer, pictureTexture, quad, 4, triangles, 6);
+}
+
+void drawPicture() {
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    if (textureMode)
+        drawTextureQuad();
+    else
+        SDL_RenderCopy(renderer, cpuTexture, nullptr, nullptr);
+    drawnSinceLastPresent = true;
+}
+
+void presentBackBuffer(bool emulatedFrame) {
+    testScriptBeforePresent(emulatedFrame);
+    SDL_RenderPresent(renderer);
+    drawnSinceLastPresent = false;
+}
+
+// ---- The operations of the frame end ---------------------------------------------------------
+static bool lockFrame(bool, FrameSurface* out) {
+    if (textureMode) {
+        out->pixels = reinterpret_cast<uint8_t*>(texturePixels);
+        out->pitch = TEXTURE_WIDTH;  // half the texture's pitch: the renderer steps two per line
+    } else {
+        out->pixels = reinterpret_cast<uint8_t*>(cpuPixels);
+        out->pitch = FRAME_WIDTH * 2;
+    }
+    return true;
+}
+
+static void finishFrame() {
+    uploadPicture();
+    drawPicture();
+}
+
+static void unlockReadOnly() {}
+
+// Full screen with "Force PC Video sync." each present waits for a vertical blank, and
+// with "Frame Skip" n for n of them: the picture is shown again n - 1 times.
+static void presentFrame() {
+    if (!drawnSinceLastPresent) drawPicture();
+    presentBackBuffer(true);
+    if (fullscreen && config.forceVblSync)
+        for (uint32_t extra = 1; extra < config.frameSkip; ++extra) {
+            drawPicture();
+            presentBackBuffer(false);
+        }
+}
+
+static void clearDisplay(bool twice) {
+    for (int n = twice ? 2 : 1; n > 0; --n) {
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        SDL_RenderPresent(renderer);
+    }
+    drawnSinceLastPresent = false;
+}
+
+static bool isFullscreen() { return fullscreen; }
+static bool isTextureMode() { return textureMode; }
+
+static const DisplayBackend sdlDisplay = {lockFrame,    finishFrame,    unlockReadOnly, presentFrame,
+                                          clearDisplay, isFullscreen,   isTextureMode};
+
+// Full screen presents wait for the display's vertical blank; in a window the sound
+// output alone paces the frames.
+bool InitDisplay() {
+    Uint32 flags = fullscreen ? SDL_RENDERER_PRESENTVSYNC : 0;
+    renderer = SDL_CreateRenderer(window, -1, flags);
+    if (!renderer) return graphicsError(101);
+    SDL_RenderSetLogicalSize(renderer, FRAME_WIDTH, FRAME_HEIGHT);
+    createTextures();
+    if (!cpuTexture && !pictureTexture) {
+        ShutdownDisplay();
+        return graphicsError(102);
+    }
+    setTextureMode(config.useTexture);
+    setDisplayBackend(&sdlDisplay);
+    ClearDisplay(true);
+    return true;
+}
+
+void ShutdownDisplay() {
+    setDisplayBackend(nullptr);
+    destroyTextures();
+    if (renderer) SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The main window and the emulated picture in it, through SDL2's renderer. The frame
+// end draws into a picture buffer in memory: the 800 x 600 CPU picture, or in texture
+// mode 800 x 300 of a 1024 x 512 texture, both R5G6B5. Finishing the frame uploads it
+// into a streaming texture and draws it; the buffer keeps the last picture for the
+// screenshot capture and for the menu, which is drawn over it.
+#include <cstdint>
+
+struct SDL_Window;
+struct SDL_Renderer;
+
+// Asks the full-screen question when the settings want it, chooses the display and
+// its refresh rate, and opens the window "Quarv v1.21": 800 x 600, or full screen in the
+// display's desktop mode. A failure is reported under "Graphics Error".
+bool createMainWindow();
+void destroyMainWindow();
+// The renderer, the textures and the display operations of the frame end.
+bool InitDisplay();
+void ShutdownDisplay();
+
+SDL_Window* mainWindow();  // null before the window exists
+SDL_Renderer* mainRenderer();
+
+// The last picture into the back buffer, black around it.
+void drawPicture();
+// Shows the back buffer; `emulatedFrame` tells a frame of the machine from a menu pass.
+void presentBackBuffer(bool emulatedFrame);
+// The renderer lost its textures (a device reset): they are made again, and the
+// current picture with them.
+void recreateDisplayTextures();
+
+// Texture mode is possible only with the 1024 x 512 texture; CPU rendering only with
+// the 800 x 600 one. Switching applies from the next frame.
+bool texturesReady();
+void setTextureMode(bool on);

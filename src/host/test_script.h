@@ -1,0 +1,17 @@
+#pragma once
+// A test mode for driving the window from outside: the environment variable
+// QUARV_TEST_SCRIPT holds steps "PASS ACTION [ARGUMENT]" separated by ';', run when the
+// main loop reaches pass PASS (one pass per emulated frame while running):
+//   press N / release N   an SDL key event for SDL scancode N
+//   click LABEL           the mouse onto a menu tab, then a left click on it
+//   dump FILE             the next emulated frame as presented, as PNG
+//   shot FILE             the next picture presented, menu included, as PNG
+//   quit                  the window's close request
+// Without the variable nothing happens.
+
+// Reads the script; false (with the reason on standard error) when it is malformed.
+bool testScriptLoad();
+// Once per main loop pass, before the events are taken.
+void testScriptPass();
+// The back buffer is complete and about to be shown.
+void testScriptBeforePresent(bool emulatedFrame);

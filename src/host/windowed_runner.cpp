@@ -1,0 +1,88 @@
+#include "host/windowed_runner.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frontend/rom_list.h"
+#include "host/host_messages.h"
+#include "host/menu.h"
+#include "host/sdl_audio.h"
+#include "host/sdl_display.h"
+#include "host/sdl_input.h"
+#include "host/test_script.h"
+#include "machine/event_log.h"
+#include "machine/main_loop.h"
+#include "machine/snapshot.h"
+#include "machine/startup.h"
+#include "sound/audio_output.h"
+
+static bool unpaced;  // --bench: neither the sound device nor the clock paces the frames
+
+static bool initDisplayAndMenu() { return InitDisplay() && menuInit(); }
+static void shutdownMenuAndDisplay() {
+    menuShutdown();
+    ShutdownDisplay();
+}
+static void initSound() {
+    if (!unpaced) startAudioOutput();
+}
+
+// The events that came since the previous pass: the close request ends the program;
+// keys, mouse and controllers go to the input devices and, while it is open, to the
+// menu. A renderer that lost its textures gets them again; a sound device that went
+// away leaves the program silent.
+static bool processMessages() {
+    testScriptPass();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) return false;
+        if (e.type == SDL_RENDER_DEVICE_RESET) {
+            recreateDisplayTextures();
+            menuRecreateTextures();
+            continue;
+        }
+        if (e.type == SDL_AUDIODEVICEREMOVED && !e.adevice.iscapture) audioDeviceRemoved(e.adevice.which);
+        inputHandleEvent(e);
+        if (menuIsOpen()) menuHandleEvent(e);
+    }
+    return true;
+}
+
+static void showError(const char* caption, const char* text) { showMessageBox(caption, text); }
+static bool ask(const char* caption, const char* text) { return askYesNo(caption, text); }
+
+const HostPlatform windowPlatform = {
+    createMainWindow, initDisplayAndMenu, InitInput, initSound,
+    audioRelease, ShutdownInput, shutdownMenuAndDisplay, destroyMainWindow,
+    processMessages, openMenuPage, menuPass,
+    ask, showError,
+};
+
+int runWindowed(const ProgramOptions& options) {
+    if (!testScriptLoad()) return 2;
+    unpaced = options.bench;
+    // A first start has no default snapshot to resume: then the machine runs at once
+    // when it has a TOS, rather than opening on the menu.
+    std::error_code error;
+    bool firstStart = !std::filesystem::exists(DEFAULT_SNAPSHOT_FILE, error);
+
+    StartupResult started = programStartup(options, windowPlatform, StartupSettings{});
+    if (started == StartupResult::Failed) {
+        SDL_Quit();
+        return -1;
+    }
+    if (started == StartupResult::Refused) {
+        if (!startupError.empty()) showMessageBox("Quarv", startupError.c_str());
+        SDL_Quit();
+        return 1;
+    }
+    if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(RUN_STATE_RUNNING);
+
+    double hostSeconds = runMainLoop(options.frames);
+    if (options.bench) printSpeedReport(hostSeconds);
+    programShutdown(true, true);
+    SDL_Quit();
+    return 0;
+}

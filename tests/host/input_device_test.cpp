@@ -1,0 +1,96 @@
+// SDL events into the keyboard processor's view of the host devices, and the choice of
+// display and refresh rate from the saved settings.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "host/display_adapters.h"
+#include "host/sdl_input.h"
+#include "peripherals/input.h"
+
+namespace {
+SDL_Event keyEvent(Uint32 type, SDL_Scancode scancode) {
+    SDL_Event e = {};
+    e.type = type;
+    e.key.keysym.scancode = scancode;
+    return e;
+}
+SDL_Event motion(int dx, int dy) {
+    SDL_Event e = {};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.xrel = dx;
+    e.motion.yrel = dy;
+    return e;
+}
+SDL_Event button(Uint32 type, Uint8 which) {
+    SDL_Event e = {};
+    e.type = type;
+    e.button.button = which;
+    return e;
+}
+
+class InputDevice : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(InitInput()); }
+    void TearDown() override { ShutdownInput(); }
+};
+}  // namespace
+
+// Keys follow their events by DirectInput code, in the menu too, so that the machine
+// finds the real keyboard when it takes over; a lost focus releases every key.
+TEST_F(InputDevice, KeyStateFollowsEventsAndFocus) {
+    inputHandleEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_A));
+    inputHandleEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_F12));
+    EXPECT_EQ(hostKeyState()[30], KEY_STATE_DOWN);
+    EXPECT_EQ(hostKeyState()[KEY_F12], KEY_STATE_DOWN);
+    inputHandleEvent(keyEvent(SDL_KEYUP, SDL_SCANCODE_A));
+    EXPECT_EQ(hostKeyState()[30], 0);
+
+    AcquireInput();
+    PollKeyboard();
+    EXPECT_TRUE(keyWentDown(KEY_F12));  // held across the take-over: a fresh press
+
+    SDL_Event focusLost = {};
+    focusLost.type = SDL_WINDOWEVENT;
+    focusLost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    inputHandleEvent(focusLost);
+    PollKeyboard();
+    EXPECT_TRUE(keyWentUp(KEY_F12));
+    UnacquireInput();
+}
+
+// Motion and buttons count only while the machine has the mouse; the deltas of several
+// events add up until the next read.
+TEST_F(InputDevice, MouseCountsOnlyWhileAcquired) {
+    EXPECT_FALSE(inputHandleEvent(motion(5, 5)));  // the menu's
+    AcquireInput();
+    MouseReport r = PollMouse();
+    EXPECT_EQ(r.dx, 0);
+
+    inputHandleEvent(motion(3, -2));
+    inputHandleEvent(motion(4, -1));
+    inputHandleEvent(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT));
+    r = PollMouse();
+    EXPECT_EQ(r.dx, 7);
+    EXPECT_EQ(r.dy, -3);
+    EXPECT_EQ(r.right, 1);
+    EXPECT_EQ(r.rightChanged, 1);
+    EXPECT_EQ(r.left, 0);
+    r = PollMouse();
+    EXPECT_EQ(r.dx, 0);
+    EXPECT_EQ(r.rightChanged, 0);
+
+    UnacquireInput();
+    EXPECT_FALSE(inputHandleEvent(motion(1, 1)));
+}
+
+TEST(DisplayChoice, SavedAdapterAndRefreshWhenTheyExist) {
+    EXPECT_EQ(chooseAdapter(2, 1), 1u);
+    EXPECT_EQ(chooseAdapter(2, 2), 0u);  // a display no longer there
+    AdapterRecord display = {};
+    display.refreshCount = 3;
+    display.refreshRates[0] = 60;
+    display.refreshRates[1] = 50;
+    display.refreshRates[2] = 75;
+    EXPECT_EQ(chooseRefresh(display, 50), 50u);
+    EXPECT_EQ(chooseRefresh(display, 85), 60u);  // not listed: the first listed
+}
