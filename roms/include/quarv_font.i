@@ -1,0 +1,862 @@
+| The 8 x 8 font of the built-in ROM and the demo: characters $20-$7E, eight bytes
+| each, top row first, bit 7 the leftmost pixel. Letters and digits keep to the left
+| seven columns and the top seven rows (descenders excepted), so that text needs no
+| spacing of its own.
+        .equ    FONT_FIRST, 0x20
+        .equ    FONT_LAST, 0x7E
+font_8x8:
+| space
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '!'
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00000000
+| '"'
+        .byte   0b01101100
+        .byte   0b01101100
+        .byte   0b01001000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '#'
+        .byte   0b01101100
+        .byte   0b01101100
+        .byte   0b11111110
+        .byte   0b01101100
+        .byte   0b11111110
+        .byte   0b01101100
+        .byte   0b01101100
+        .byte   0b00000000
+| '$'
+        .byte   0b00010000
+        .byte   0b01111100
+        .byte   0b11010000
+        .byte   0b01111000
+        .byte   0b00010110
+        .byte   0b11111000
+        .byte   0b00010000
+        .byte   0b00000000
+| '%'
+        .byte   0b11000110
+        .byte   0b11001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01100000
+        .byte   0b11001100
+        .byte   0b10001100
+        .byte   0b00000000
+| '&'
+        .byte   0b00111000
+        .byte   0b01101100
+        .byte   0b00111000
+        .byte   0b01110010
+        .byte   0b11011110
+        .byte   0b11001100
+        .byte   0b01110110
+        .byte   0b00000000
+| "'"
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '('
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00000000
+| ')'
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00000000
+| '*'
+        .byte   0b00000000
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b11111111
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000000
+        .byte   0b00000000
+| '+'
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b01111110
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00000000
+| ','
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00110000
+| '-'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01111110
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '.'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+| '/'
+        .byte   0b00000011
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01100000
+        .byte   0b11000000
+        .byte   0b00000000
+| '0'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01101110
+        .byte   0b01111110
+        .byte   0b01110110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| '1'
+        .byte   0b00011000
+        .byte   0b00111000
+        .byte   0b01111000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b01111110
+        .byte   0b00000000
+| '2'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01111110
+        .byte   0b00000000
+| '3'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000110
+        .byte   0b00011100
+        .byte   0b00000110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| '4'
+        .byte   0b00001100
+        .byte   0b00011100
+        .byte   0b00111100
+        .byte   0b01101100
+        .byte   0b01111110
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00000000
+| '5'
+        .byte   0b01111110
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b00000110
+        .byte   0b00000110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| '6'
+        .byte   0b00011100
+        .byte   0b00110000
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| '7'
+        .byte   0b01111110
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00000000
+| '8'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| '9'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00111000
+        .byte   0b00000000
+| ':'
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00000000
+| ';'
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00000000
+| '<'
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00000110
+        .byte   0b00000000
+| '='
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01111110
+        .byte   0b00000000
+        .byte   0b01111110
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '>'
+        .byte   0b01100000
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01100000
+        .byte   0b00000000
+| '?'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00011000
+        .byte   0b00000000
+| '@'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01101110
+        .byte   0b01101110
+        .byte   0b01100000
+        .byte   0b01100010
+        .byte   0b00111100
+        .byte   0b00000000
+| 'A'
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'B'
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b00000000
+| 'C'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| 'D'
+        .byte   0b01111000
+        .byte   0b01101100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01101100
+        .byte   0b01111000
+        .byte   0b00000000
+| 'E'
+        .byte   0b01111110
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111110
+        .byte   0b00000000
+| 'F'
+        .byte   0b01111110
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b00000000
+| 'G'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100000
+        .byte   0b01101110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000000
+| 'H'
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'I'
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b00000000
+| 'J'
+        .byte   0b00011110
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b01101100
+        .byte   0b00111000
+        .byte   0b00000000
+| 'K'
+        .byte   0b01100110
+        .byte   0b01101100
+        .byte   0b01111000
+        .byte   0b01110000
+        .byte   0b01111000
+        .byte   0b01101100
+        .byte   0b01100110
+        .byte   0b00000000
+| 'L'
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111110
+        .byte   0b00000000
+| 'M'
+        .byte   0b11000110
+        .byte   0b11101110
+        .byte   0b11111110
+        .byte   0b11010110
+        .byte   0b11000110
+        .byte   0b11000110
+        .byte   0b11000110
+        .byte   0b00000000
+| 'N'
+        .byte   0b01100110
+        .byte   0b01110110
+        .byte   0b01111110
+        .byte   0b01111110
+        .byte   0b01101110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'O'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| 'P'
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b00000000
+| 'Q'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01101110
+        .byte   0b01101100
+        .byte   0b00110110
+        .byte   0b00000000
+| 'R'
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b01111000
+        .byte   0b01101100
+        .byte   0b01100110
+        .byte   0b00000000
+| 'S'
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100000
+        .byte   0b00111100
+        .byte   0b00000110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| 'T'
+        .byte   0b01111110
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+| 'U'
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| 'V'
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00000000
+| 'W'
+        .byte   0b11000110
+        .byte   0b11000110
+        .byte   0b11000110
+        .byte   0b11010110
+        .byte   0b11111110
+        .byte   0b11101110
+        .byte   0b11000110
+        .byte   0b00000000
+| 'X'
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'Y'
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+| 'Z'
+        .byte   0b01111110
+        .byte   0b00000110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01100000
+        .byte   0b01111110
+        .byte   0b00000000
+| '['
+        .byte   0b00111100
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00111100
+        .byte   0b00000000
+| '\\'
+        .byte   0b11000000
+        .byte   0b01100000
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00000110
+        .byte   0b00000011
+        .byte   0b00000000
+| ']'
+        .byte   0b00111100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00111100
+        .byte   0b00000000
+| '^'
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| '_'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b11111111
+| '`'
+        .byte   0b00110000
+        .byte   0b00011000
+        .byte   0b00001100
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+| 'a'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111100
+        .byte   0b00000110
+        .byte   0b00111110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000000
+| 'b'
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b00000000
+| 'c'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111100
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b00111100
+        .byte   0b00000000
+| 'd'
+        .byte   0b00000110
+        .byte   0b00000110
+        .byte   0b00111110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000000
+| 'e'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01111110
+        .byte   0b01100000
+        .byte   0b00111100
+        .byte   0b00000000
+| 'f'
+        .byte   0b00011100
+        .byte   0b00110000
+        .byte   0b01111100
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00000000
+| 'g'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000110
+        .byte   0b01111100
+| 'h'
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'i'
+        .byte   0b00011000
+        .byte   0b00000000
+        .byte   0b00111000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b00000000
+| 'j'
+        .byte   0b00001100
+        .byte   0b00000000
+        .byte   0b00011100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00001100
+        .byte   0b00111000
+| 'k'
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100110
+        .byte   0b01101100
+        .byte   0b01111000
+        .byte   0b01101100
+        .byte   0b01100110
+        .byte   0b00000000
+| 'l'
+        .byte   0b00111000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b00000000
+| 'm'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b11011000
+        .byte   0b11111110
+        .byte   0b11010110
+        .byte   0b11010110
+        .byte   0b11000110
+        .byte   0b00000000
+| 'n'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00000000
+| 'o'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00000000
+| 'p'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01111100
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01111100
+        .byte   0b01100000
+        .byte   0b01100000
+| 'q'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000110
+        .byte   0b00000110
+| 'r'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01101100
+        .byte   0b01110110
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b01100000
+        .byte   0b00000000
+| 's'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00111110
+        .byte   0b01100000
+        .byte   0b00111100
+        .byte   0b00000110
+        .byte   0b01111100
+        .byte   0b00000000
+| 't'
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b01111100
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00110000
+        .byte   0b00011100
+        .byte   0b00000000
+| 'u'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000000
+| 'v'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00000000
+| 'w'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b11000110
+        .byte   0b11010110
+        .byte   0b11010110
+        .byte   0b11111110
+        .byte   0b01101100
+        .byte   0b00000000
+| 'x'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01100110
+        .byte   0b00111100
+        .byte   0b00011000
+        .byte   0b00111100
+        .byte   0b01100110
+        .byte   0b00000000
+| 'y'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b01100110
+        .byte   0b00111110
+        .byte   0b00000110
+        .byte   0b01111100
+| 'z'
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b01111110
+        .byte   0b00001100
+        .byte   0b00011000
+        .byte   0b00110000
+        .byte   0b01111110
+        .byte   0b00000000
+| '{'
+        .byte   0b00001110
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b01110000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00001110
+        .byte   0b00000000
+| '|'
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00000000
+| '}'
+        .byte   0b01110000
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b00001110
+        .byte   0b00011000
+        .byte   0b00011000
+        .byte   0b01110000
+        .byte   0b00000000
+| '~'
+        .byte   0b01110110
+        .byte   0b11011100
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
+        .byte   0b00000000
