@@ -5,6 +5,7 @@
 #include "machine/main_loop.h"
 #include "machine/scheduler.h"
 #include "peripherals/input.h"
+#include "peripherals/scripted_input.h"
 
 DebugRunState debugRun = {{}, 0, {}, -1, -1};
 
@@ -33,6 +34,7 @@ static void stopRun() {
 }
 
 void debugRunPass() {
+    scriptedInputFrame(int(framesEmulated));
     while (runState == RUN_STATE_TRACE) {
         int32_t n = serviceEvents();
         if (n == -1) {

@@ -1,12 +1,15 @@
 #include "frontend/headless_runner.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "frontend/rom_list.h"
-#include "machine/event_log.h"
 #include "machine/main_loop.h"
+#include "machine/snapshot.h"
+#include "peripherals/scripted_input.h"
+#include "sound/recorder.h"
+#include "video/screenshot.h"
 #include "machine/startup.h"
 
 static volatile std::sig_atomic_t interrupted;
@@ -41,20 +44,57 @@ int runHeadless(const ProgramOptions& options) {
         return 1;
     }
 
+    if (!options.snapshotLoadPath.empty() && !loadSnapshot(options.snapshotLoadPath)) {
+        std::fprintf(stderr, "quarv: cannot load the snapshot %s.\n", options.snapshotLoadPath.c_str());
+        programShutdown(false, false);
+        return 1;
+    }
+
+    std::string scriptError;
+    if ((!options.typeText.empty() && !scriptTypeText(options.typeText, int(options.typeFrame), scriptError)) ||
+        (!options.keysScript.empty() && !scriptParseKeys(options.keysScript, scriptError))) {
+        std::fprintf(stderr, "quarv: %s\n", scriptError.c_str());
+        programShutdown(false, false);
+        return 1;
+    }
+    if (!options.wavPath.empty() && !options.ymPath.empty()) {
+        std::fprintf(stderr, "quarv: record either --wav or --ym in one run.\n");
+        programShutdown(false, false);
+        return 1;
+    }
+    const std::string& recording = options.wavPath.empty() ? options.ymPath : options.wavPath;
+    if (!recording.empty() && !recorderStartToFile(options.wavPath.empty(), recording)) {
+        std::fprintf(stderr, "quarv: cannot record into %s.\n", recording.c_str());
+        programShutdown(false, false);
+        return 1;
+    }
+
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     setRunState(RUN_STATE_RUNNING);
-    auto begin = std::chrono::steady_clock::now();
-    // A crash ends its frame early and counts as one.
-    while (options.frames < 0 || framesEmulated + crashCount < options.frames)
-        if (!mainLoopPass()) break;
-    double hostSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-
-    if (options.bench) {
-        double emulatedSeconds = double(framesEmulated) * FRAME_CYCLES / 8021247.0;
-        std::printf("frames %ld, host seconds %.3f, speed %.1f x real time\n", framesEmulated, hostSeconds,
-                    hostSeconds > 0 ? emulatedSeconds / hostSeconds : 0.0);
+    double hostSeconds = runMainLoop(options.frames);
+    if (options.bench) printSpeedReport(hostSeconds);
+    int status = 0;
+    if (!options.screenshotPath.empty() && !saveScreenshotAs(options.screenshotPath)) {
+        std::fprintf(stderr, "quarv: cannot save the screenshot %s (a .tga, or a .gif of at most 256 colours).\n",
+                     options.screenshotPath.c_str());
+        status = 1;
+    }
+    if (!options.pngPath.empty() && !savePng(options.pngPath)) {
+        std::fprintf(stderr, "quarv: cannot save the picture %s.\n", options.pngPath.c_str());
+        status = 1;
+    }
+    if (recorderRunning()) {
+        recorderStop();
+        if (std::strncmp(recorderLastMessage(), "ERROR", 5) == 0) {
+            std::fprintf(stderr, "quarv: %s\n", recorderLastMessage());
+            status = 1;
+        }
+    }
+    if (!options.snapshotSavePath.empty() && !saveSnapshot(options.snapshotSavePath)) {
+        std::fprintf(stderr, "quarv: cannot write the snapshot %s.\n", options.snapshotSavePath.c_str());
+        status = 1;
     }
     programShutdown(options.defaultSnapshot, false);
-    return 0;
+    return status;
 }

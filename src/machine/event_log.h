@@ -13,3 +13,4 @@ struct LogEntry {
 constexpr int32_t FRAME_CYCLES = 160256;  // 313 lines of 512 cycles
 constexpr int32_t LINE_CYCLES = 512;
 constexpr int32_t FRAME_LINES = 313;
+constexpr double ST_CPU_CLOCK = 8021247.0;  // Hz

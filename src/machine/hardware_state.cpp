@@ -1,5 +1,8 @@
 #include "machine/hardware_state.h"
 
+#include "sound/sound_logs.h"
+#include "video/video_event_log.h"
+
 HardwareState hw = [] {
     HardwareState h{};
     const uint32_t prescale[8] = {1, 4, 10, 16, 50, 64, 100, 200};
@@ -7,5 +10,9 @@ HardwareState hw = [] {
     h.cpuClock = 8021247;
     h.mfpClock = 2457600;
     h.timerA.due = h.timerB.due = h.timerC.due = h.timerD.due = -1;
+    // The logs are usable from the start, before the first frame empties them.
+    h.videoEventWrite = VideoEventLog;
+    h.ymLogWrite = YmWriteLog;
+    h.dmaSoundLogWrite = DmaSoundLog;
     return h;
 }();

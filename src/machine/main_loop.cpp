@@ -1,13 +1,16 @@
 #include "machine/main_loop.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "cpu/cpu.h"
 #include "frontend/debug_run.h"
 #include "machine/crash_log.h"
+#include "machine/event_log.h"
 #include "machine/machine_reset.h"
 #include "machine/scheduler.h"
 #include "peripherals/input.h"
+#include "peripherals/scripted_input.h"
 #include "sound/audio_output.h"
 #include "video/display.h"
 #include "video/screenshot.h"
@@ -40,6 +43,7 @@ void setRunState(int state) {
     }
     runState = state;
     entryDoneFor = -1;
+    setInputRunning(state == RUN_STATE_RUNNING || state == RUN_STATE_TRACE);
 }
 
 static void reportCrash(uint32_t result) {
@@ -102,7 +106,10 @@ bool mainLoopPass() {
             ClearDisplay(false);
             entryDoneFor = RUN_STATE_RUNNING;
         }
-        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) emulateFrame();
+        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) {
+            scriptedInputFrame(int(framesEmulated));
+            emulateFrame();
+        }
         break;
     case RUN_STATE_RESET_WAIT:
     case RUN_STATE_RESET_WAIT_TRACE:
@@ -116,4 +123,18 @@ bool mainLoopPass() {
         break;
     }
     return true;
+}
+
+double runMainLoop(long frames) {
+    auto begin = std::chrono::steady_clock::now();
+    long target = framesEmulated + crashCount + frames;
+    while (frames < 0 || framesEmulated + crashCount < target)
+        if (!mainLoopPass()) break;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+}
+
+void printSpeedReport(double hostSeconds) {
+    double emulatedSeconds = double(framesEmulated) * FRAME_CYCLES / ST_CPU_CLOCK;
+    std::printf("frames %ld, host seconds %.3f, speed %.1f x real time\n", framesEmulated, hostSeconds,
+                hostSeconds > 0 ? emulatedSeconds / hostSeconds : 0.0);
 }

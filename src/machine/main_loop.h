@@ -29,3 +29,8 @@ void setRunState(int state);
 void emulateFrame();
 // One pass of the main loop; false when the program is to end.
 bool mainLoopPass();
+// Passes until the program is asked to end or `frames` frames ran (-1: no limit; a
+// crash ends its frame early and counts as one). Returns the host seconds it took.
+double runMainLoop(long frames);
+// "frames %ld, host seconds %.3f, speed %.1f x real time" for --bench.
+void printSpeedReport(double hostSeconds);

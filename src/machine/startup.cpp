@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
@@ -11,6 +13,7 @@
 #include "machine/machine_reset.h"
 #include "machine/main_loop.h"
 #include "machine/memory_map.h"
+#include "machine/snapshot.h"
 #include "sound/dma_sound.h"
 #include "sound/sound_logs.h"
 #include "video/messages.h"
@@ -77,6 +80,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 
     for (const char* dir : {"shot", "sound", "MemoryShot"}) ::mkdir(dir, 0777);  // existing ones stay
     setRamSize(int(config.ramSize));
+    registerSnapshotSections();
 
     insertStartupDisk(options);
     loadStartupRoms(options);
@@ -101,11 +105,20 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     // Two permanent empty lines on screen, so that the profile figures have line 1.
     ShowMessage("", -1, 0);
     ShowMessage("", -1, 0);
+
+    int state = RUN_STATE_MENU;
+    if (settings.defaultSnapshot && loadSnapshot(DEFAULT_SNAPSHOT_FILE)) {
+        std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
+        buildCapturePalette();
+        menuPageIndex = 3;
+        if (config.defaultMemRun) state = RUN_STATE_RUNNING;
+    }
+    setRunState(state);
     return StartupResult::Ready;
 }
 
 void programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
-    (void)saveDefaultSnapshot;
+    if (saveDefaultSnapshot) saveSnapshot(DEFAULT_SNAPSHOT_FILE);
     setRunState(-1);
     const HostPlatform& platform = hostPlatform();
     platform.releaseSound();

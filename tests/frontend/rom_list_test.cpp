@@ -1,6 +1,7 @@
 // The ROM list: recognition by header, activation rules, loading and placement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "frontend/rom_list.h"
@@ -12,8 +13,8 @@ namespace {
 
 // A ROM file whose header the test chooses: first long, base address, configuration word.
 std::string writeRom(const std::string& path, size_t size, uint32_t first, uint32_t base, uint16_t configuration = 1) {
-    std::vector<uint8_t> image(size);
-    for (size_t i = 0; i < size; ++i) image[i] = uint8_t(i * 7 + 3);
+    std::vector<uint8_t> image(std::max<size_t>(size, 64));
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 7 + 3);
     auto putLong = [&](size_t at, uint32_t v) {
         for (int b = 0; b < 4; ++b) image[at + b] = uint8_t(v >> (24 - 8 * b));
     };
@@ -22,6 +23,7 @@ std::string writeRom(const std::string& path, size_t size, uint32_t first, uint3
     putLong(8, base);
     image[28] = uint8_t(configuration >> 8);
     image[29] = uint8_t(configuration);
+    image.resize(size);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(image.data()), image.size());
     return path;
 }

@@ -14,6 +14,9 @@
 #include "frontend/rom_list.h"
 #include "machine/main_loop.h"
 #include "machine/startup.h"
+#include "sound/dma_sound.h"
+#include "sound/sound_logs.h"
+#include "video/video_event_log.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/memory_map.h"
@@ -24,6 +27,9 @@ void setUpMemoryMap() {
     buildAddressMaps();
     buildIoTables();
     cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
+    videoEventLogReset();
+    ymWriteLogReset();
+    dmaSoundReset();
 }
 
 std::string m68kProgramPath(const std::string& name) { return std::string(QUARV_M68K_DIR) + "/" + name + ".bin"; }
@@ -58,11 +64,6 @@ void startTestMachine(const TestMachineSetup& setup) {
     setRunState(RUN_STATE_RUNNING);
 }
 
-// A crash ends its frame early; it counts as one, so that a program that keeps
-// crashing cannot hold the test forever.
-void runTestFrames(int n) {
-    long target = framesEmulated + crashCount + n;
-    while (framesEmulated + crashCount < target) mainLoopPass();
-}
+void runTestFrames(int n) { runMainLoop(n); }
 
 void stopTestMachine() { programShutdown(false, false); }

@@ -1,0 +1,583 @@
+#include "machine/snapshot.h"
+
+#include <lzo/lzo1x.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "cpu/cpu.h"
+#include "floppy/disk_image.h"
+#include "floppy/wd1772.h"
+#include "frontend/config.h"
+#include "frontend/rom_list.h"
+#include "frontend/safe_file.h"
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+#include "machine/scheduler.h"
+#include "peripherals/ikbd.h"
+#include "sound/ym2149.h"
+#include "video/renderer.h"
+#include "video/shifter.h"
+
+const char* const DEFAULT_SNAPSHOT_FILE = "MemoryShot/DefaultSnapshot.Quarv";
+uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
+
+namespace {
+
+constexpr uint32_t MAX_RAM_BYTES = 0x200000;  // the largest readable RAM
+constexpr uint32_t PICTURE_BYTES = sizeof capturedPicture;
+
+// ---- Byte streams -------------------------------------------------------------------
+// Every integer is 32-bit little-endian whatever the width of the state it holds. The
+// two streams share each section's field list (`fields`), so that a section is read
+// exactly as it is written.
+
+struct Saver {
+    std::vector<uint8_t>& out;
+    void put32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    }
+    template <class T>
+    void num(T& v) { put32(uint32_t(v)); }
+    void raw(void* p, size_t n) { out.insert(out.end(), static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n); }
+    // Count including the terminating zero, then the bytes.
+    void text(std::string& s, size_t) {
+        put32(uint32_t(s.size() + 1));
+        out.insert(out.end(), s.begin(), s.end());
+        out.push_back(0);
+    }
+    // Uncompressed length, compressed length, LZO1X-1 bytes.
+    void block(uint8_t* data, uint32_t, uint32_t& length) {
+        static lzo_align_t workMemory[(LZO1X_1_MEM_COMPRESS + sizeof(lzo_align_t) - 1) / sizeof(lzo_align_t)];
+        std::vector<uint8_t> packed(length * 2 + 1024);
+        lzo_uint packedLength = 0;
+        lzo1x_1_compress(data, length, packed.data(), &packedLength, workMemory);
+        put32(length);
+        put32(uint32_t(packedLength));
+        out.insert(out.end(), packed.begin(), packed.begin() + long(packedLength));
+    }
+};
+
+// Reads within one section body; any field that does not fit clears `ok`.
+struct Parser {
+    const uint8_t* p;
+    const uint8_t* end;
+    bool ok = true;
+
+    bool take(size_t n) {
+        if (!ok || size_t(end - p) < n) return ok = false;
+        return true;
+    }
+    uint32_t get32() {
+        if (!take(4)) return 0;
+        uint32_t v = p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+        p += 4;
+        return v;
+    }
+    template <class T>
+    void num(T& v) {
+        uint32_t raw = get32();
+        if constexpr (std::is_same_v<T, bool>)
+            v = raw != 0;
+        else
+            v = T(raw);
+    }
+    void raw(void* dest, size_t n) {
+        if (!take(n)) return;
+        std::memcpy(dest, p, n);
+        p += n;
+    }
+    // A string longer than its destination is cut to the destination's size.
+    void text(std::string& s, size_t keep) {
+        uint32_t count = get32();
+        if (!take(count)) return;
+        size_t length = strnlen(reinterpret_cast<const char*>(p), count);
+        s.assign(reinterpret_cast<const char*>(p), length < keep ? length : keep - 1);
+        p += count;
+    }
+    // The block must decompress to exactly its stated length, within `capacity`.
+    void block(uint8_t* data, uint32_t capacity, uint32_t& length) {
+        uint32_t n = get32();
+        uint32_t packed = get32();
+        if (!ok || n > capacity || !take(packed)) {
+            ok = false;
+            return;
+        }
+        lzo_uint produced = n;
+        int result = lzo1x_decompress_safe(p, packed, data, &produced, nullptr);
+        p += packed;
+        ok = result == LZO_E_OK && produced == n;
+        length = n;
+    }
+};
+
+// ---- Sections -----------------------------------------------------------------------
+// Each section: its data as read from a file or taken from the machine, the field list
+// in file order, and how the data reaches the machine.
+
+struct MainSection {
+    static constexpr uint32_t VERSION = 2;
+    uint32_t version = VERSION;
+    uint32_t machineFlags;
+    std::string versionString, diskPath, romName;
+    int32_t romId = -1;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(machineFlags);
+        s.text(versionString, 256);
+        s.text(diskPath, 512);
+        if (version >= 2) {
+            s.num(romId);
+            s.text(romName, 260);
+        }
+    }
+    bool acceptVersion() const { return version <= VERSION; }
+    void capture() {
+        machineFlags = hw.machineFlags;
+        versionString = QUARV_VERSION_STRING;
+        diskPath = insertedDiskPath();
+        romId = romListFindActive(false);
+        romName = currentRomName;
+    }
+    void apply() const {
+        hw.machineFlags = machineFlags & MACHINE_STE;
+        config.machine = machineFlags & MACHINE_STE;
+        config.driveA = diskPath;
+        InsertDisk(diskPath.c_str());
+        if (version >= 2) {
+            if (romId != -1) romListSetActive(uint32_t(romId));
+            loadTosRom(romName.c_str());
+        }
+    }
+};
+
+struct CpuSection {
+    uint32_t version = 1;
+    CpuState state;
+
+    template <class S>
+    void fields(S& s) {
+        for (int n = 0; n < 8; ++n) {
+            s.num(state.regs[n]);
+            s.num(state.regs[8 + n]);
+            s.num(state.interrupt[n]);
+        }
+        s.num(state.inactiveSp);
+        s.num(state.pc);
+        s.num(state.odometer);
+        s.num(state.sr);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { state = cpu; }
+    void apply() const {
+        std::memcpy(cpu.regs, state.regs, sizeof cpu.regs);
+        std::memcpy(cpu.interrupt, state.interrupt, sizeof cpu.interrupt);
+        cpu.inactiveSp = state.inactiveSp;
+        cpu.pc = state.pc;
+        cpu.odometer = state.odometer;
+        cpu.sr = state.sr & 0xA71F;  // only the defined bits
+    }
+};
+
+struct MfpSection {
+    uint32_t version = 1;
+    uint8_t registers[256];
+    MfpTimerSchedule a, b, c, d;
+    uint8_t eventCounter;
+
+    template <class S>
+    void timer(S& s, MfpTimerSchedule& t) {
+        s.num(t.due);
+        s.num(t.cyclesPerTick);
+        s.num(t.period);
+    }
+    template <class S>
+    void fields(S& s) {
+        s.raw(registers, sizeof registers);
+        timer(s, a);
+        timer(s, b);
+        s.num(eventCounter);
+        timer(s, c);
+        timer(s, d);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        std::memcpy(registers, hw.mfp, sizeof registers);
+        a = hw.timerA, b = hw.timerB, c = hw.timerC, d = hw.timerD;
+        eventCounter = hw.timerBEventCounter;
+    }
+    void apply() const {
+        std::memcpy(hw.mfp, registers, sizeof registers);
+        hw.timerA = a, hw.timerB = b, hw.timerC = c, hw.timerD = d;
+        hw.timerBEventCounter = eventCounter;
+    }
+};
+
+struct InterruptTimingSection {
+    uint32_t version = 1;
+    SchedulerState state;
+    uint32_t reserved = 0;  // kept, never used
+
+    template <class S>
+    void fields(S& s) {
+        s.num(state.nextEventKind);
+        s.num(state.aciaPollCycle);
+        s.num(state.vblCycle);
+        s.num(state.lineCounter);
+        s.num(reserved);
+        s.num(state.hblCycle);
+        s.num(state.lineEventCycle);
+        s.num(state.frameCounter);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { state = scheduler; }
+    void apply() const {
+        uint8_t interlace = scheduler.interlaceToggle;
+        scheduler = state;
+        scheduler.interlaceToggle = interlace;
+    }
+};
+
+struct FdcSection {
+    uint32_t version = 2;
+    FdcState state;
+    int32_t dmaEnd;
+    uint8_t portA;  // sound chip register 14: drive and side selection
+
+    template <class S>
+    void fields(S& s) {
+        s.num(state.eventTime);
+        s.num(state.eventType);
+        s.num(state.motorOn);
+        s.num(state.track);
+        s.num(state.sector);
+        s.num(state.data);
+        s.num(state.status);
+        s.num(state.finalStatus);
+        s.num(state.stepIn);
+        s.num(state.dmaAddress);
+        s.num(dmaEnd);
+        s.num(state.dmaWrite);
+        s.num(state.dmaOff);
+        s.num(state.sectorCount);
+        s.num(state.sectorsLeft);
+        if (version >= 2) s.num(portA);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        state = fdc;
+        dmaEnd = pendingDmaEnd;
+        portA = hw.ymRegisterImage[14];
+    }
+    void apply() const {
+        fdc = state;
+        pendingDmaEnd = dmaEnd;
+        if (version >= 2) hw.ymRegisterImage[14] = portA;
+    }
+};
+
+struct ShifterSection {
+    uint32_t version = 2;
+    uint32_t counterBase, videoBase;
+    uint32_t palette[16];
+    uint8_t registers[256];
+    int32_t resolution;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(counterBase);
+        s.num(videoBase);
+        s.raw(palette, sizeof palette);
+        s.raw(registers, sizeof registers);
+        if (version >= 2) s.num(resolution);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        counterBase = hw.counterBase;
+        videoBase = hw.videoBaseRegister;
+        std::memcpy(palette, HostPalette, sizeof palette);
+        std::memcpy(registers, hw.shifter, sizeof registers);
+        resolution = rendererResolution;
+    }
+    void apply() const {
+        hw.counterBase = counterBase;
+        hw.videoBaseRegister = videoBase;
+        std::memcpy(HostPalette, palette, sizeof palette);
+        std::memcpy(hw.shifter, registers, sizeof registers);
+        if (version >= 2) rendererResolution = resolution & 3;
+    }
+};
+
+struct KeyboardSection {
+    uint32_t version = 1;
+    IkbdState state;
+
+    template <class S>
+    void fields(S& s) {
+        IkbdState& k = state;
+        for (int32_t* field : {&k.mouseMode, &k.yOrigin, &k.mouseEnabled, &k.mouseButtonAction, &k.absoluteMaxY,
+                               &k.absoluteMaxX, &k.keycodeDeltaX, &k.keycodeDeltaY, &k.thresholdX, &k.thresholdY,
+                               &k.scaleX, &k.scaleY, &k.absoluteY, &k.absoluteX, &k.joystickMode,
+                               &k.joystickEnabled, &k.lastReportButtons})
+            s.num(*field);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { state = ikbd; }
+    void apply() const {
+        ikbd = state;
+        ikbdQueueClear();
+    }
+};
+
+struct SoundSection {
+    uint32_t version = 1;
+    uint8_t registers[YM_REGISTERS];
+
+    template <class S>
+    void fields(S& s) { s.raw(registers, sizeof registers); }
+    bool acceptVersion() const { return true; }
+    void capture() { ymSaveRegisters(ymChip, registers); }
+    void apply() const {
+        ymApplyRegisters(ymChip, registers);
+        // What the processor reads back from the chip follows the restored registers.
+        std::memcpy(hw.ymRegisterImage, registers, sizeof registers);
+    }
+};
+
+uint8_t ramStage[MAX_RAM_BYTES];
+uint8_t pictureStage[PICTURE_BYTES];
+
+uint32_t ramBytesOfIndex(uint32_t index) {
+    static const uint32_t sizes[4] = {0x80000, 0x100000, 0x200000, 0x200000};
+    return sizes[index & 3];
+}
+
+struct RamSection {
+    uint32_t version = 1;
+    uint32_t sizeIndex;
+    uint32_t length;
+    uint8_t* data = ramStage;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(sizeIndex);
+        s.block(data, ramBytesOfIndex(sizeIndex), length);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        sizeIndex = uint32_t(ramSizeIndex());
+        length = ramSizeBytes();
+        data = hw.ram;  // written straight from RAM, in its host byte order
+    }
+    void apply() const {
+        setRamSize(int(sizeIndex));
+        std::memcpy(hw.ram, data, length);
+    }
+};
+
+struct PictureSection {
+    uint32_t version = 1;
+    uint32_t length;
+    uint8_t* data = pictureStage;
+
+    template <class S>
+    void fields(S& s) { s.block(data, PICTURE_BYTES, length); }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        data = reinterpret_cast<uint8_t*>(capturedPicture);
+        length = PICTURE_BYTES;
+    }
+    void apply() const {
+        std::memset(previewPicture, 0, sizeof previewPicture);
+        std::memcpy(previewPicture, data, length);
+    }
+};
+
+// ---- Registry -----------------------------------------------------------------------
+
+struct SectionEntry {
+    char tag[5];
+    bool (*parse)(Parser&);  // into the section's staging data
+    void (*apply)();
+    void (*save)(Saver&);
+};
+
+template <class Section>
+Section& staged() {
+    static Section section;
+    return section;
+}
+
+template <class Section>
+bool parseSection(Parser& p) {
+    Section& s = staged<Section>();
+    s = Section{};
+    p.num(s.version);
+    if (!p.ok || !s.acceptVersion()) return false;
+    s.fields(p);
+    return p.ok;
+}
+
+template <class Section>
+void applySection() { staged<Section>().apply(); }
+
+template <class Section>
+void saveSection(Saver& out) {
+    Section s;
+    s.capture();
+    out.num(s.version);
+    s.fields(out);
+}
+
+template <class Section>
+SectionEntry entry(const char (&tag)[5]) {
+    SectionEntry e{{}, parseSection<Section>, applySection<Section>, saveSection<Section>};
+    std::memcpy(e.tag, tag, 5);
+    return e;
+}
+
+std::vector<SectionEntry> SnapshotRegistry;
+
+void registerSection(const SectionEntry& e) { SnapshotRegistry.push_back(e); }
+
+const SectionEntry* findEntry(const uint8_t* tag) {
+    for (const SectionEntry& e : SnapshotRegistry)
+        if (std::memcmp(e.tag, tag, 4) == 0) return &e;
+    return nullptr;
+}
+
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+}  // namespace
+
+void registerSnapshotSections() {
+    if (!SnapshotRegistry.empty()) return;
+    if (lzo_init() != LZO_E_OK) return;
+    registerSection(entry<MainSection>("MAIN"));
+    registerSection(entry<CpuSection>("68K!"));
+    registerSection(entry<MfpSection>("MFP!"));
+    registerSection(entry<InterruptTimingSection>("IT! "));
+    registerSection(entry<FdcSection>("FDC!"));
+    registerSection(entry<ShifterSection>("SHFT"));
+    registerSection(entry<KeyboardSection>("KEYB"));
+    registerSection(entry<SoundSection>("SND!"));
+    registerSection(entry<RamSection>("RAM!"));
+    registerSection(entry<PictureSection>("SHOT"));
+}
+
+bool saveSnapshot(const std::string& path) {
+    registerSnapshotSections();
+    std::vector<uint8_t> file;
+    Saver out{file};
+    for (const SectionEntry& e : SnapshotRegistry) {
+        file.insert(file.end(), e.tag, e.tag + 4);
+        size_t sizeAt = file.size();
+        out.put32(0);
+        e.save(out);
+        uint32_t size = uint32_t(file.size() - sizeAt - 4);
+        for (int i = 0; i < 4; ++i) file[sizeAt + i] = uint8_t(size >> (8 * i));
+    }
+    return writeFileReplacing(path, file.data(), file.size());
+}
+
+// Two passes: every section is read and checked into its staging data, and only when
+// the whole file is sound are they applied, in file order. A section body is never read
+// past its size; fields a newer version adds at its end are skipped. A file holding a
+// "MAIN" section is a whole-machine snapshot and must hold every section, so that a
+// file cut short is refused rather than half applied.
+bool loadSnapshot(const std::string& path) {
+    registerSnapshotSections();
+    std::vector<uint8_t> file;
+    if (!readWholeFile(path, file) || file.empty()) return false;
+
+    std::vector<const SectionEntry*> order;
+    const uint8_t* p = file.data();
+    const uint8_t* end = p + file.size();
+    while (p < end) {
+        if (end - p < 8) return false;
+        const SectionEntry* e = findEntry(p);
+        uint32_t size = little32(p + 4);
+        p += 8;
+        if (!e || size > size_t(end - p)) return false;
+        for (const SectionEntry* seen : order)
+            if (seen == e) return false;
+        Parser parser{p, p + size};
+        if (!e->parse(parser)) return false;
+        order.push_back(e);
+        p += size;
+    }
+    bool whole = false;
+    for (const SectionEntry* e : order) whole |= std::memcmp(e->tag, "MAIN", 4) == 0;
+    if (whole && order.size() != SnapshotRegistry.size()) return false;
+
+    for (const SectionEntry* e : order) e->apply();
+    // The frame that follows starts from the restored machine: its screen copy, screen
+    // window and line table come from the restored RAM and video base.
+    ShifterFrameStart();
+    return true;
+}
+
+std::string slotFileName(int slot) {
+    char name[64];
+    std::snprintf(name, sizeof name, "MemoryShot/QuarvMemoryShot_%d.Quarv", slot + 1);
+    return name;
+}
+
+bool saveSlot(int slot) { return saveSnapshot(slotFileName(slot)); }
+bool loadSlot(int slot) { return loadSnapshot(slotFileName(slot)); }
+bool eraseSlot(int slot) { return std::remove(slotFileName(slot).c_str()) == 0; }
+
+bool loadSlotPicture(int slot) {
+    registerSnapshotSections();
+    std::vector<uint8_t> file;
+    if (!readWholeFile(slotFileName(slot), file)) return false;
+    const uint8_t* p = file.data();
+    const uint8_t* end = p + file.size();
+    while (end - p >= 8) {
+        uint32_t size = little32(p + 4);
+        bool isPicture = std::memcmp(p, "SHOT", 4) == 0;
+        p += 8;
+        if (size > size_t(end - p)) return false;
+        if (isPicture) {
+            Parser parser{p, p + size};
+            if (!parseSection<PictureSection>(parser)) return false;
+            applySection<PictureSection>();
+            return true;
+        }
+        p += size;
+    }
+    return false;
+}
+
+std::string slotSaveMessage(int slot, bool saved) {
+    char text[80];
+    std::snprintf(text, sizeof text, saved ? "Slot %d has been overwritten." : "ERROR: Unable to owerwrite slot %d",
+                  slot + 1);
+    return text;
+}
+
+std::string slotLoadError(int slot) {
+    char text[64];
+    std::snprintf(text, sizeof text, "ERROR: Unable to load slot %d", slot + 1);
+    return text;
+}
+
+std::string slotEraseError(int slot) {
+    char text[64];
+    std::snprintf(text, sizeof text, "ERROR: Unable to erase slot %d", slot + 1);
+    return text;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Memory snapshots: the whole machine (processor, RAM, chip registers, scheduler, floppy
+// controller, keyboard processor, sound chip) in one file of tagged sections, resumed
+// exactly. Ten numbered slots and a default snapshot written at exit.
+#include <cstdint>
+#include <string>
+
+#include "video/screenshot.h"
+
+constexpr int SNAPSHOT_SLOTS = 10;
+extern const char* const DEFAULT_SNAPSHOT_FILE;  // "MemoryShot/DefaultSnapshot.Quarv"
+
+// The picture of the last slot whose "SHOT" section was read (400 x 300, 12-bit colours).
+extern uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
+
+// Fills the section registry, in the order the sections are written.
+void registerSnapshotSections();
+
+// Writes every section to a temporary file renamed over `path` once all were written.
+bool saveSnapshot(const std::string& path);
+// Reads and checks the whole file first; a truncated or corrupt file is refused (false)
+// and the machine is left untouched. Loads between frames.
+bool loadSnapshot(const std::string& path);
+
+// Slots 0-9 are the files numbered 1-10.
+std::string slotFileName(int slot);
+bool saveSlot(int slot);
+bool loadSlot(int slot);
+bool eraseSlot(int slot);              // true when the file was deleted
+bool loadSlotPicture(int slot);        // into previewPicture; reads only "SHOT"
+// The menu's texts for the results.
+std::string slotSaveMessage(int slot, bool saved);
+std::string slotLoadError(int slot);
+std::string slotEraseError(int slot);
