@@ -65,8 +65,7 @@ struct Fingerprint {
     int ramIndex;
 };
 Fingerprint fingerprint() {
-    Fingerprint f;
-    std::memset(&f, 0, sizeof f);
+    Fingerprint f{};
     f.cpu = cpu;
     f.scheduler = scheduler;
     std::memcpy(f.mfp, hw.mfp, sizeof f.mfp);
