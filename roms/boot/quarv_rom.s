@@ -173,17 +173,7 @@ ram_sizes:
 | MFP: every channel off but timer C (the 200 Hz clock) and the keyboard ACIA, vectors
 | from $40, software end of interrupt. Keeps every register.
 init_mfp:
-        clr.b   IERA.w
-        clr.b   IERB.w
-        clr.b   IMRA.w
-        clr.b   IMRB.w
-        clr.b   IPRA.w
-        clr.b   IPRB.w
-        clr.b   ISRA.w
-        clr.b   ISRB.w
-        clr.b   TACR.w
-        clr.b   TBCR.w
-        clr.b   TCDCR.w
+        mfp_all_off
         clr.b   AER.w
         clr.b   DDR.w
         move.b  #MFP_VECTOR_BASE+8,VR.w

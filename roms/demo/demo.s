@@ -73,17 +73,7 @@ idle:
 
 | Every MFP channel off and nothing pending.
 stop_interrupts:
-        clr.b   IERA.w
-        clr.b   IERB.w
-        clr.b   IMRA.w
-        clr.b   IMRB.w
-        clr.b   IPRA.w
-        clr.b   IPRB.w
-        clr.b   ISRA.w
-        clr.b   ISRB.w
-        clr.b   TACR.w
-        clr.b   TBCR.w
-        clr.b   TCDCR.w
+        mfp_all_off
         rts
 
 | The sound chip's voices off (ports A and B stay outputs); STE DMA sound stopped.

@@ -113,6 +113,21 @@
         .equ    CHB_TIMER_C, 5
         .equ    CHB_TIMER_D, 4
 
+| Every MFP channel off, nothing pending or in service, the timers stopped.
+        .macro  mfp_all_off
+        clr.b   IERA.w
+        clr.b   IERB.w
+        clr.b   IMRA.w
+        clr.b   IMRB.w
+        clr.b   IPRA.w
+        clr.b   IPRB.w
+        clr.b   ISRA.w
+        clr.b   ISRB.w
+        clr.b   TACR.w
+        clr.b   TBCR.w
+        clr.b   TCDCR.w
+        .endm
+
 | Keyboard ACIA.
         .equ    KEYCTL, 0xFFFFFC00          | control (write), status (read)
         .equ    KEYBD, 0xFFFFFC02           | data
