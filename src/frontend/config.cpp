@@ -121,6 +121,10 @@ void loadConfig(const std::string& path) {
 
     config.currentSlot = -1;  // read but never applied
     config.ramSize &= 3;
+    applyMachineType();
+}
+
+void applyMachineType() {
     hw.machineFlags = (hw.machineFlags & ~MACHINE_STE) | (config.machine == 1 ? MACHINE_STE : 0);
 }
 

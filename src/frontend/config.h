@@ -49,5 +49,7 @@ std::string defaultConfigPath();
 // entries to the ROM list. An unreadable or malformed file gives the defaults and one
 // warning on standard error.
 void loadConfig(const std::string& path);
+// The machine type flags of the hardware follow config.machine (1 STE, else STFM).
+void applyMachineType();
 // Writes every value to a temporary file renamed over the old one; false on failure.
 bool saveConfig(const std::string& path);

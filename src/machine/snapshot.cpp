@@ -147,8 +147,8 @@ struct MainSection {
         romName = currentRomName;
     }
     void apply() const {
-        hw.machineFlags = machineFlags & MACHINE_STE;
         config.machine = machineFlags & MACHINE_STE;
+        applyMachineType();
         config.driveA = diskPath;
         InsertDisk(diskPath.c_str());
         if (version >= 2) {

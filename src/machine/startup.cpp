@@ -33,7 +33,7 @@ static void applyCommandLine(const ProgramOptions& options) {
     if (options.ramIndex >= 0) config.ramSize = uint32_t(options.ramIndex);
     if (options.fastDisk) config.fastDisk = 1;
     if (!options.diskPath.empty()) config.driveA = options.diskPath;
-    hw.machineFlags = (hw.machineFlags & ~MACHINE_STE) | (config.machine == 1 ? MACHINE_STE : 0);
+    applyMachineType();
 }
 
 static void insertStartupDisk(const ProgramOptions& options) {
