@@ -1,5 +1,6 @@
 | origin: 0xFC0000
-| Jumps into unmapped memory on its first start. The cold reset that follows leaves
+| Jumps into unmapped memory on its first start with the stack pointer in the ROM:
+| the bus error cannot stack its frame and the processor halts. The cold reset that follows leaves
 | the MFP's AER alone, so the second start finds its mark there, writes "REST" at
 | $10000 and counts vertical blanks at $10004 to show that the machine runs on.
         .include "sched_tos_header.i"
@@ -13,6 +14,7 @@ start:
         cmp.b   #MARK,AER
         beq.s   restarted
         move.b  #MARK,AER
+        lea     0xFC0100,sp             | writes there fault
         jmp     0x500000                | no memory answers there
 
 restarted:

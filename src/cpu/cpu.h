@@ -6,7 +6,7 @@
 #include "machine/memory_map.h"
 
 constexpr uint32_t RUN_OK = 0x80000000;
-constexpr uint32_t RUN_BAD_PC = 0x80000001;
+constexpr uint32_t RUN_BAD_PC = 0x80000001;  // no address tables installed (a PC in nothing is a bus error)
 constexpr uint32_t RUN_HALTED = 0xFFFFFFFF;
 
 // The five address tables as the running code uses them.

@@ -10,7 +10,6 @@
 // ---- Run flags ----------------------------------------------------------------------
 enum : uint8_t {
     RUN_FLAG_RUNNING = 1,     // inside cpuRun or cpuStepInstruction
-    RUN_FLAG_BAD_PC = 2,      // a PC lookup failed: the slice ends, cpuRun says RUN_BAD_PC
     RUN_FLAG_GROUP0 = 4,      // building a bus or address error frame
     RUN_FLAG_HALTED = 8,      // double fault inside the slice
     RUN_FLAG_STEPPING = 16,   // one instruction without the trace and interrupt steps

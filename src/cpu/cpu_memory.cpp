@@ -1,5 +1,6 @@
 // Bus accesses that leave plain memory: table walks that call the I/O and logging
-// handlers with the access's cycle position, and the bus errors of unmapped writes.
+// handlers with the access's cycle position, and the bus errors of accesses that
+// nothing answers.
 #include "cpu/cpu_core.h"
 
 namespace {
@@ -26,6 +27,9 @@ struct CoreCaller {
         RemainingCycles = cyclesLeft;
         row->handler(a, v, row, stamp(extra));
         after(a);
+    }
+    static void unanswered(uint32_t a) {
+        if (readFaults(a)) raiseBusError(a);
     }
 };
 }  // namespace

@@ -34,7 +34,8 @@ void abandonInstruction() { siglongjmp(abandonPoint, 1); }
 
 // ---- PC lookup ----------------------------------------------------------------------
 // Finds the fetch row holding the address and makes the PC a host pointer into it. On a
-// miss the slice ends after the current instruction and cpuRun reports RUN_BAD_PC.
+// miss the PC keeps the address but points at no memory: the next opcode fetch is the
+// bus error (fetchRegionCheck), as on the 68000, which faults when it fetches.
 static bool lookupPc(uint32_t address) {
     for (const FetchRow* r = cpu.active.fetch; r && !isTerminator(r->start, r->end); ++r) {
         if (!rowHolds(r->start, r->end, address)) continue;
@@ -44,11 +45,15 @@ static bool lookupPc(uint32_t address) {
         pcHost = reinterpret_cast<const uint8_t*>(intptr_t(address) + r->hostOffset);
         return true;
     }
-    runFlags |= RUN_FLAG_BAD_PC;
     PcRegion = {nowhere, 0, intptr_t(nowhere) - intptr_t(address)};
     pcHost = nowhere;
-    cutSlice();
     return false;
+}
+
+// Before every opcode: a PC that left its row is looked up again; nothing to fetch from
+// is a bus error at the PC.
+static inline void fetchRegionCheck() {
+    if (!hostInPcRegion(pcHost) && !lookupPc(pcAddress())) raiseBusError(pcAddress());
 }
 
 void jumpTo(uint32_t address) {
@@ -93,13 +98,13 @@ void afterSrChange() {
 }
 
 // ---- Slices -------------------------------------------------------------------------
-static bool enterSlice(int32_t budget, uint8_t flags) {
+static void enterSlice(int32_t budget, uint8_t flags) {
     runFlags = RUN_FLAG_RUNNING | flags;
     SliceBudget = cyclesLeft = budget;
     HeldBackCycles = 0;
     cpu.sr &= 0xA71F;
     unpackCcr(cpu.sr);
-    return lookupPc(cpu.pc & ADDRESS_MASK);
+    lookupPc(cpu.pc & ADDRESS_MASK);
 }
 
 static uint32_t leaveSlice() {
@@ -119,11 +124,10 @@ static uint32_t leaveSlice() {
     if (usePrefetchCopy == PREFETCH_UNTIL_EVENT) usePrefetchCopy = 0;
     if (flags & RUN_FLAG_HALTED) return RUN_HALTED;
     if (flags & RUN_FLAG_RESET_STOP) return cpu.pc;
-    if (flags & RUN_FLAG_BAD_PC) return RUN_BAD_PC;
     return RUN_OK;
 }
 
-static constexpr uint8_t SLICE_ENDING = RUN_FLAG_BAD_PC | RUN_FLAG_HALTED | RUN_FLAG_RESET_STOP;
+static constexpr uint8_t SLICE_ENDING = RUN_FLAG_HALTED | RUN_FLAG_RESET_STOP;
 
 static inline void executeInstruction() {
     uint32_t op;
@@ -172,7 +176,7 @@ static uint32_t runInstructions(bool abandoned) {
             if (cyclesLeft > 0 && !(runFlags & SLICE_ENDING)) continue;
         } else {
             do {
-                if (!hostInPcRegion(pcHost) && !lookupPc(pcAddress())) break;
+                fetchRegionCheck();
                 executeInstruction();
             } while (cyclesLeft > 0);
         }
@@ -188,7 +192,7 @@ uint32_t cpuRun(int32_t budget) {
         cpu.odometer += budget;
         return RUN_OK;
     }
-    if (!enterSlice(budget, 0)) return leaveSlice();
+    enterSlice(budget, 0);
     if (sigsetjmp(abandonPoint, 0)) return runInstructions(true);
     if (interruptDue()) cpuAcknowledgeInterrupt();
     traceArmed = 0;
@@ -198,12 +202,13 @@ uint32_t cpuRun(int32_t budget) {
 
 int cpuStepInstruction() {
     if ((runFlags & RUN_FLAG_RUNNING) || !cpu.active.fetch) return 0;
-    if (!enterSlice(4, RUN_FLAG_STEPPING)) {
-        leaveSlice();
-        return 0;
+    enterSlice(4, RUN_FLAG_STEPPING);
+    if (sigsetjmp(abandonPoint, 0)) {
+        finishAbandoned();
+    } else {
+        fetchRegionCheck();
+        executeInstruction();
     }
-    if (sigsetjmp(abandonPoint, 0)) finishAbandoned();
-    else executeInstruction();
     int32_t used = SliceBudget - cyclesLeft - HeldBackCycles;
     leaveSlice();
     return used;

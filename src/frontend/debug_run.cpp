@@ -50,7 +50,7 @@ void debugRunPass() {
             }
             serviceEvents();
         }
-        if (cpuRun(4) != RUN_OK) machineReset(true);
+        if (runSlice(4) != RUN_OK) machineReset(true);
 
         if (keyDown(KEY_F12) || int32_t(cpu.pc) == debugRun.stepOverAddress || atBreakpoint(cpu.pc)) {
             stopRun();

@@ -18,10 +18,46 @@ enum : int {
 
 static IoRegisterTable registerTables[128];
 
-// ---- Page defaults -------------------------------------------------------------------
-static uint32_t unmappedReadByte(uint32_t, int32_t) { return 0xFF; }
-static uint32_t unmappedReadWord(uint32_t, int32_t) { return 0xFFFF; }
-static void unmappedWrite(uint32_t, uint32_t, int32_t) { cpuRequestBusError(); }
+// ---- What each machine type decodes ----------------------------------------------------
+// An I/O address that no chip of the machine decodes gets no DTACK, and the bus error
+// follows: TOS relies on it to find out which chips are fitted (blitter, DMA sound,
+// Mega ST clock, FPU, TT MFP). Inside a decoded range, an offset without a register
+// reads all ones and ignores writes.
+struct DecodedRange {
+    uint32_t first, last;
+};
+static constexpr DecodedRange stfmDecodedRanges[] = {
+    {0xFF8000, 0xFF80FF},  // memory configuration
+    {0xFF8200, 0xFF82FF},  // Shifter
+    {0xFF8600, 0xFF86FF},  // DMA and floppy controller
+    {0xFF8800, 0xFF88FF},  // YM2149, mirrored every 4 bytes
+    {0xFFFA00, 0xFFFA3F},  // MFP 68901 (the Mega ST's FPU would sit at $FFFA40)
+    {0xFFFC00, 0xFFFC1F},  // keyboard and MIDI ACIAs (the Mega ST's clock would sit at $FFFC20)
+};
+// The STE decodes the STFM's ranges and these.
+static constexpr DecodedRange steAddedRanges[] = {
+    {0xFF8900, 0xFF89FF},  // DMA sound and Microwire
+    {0xFF8A00, 0xFF8AFF},  // blitter
+    {0xFF9200, 0xFF923F},  // joypad, paddle and light pen ports
+};
+
+// One bit per 32-byte block of the I/O area, per machine type (0 STFM, 1 STE).
+constexpr int IO_BLOCK_SHIFT = 5;
+static uint32_t decodedBlocks[2][0x8000 >> IO_BLOCK_SHIFT >> 5];
+
+template <size_t N>
+static void markDecoded(uint32_t* blocks, const DecodedRange (&ranges)[N]) {
+    for (const DecodedRange& r : ranges)
+        for (uint32_t a = r.first; a <= r.last; a += 1u << IO_BLOCK_SHIFT) {
+            uint32_t block = (a & 0x7FFF) >> IO_BLOCK_SHIFT;
+            blocks[block >> 5] |= 1u << (block & 31);
+        }
+}
+
+bool ioDecoded(uint32_t address) {
+    uint32_t block = (address & 0x7FFF) >> IO_BLOCK_SHIFT;
+    return decodedBlocks[isSte() ? 1 : 0][block >> 5] >> (block & 31) & 1;
+}
 
 // ---- Dispatch through a page's register table ----------------------------------------
 static uint32_t registerReadByte(uint32_t a, int32_t stamp) {
@@ -82,25 +118,6 @@ static uint32_t ymReadWord(uint32_t a, int32_t s) { ymCountAccess(5); return reg
 static void ymWriteByte(uint32_t a, uint32_t v, int32_t s) { ymCountAccess(9); registerWriteByte(a, v, s); }
 static void ymWriteWord(uint32_t a, uint32_t v, int32_t s) { ymCountWordWrite(); registerWriteWord(a, v, s); }
 
-// The STE-only pages raise a bus error on other machines: every access to the DMA sound
-// page, every write to the blitter page.
-static uint32_t steReadByte(uint32_t a, int32_t s) {
-    if (!isSte()) { cpuRequestBusError(); return 0xFF; }
-    return registerReadByte(a, s);
-}
-static uint32_t steReadWord(uint32_t a, int32_t s) {
-    if (!isSte()) { cpuRequestBusError(); return 0xFFFF; }
-    return registerReadWord(a, s);
-}
-static void steWriteByte(uint32_t a, uint32_t v, int32_t s) {
-    if (!isSte()) { cpuRequestBusError(); return; }
-    registerWriteByte(a, v, s);
-}
-static void steWriteWord(uint32_t a, uint32_t v, int32_t s) {
-    if (!isSte()) { cpuRequestBusError(); return; }
-    registerWriteWord(a, v, s);
-}
-
 static void mapPage(int page, IoReadFn readByte, IoWriteFn writeByte, IoReadFn readWord, IoWriteFn writeWord) {
     IoByteReadPages.read[page] = readByte;
     IoByteWritePages.write[page] = writeByte;
@@ -122,9 +139,13 @@ void memoryConfigInstallRegisters(IoRegisterTable& t) {
 }
 
 void buildIoTables() {
+    markDecoded(decodedBlocks[0], stfmDecodedRanges);
+    markDecoded(decodedBlocks[1], stfmDecodedRanges);
+    markDecoded(decodedBlocks[1], steAddedRanges);
+    // A decoded page without registers of its own reads all ones and ignores writes.
     for (int page = 0; page < 128; ++page) {
         registerTables[page] = IoRegisterTable{};
-        mapPage(page, unmappedReadByte, unmappedWrite, unmappedReadWord, unmappedWrite);
+        mapPage(page, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
     }
     memoryConfigInstallRegisters(registerTables[PAGE_MEMORY_CONFIG]);
     shifterInstallRegisters(registerTables[PAGE_SHIFTER]);
@@ -135,18 +156,26 @@ void buildIoTables() {
     mfpInstallRegisters(registerTables[PAGE_MFP]);
     aciaInstallRegisters(registerTables[PAGE_ACIA]);
 
-    mapPage(PAGE_MEMORY_CONFIG, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
-    mapPage(PAGE_SHIFTER, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
-    mapPage(PAGE_FDC, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
     mapPage(PAGE_YM, ymReadByte, ymWriteByte, ymReadWord, ymWriteWord);
-    mapPage(PAGE_DMA_SOUND, steReadByte, steWriteByte, steReadWord, steWriteWord);
-    mapPage(PAGE_BLITTER, unmappedReadByte, steWriteByte, unmappedReadWord, steWriteWord);
     mapPage(PAGE_MFP, mfpReadByte, mfpWriteByte, mfpReadWord, mfpWriteWord);
     // The ACIAs answer byte accesses only: word reads see all ones, word writes vanish.
     mapPage(PAGE_ACIA, aciaReadByte, registerWriteByte, registerReadWord, registerWriteWord);
 }
 
-uint32_t ioReadByte(uint32_t a, const ReadRow*, int32_t stamp) { return IoByteReadPages.read[ioPageOf(a)](a, stamp); }
-uint32_t ioReadWord(uint32_t a, const ReadRow*, int32_t stamp) { return IoWordReadPages.read[ioPageOf(a)](a, stamp); }
-void ioWriteByte(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) { IoByteWritePages.write[ioPageOf(a)](a, v, stamp); }
-void ioWriteWord(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) { IoWordWritePages.write[ioPageOf(a)](a, v, stamp); }
+// The I/O rows: addresses the machine does not decode fault before any page is asked.
+uint32_t ioReadByte(uint32_t a, const ReadRow*, int32_t stamp) {
+    if (!ioDecoded(a)) return cpuRequestBusError(), 0xFF;
+    return IoByteReadPages.read[ioPageOf(a)](a, stamp);
+}
+uint32_t ioReadWord(uint32_t a, const ReadRow*, int32_t stamp) {
+    if (!ioDecoded(a)) return cpuRequestBusError(), 0xFFFF;
+    return IoWordReadPages.read[ioPageOf(a)](a, stamp);
+}
+void ioWriteByte(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) {
+    if (!ioDecoded(a)) return cpuRequestBusError();
+    IoByteWritePages.write[ioPageOf(a)](a, v, stamp);
+}
+void ioWriteWord(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) {
+    if (!ioDecoded(a)) return cpuRequestBusError();
+    IoWordWritePages.write[ioPageOf(a)](a, v, stamp);
+}

@@ -29,6 +29,10 @@ extern IoPageTable IoByteReadPages, IoByteWritePages, IoWordReadPages, IoWordWri
 
 inline int ioPageOf(uint32_t address) { return (address >> 8) & 0x7F; }
 
+// Whether a chip of the current machine type answers at this I/O address; an access
+// anywhere else is a bus error.
+bool ioDecoded(uint32_t address);
+
 // Builds the four page tables and asks every chip to fill its register table.
 void buildIoTables();
 

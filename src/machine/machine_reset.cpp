@@ -5,6 +5,7 @@
 #include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
+#include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
@@ -15,6 +16,7 @@ void hardwareReset() {
     mfpReset();
     shifterReset();
     ikbdMachineReset();
+    blitterReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
 }

@@ -9,6 +9,7 @@
 #include "machine/event_log.h"
 #include "machine/machine_reset.h"
 #include "machine/scheduler.h"
+#include "peripherals/blitter.h"
 #include "peripherals/input.h"
 #include "peripherals/scripted_input.h"
 #include "sound/audio_output.h"
@@ -54,6 +55,17 @@ static void reportCrash(uint32_t result) {
     machineReset(true);
 }
 
+uint32_t runSlice(int32_t budget) {
+    if (blitterOwnsBus()) {
+        blitterRun(budget);
+        return RUN_OK;
+    }
+    int32_t start = cpu.odometer;
+    uint32_t result = cpuRun(blitterProcessorBudget(budget));
+    blitterProcessorRan(cpu.odometer - start);
+    return result;
+}
+
 void emulateFrame() {
     int32_t n = serviceEvents();
     while (n != -1) {
@@ -61,7 +73,7 @@ void emulateFrame() {
             n = serviceEvents();
             continue;
         }
-        uint32_t result = cpuRun(n);
+        uint32_t result = runSlice(n);
         if (result != RUN_OK) {
             reportCrash(result);
             return;

@@ -24,6 +24,9 @@ const HostPlatform& hostPlatform();
 // Changes state: entering running (3, 4, 6) starts sound and acquires input, leaving
 // 3 or 6 stops and releases them. The next loop pass runs the new state's entry.
 void setRunState(int state);
+// Runs whoever holds the bus for a budget of cycles: the 68000 (cpuRun's result), or
+// the blitter while it has taken the bus (RUN_OK).
+uint32_t runSlice(int32_t budget);
 // One emulated frame: scheduler and processor slices until the frame ends; a processor
 // crash writes "crashLog.txt" and cold-resets the machine.
 void emulateFrame();

@@ -105,19 +105,21 @@ void setScreenWindow(uint32_t base) {
     }
 }
 
-// Host-side handler calls: stamped with the current odometer; a bus error requested by
-// a handler has no processor to raise it and is dropped.
+// Handler calls from outside the processor (host code, the blitter): stamped with the
+// given cycle position; a bus error has no processor to raise it and is dropped.
 namespace {
-struct HostCaller {
+struct OutsideCaller {
+    int32_t stamp;
     uint32_t read(const ReadRow* row, uint32_t a, int extra) {
-        uint32_t v = row->handler(a, row, cpu.odometer + extra);
+        uint32_t v = row->handler(a, row, stamp + extra);
         busErrorPending = 0;
         return v;
     }
     void write(const WriteRow* row, uint32_t a, uint32_t v, int extra) {
-        row->handler(a, v, row, cpu.odometer + extra);
+        row->handler(a, v, row, stamp + extra);
         busErrorPending = 0;
     }
+    static void unanswered(uint32_t) {}
 };
 }  // namespace
 
@@ -125,15 +127,25 @@ uint32_t readWordMapped(uint32_t address) {
     address &= ADDRESS_MASK & ~1u;
     for (const ReadRow* r = ReadWordMap; !isTerminator(r->start, r->end); ++r)
         if (rowHolds(r->start, r->end, address)) {
-            HostCaller call;
+            OutsideCaller call{cpu.odometer};
             return walkReadWord(r, address, call);  // r is the first match
         }
     return 0xFFFFFFFF;
 }
 
 void writeByteMapped(uint32_t address, uint8_t value) {
-    HostCaller call;
+    OutsideCaller call{cpu.odometer};
     walkWriteByte(WriteByteMap, address & ADDRESS_MASK, value, call);
+}
+
+uint16_t readWordAt(uint32_t address, int32_t stamp) {
+    OutsideCaller call{stamp};
+    return uint16_t(walkReadWord(ReadWordMap, address & ADDRESS_MASK & ~1u, call));
+}
+
+void writeWordAt(uint32_t address, uint16_t value, int32_t stamp) {
+    OutsideCaller call{stamp};
+    walkWriteWord(WriteWordMap, address & ADDRESS_MASK & ~1u, value, call);
 }
 
 uint16_t peekWord(uint32_t address) { return stReadWord(hw.ram, address & 0x3FFFFE); }

@@ -65,17 +65,27 @@ void setScreenWindow(uint32_t base);
 // odometer as stamp).
 uint32_t readWordMapped(uint32_t address);  // $FFFFFFFF when no row matches
 void writeByteMapped(uint32_t address, uint8_t value);
+// Word accesses by another bus master (the blitter) at cycle position `stamp`: through
+// the tables, nothing faults (all ones where nothing answers).
+uint16_t readWordAt(uint32_t address, int32_t stamp);
+void writeWordAt(uint32_t address, uint16_t value, int32_t stamp);
 uint16_t peekWord(uint32_t address);  // RAM directly, no tables
 uint32_t peekLong(uint32_t address);
 
 inline bool rowHolds(uint32_t start, uint32_t end, uint32_t a) { return a >= start && a <= end; }
 inline bool isTerminator(uint32_t start, uint32_t end) { return start == MAP_END && end == MAP_END; }
 
+// A read that no row answers: inside the 4 MB RAM area the bus still answers (all ones
+// above the installed RAM, where software sizes memory); anywhere else nothing answers
+// and the 68000 gets a bus error.
+inline bool readFaults(uint32_t a) { return a >= RAM_AREA_SIZE; }
+
 // ---- Table walks -------------------------------------------------------------------
 // Shared by the processor core and the host-side accesses. `Caller` supplies how a
 // handler row is called (the processor saves its budget and checks for bus errors
-// around the call): uint32_t read(const ReadRow*, uint32_t address, int extraStamp)
-// and void write(const WriteRow*, uint32_t address, uint32_t value, int extraStamp).
+// around the call): uint32_t read(const ReadRow*, uint32_t address, int extraStamp),
+// void write(const WriteRow*, uint32_t address, uint32_t value, int extraStamp), and
+// void unanswered(uint32_t address) for a read that no row holds.
 
 // Reads: the first matching row wins; no match reads all ones.
 template <class Caller>
@@ -85,6 +95,7 @@ inline uint32_t walkReadByte(const ReadRow* rows, uint32_t a, Caller& call) {
         if (r->handler) return call.read(r, a, 0) & 0xFF;
         return stReadByte(r->hostBase, a - r->start);
     }
+    call.unanswered(a);
     return 0xFF;
 }
 
@@ -95,6 +106,7 @@ inline uint32_t walkReadWord(const ReadRow* rows, uint32_t a, Caller& call, int 
         if (r->handler) return call.read(r, a, extraStamp) & 0xFFFF;
         return stReadWord(r->hostBase, a - r->start);
     }
+    call.unanswered(a);
     return 0xFFFF;
 }
 
@@ -116,6 +128,7 @@ inline uint32_t walkReadLong(const ReadRow* rows, uint32_t a, Caller& call) {
         }
         return stReadLong(r->hostBase, a - r->start);
     }
+    call.unanswered(a);
     return 0xFFFFFFFF;
 }
 

@@ -20,6 +20,7 @@
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
+#include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
 #include "sound/ym2149.h"
 #include "video/renderer.h"
@@ -525,6 +526,9 @@ bool loadSnapshot(const std::string& path) {
     if (whole && order.size() != SnapshotRegistry.size()) return false;
 
     for (const SectionEntry* e : order) e->apply();
+    // The blitter's state is not in the file: a blit the replaced machine was running
+    // must not go on over the restored RAM.
+    blitterReset();
     // The frame that follows starts from the restored machine: its screen copy, screen
     // window and line table come from the restored RAM and video base.
     ShifterFrameStart();

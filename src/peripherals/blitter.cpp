@@ -1,38 +1,66 @@
 #include "peripherals/blitter.h"
 
-#include <array>
-#include <utility>
+#include <algorithm>
 
+#include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/memory_map.h"
 #include "machine/st_memory.h"
 
-// Word addresses inside the 4 MB RAM area. Addresses are kept as 32-bit sums and masked
-// at each access; as 2^32 is a multiple of 4 MB, that is the same as wrapping each step.
-constexpr uint32_t RAM_WORD_MASK = (RAM_AREA_SIZE - 1) & ~1u;
+namespace {
+// What the register image does not hold: the X count the lines start from, the source
+// buffer, and the bus turns.
+struct BlitterEngine {
+    bool running;               // BUSY: the blit wants the bus
+    uint16_t xCountLatch;       // the X count written, reloaded at each line end
+    uint32_t sourceBuffer;      // the last two source words; the skew picks 16 bits of it
+    int32_t turnAccesses;       // the blitter's bus accesses in its current turn
+    int32_t processorTurnLeft;  // cycles the 68000 still has of its turn (shared mode)
+};
+BlitterEngine engine;
 
-static uint16_t registerWord(int offset) { return uint16_t(hw.blitter[offset] << 8 | hw.blitter[offset + 1]); }
-static uint32_t registerLong(int offset) { return uint32_t(registerWord(offset)) << 16 | registerWord(offset + 2); }
+// The bits each register has; the others read as 0. Addresses have bits 23-1,
+// increments have no bit 0.
+constexpr uint8_t registerBits[BLIT_REGISTERS_END] = {
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // halftone
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0xFF, 0xFE, 0xFF, 0xFE,                                                                          // source increments
+    0x00, 0xFF, 0xFF, 0xFE,                                                                          // source address
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,                                                              // end masks
+    0xFF, 0xFE, 0xFF, 0xFE,                                                                          // dest increments
+    0x00, 0xFF, 0xFF, 0xFE,                                                                          // dest address
+    0xFF, 0xFF, 0xFF, 0xFF,                                                                          // counts
+    0x03, 0x0F, 0xEF, 0xCF,                                                                          // HOP, OP, control, skew
+};
 
-// An increment register counts bytes; the blitter ignores bit 0, so it steps whole words
-// ($FFFE is one word back).
-static int32_t incrementBytes(int offset) { return int32_t(int16_t(registerWord(offset)) & ~1); }
-
-static uint32_t countOf(int offset) {
-    uint32_t n = registerWord(offset);
-    return n ? n : 65536;
+uint16_t registerWord(int offset) { return uint16_t(hw.blitter[offset] << 8 | hw.blitter[offset + 1]); }
+void setRegisterWord(int offset, uint16_t v) {
+    hw.blitter[offset] = uint8_t(v >> 8);
+    hw.blitter[offset + 1] = uint8_t(v);
+}
+uint32_t registerLong(int offset) { return uint32_t(registerWord(offset)) << 16 | registerWord(offset + 2); }
+void setRegisterLong(int offset, uint32_t v) {
+    setRegisterWord(offset, uint16_t(v >> 16));
+    setRegisterWord(offset + 2, uint16_t(v));
 }
 
+// The registers a blit works on, held in locals while it runs.
 struct Blit {
     uint32_t source, dest;
     int32_t sourceXStep, sourceYStep, destXStep, destYStep;
-    uint32_t xCount, yCount;
+    uint16_t xCount, yCount;
+    uint16_t endMask[3];
+    uint8_t hop, op, control, skew;
+    bool readsSource;
 };
 
-template <int OP>
-static inline uint16_t logicOperation(uint16_t s, uint16_t d) {
-    switch (OP) {
+// Operations 0, 5, 10 and 15 ignore the source; 0, 3, 12 and 15 the destination.
+constexpr bool opUsesSource(int op) { return op != 0 && op != 5 && op != 10 && op != 15; }
+constexpr bool opUsesDest(int op) { return op != 0 && op != 3 && op != 12 && op != 15; }
+
+uint16_t logicOperation(int op, uint16_t s, uint16_t d) {
+    switch (op) {
     case 0: return 0;
     case 1: return s & d;
     case 2: return s & ~d;
@@ -52,67 +80,197 @@ static inline uint16_t logicOperation(uint16_t s, uint16_t d) {
     }
 }
 
-// After each word but the last of a line both addresses take their X step; after the
-// last word only the Y step.
-template <int OP>
-static void blitWith(const Blit& b) {
-    uint8_t* ram = hw.ram;
-    uint32_t s = b.source, d = b.dest;
-    for (uint32_t line = b.yCount; line; --line) {
-        for (uint32_t word = b.xCount;;) {
-            uint16_t sv = stReadWord(ram, s & RAM_WORD_MASK);
-            uint16_t dv = stReadWord(ram, d & RAM_WORD_MASK);
-            stWriteWord(ram, d & RAM_WORD_MASK, logicOperation<OP>(sv, dv));
-            if (--word == 0) break;
-            s += b.sourceXStep;
-            d += b.destXStep;
-        }
-        s += b.sourceYStep;
-        d += b.destYStep;
+Blit loadBlit() {
+    Blit b;
+    b.source = registerLong(BLIT_SOURCE_ADDRESS);
+    b.dest = registerLong(BLIT_DEST_ADDRESS);
+    b.sourceXStep = int16_t(registerWord(BLIT_SOURCE_X_INCREMENT));
+    b.sourceYStep = int16_t(registerWord(BLIT_SOURCE_Y_INCREMENT));
+    b.destXStep = int16_t(registerWord(BLIT_DEST_X_INCREMENT));
+    b.destYStep = int16_t(registerWord(BLIT_DEST_Y_INCREMENT));
+    b.xCount = registerWord(BLIT_X_COUNT);
+    b.yCount = registerWord(BLIT_Y_COUNT);
+    for (int i = 0; i < 3; ++i) b.endMask[i] = registerWord(BLIT_END_MASK_1 + 2 * i);
+    b.hop = hw.blitter[BLIT_HOP];
+    b.op = hw.blitter[BLIT_OP];
+    b.control = hw.blitter[BLIT_CONTROL];
+    b.skew = hw.blitter[BLIT_SKEW];
+    // The source is fetched only when the result depends on it: through the operation,
+    // and through HOP or the halftone index that SMUDGE takes from it.
+    bool hopNeedsSource = b.hop >= 2 || (b.hop == 1 && (b.control & BLIT_SMUDGE));
+    b.readsSource = opUsesSource(b.op) && hopNeedsSource;
+    return b;
+}
+
+void storeBlit(const Blit& b) {
+    setRegisterLong(BLIT_SOURCE_ADDRESS, b.source & 0xFFFFFE);
+    setRegisterLong(BLIT_DEST_ADDRESS, b.dest & 0xFFFFFE);
+    setRegisterWord(BLIT_X_COUNT, b.xCount);
+    setRegisterWord(BLIT_Y_COUNT, b.yCount);
+    hw.blitter[BLIT_CONTROL] = b.control;
+}
+
+// The blitter reaches RAM directly (its writes are not screen writes the renderer
+// replays) and everything else through the address tables, ROM fonts and I/O registers
+// included, where nothing faults. ST addresses 0-7 hold the ROM's reset vectors and
+// take no writes.
+uint16_t busRead(uint32_t a, int32_t stamp) {
+    if (a <= ReadWordMap[0].end) return stReadWord(hw.ram, a);
+    return readWordAt(a, stamp);
+}
+void busWrite(uint32_t a, uint16_t v, int32_t stamp) {
+    if (a < RAM_AREA_SIZE) {
+        if (a >= 8) stWriteWord(hw.ram, a, v);
+    } else {
+        writeWordAt(a, v, stamp);
     }
 }
 
-template <int... OPS>
-static constexpr auto blitTable(std::integer_sequence<int, OPS...>) {
-    return std::array<void (*)(const Blit&), sizeof...(OPS)>{blitWith<OPS>...};
+// The source buffer shifts in the direction of travel: new words enter at the low end
+// going right, at the high end going left.
+void shiftSource(const Blit& b, uint16_t w) {
+    if (b.sourceXStep < 0) engine.sourceBuffer = uint32_t(w) << 16 | engine.sourceBuffer >> 16;
+    else engine.sourceBuffer = engine.sourceBuffer << 16 | w;
 }
-static constexpr auto BlitByOperation = blitTable(std::make_integer_sequence<int, 16>{});
+uint16_t lastSourceWord(const Blit& b) {
+    return uint16_t(b.sourceXStep < 0 ? engine.sourceBuffer >> 16 : engine.sourceBuffer);
+}
 
-// Straight into RAM, not through the address tables: blitter writes raise no bus errors
-// and are not seen by the screen write logger.
-void runBlit() {
-    Blit b;
-    b.source = registerLong(BLIT_SOURCE_ADDRESS) & 0xFFFFFE;
-    b.dest = registerLong(BLIT_DEST_ADDRESS) & 0xFFFFFE;
-    b.sourceXStep = incrementBytes(BLIT_SOURCE_X_INCREMENT);
-    b.sourceYStep = incrementBytes(BLIT_SOURCE_Y_INCREMENT);
-    b.destXStep = incrementBytes(BLIT_DEST_X_INCREMENT);
-    b.destYStep = incrementBytes(BLIT_DEST_Y_INCREMENT);
-    b.xCount = countOf(BLIT_X_COUNT);
-    b.yCount = countOf(BLIT_Y_COUNT);
-    BlitByOperation[hw.blitter[BLIT_OP] & 15](b);
+// One destination word with the source reads before it; returns the bus accesses made.
+// Addresses step with the word positions of a line whether or not a read happens: the
+// X increments inside the line (and after the extra first read), the Y increments after
+// its last word.
+int blitWord(Blit& b, int32_t stamp) {
+    int accesses = 0;
+    auto access = [&] { return stamp + BUS_ACCESS_CYCLES * accesses++; };
+    bool first = b.xCount == engine.xCountLatch, last = b.xCount == 1;
+
+    if (first && (b.skew & BLIT_FXSR)) {
+        if (b.readsSource) shiftSource(b, busRead(b.source & 0xFFFFFE, access()));
+        b.source += b.sourceXStep;
+    }
+    if (b.readsSource) {
+        // Without the final read the buffer still shifts; the data latch keeps the word
+        // read last.
+        bool finalSkipped = last && (b.skew & BLIT_NFSR);
+        shiftSource(b, finalSkipped ? lastSourceWord(b) : busRead(b.source & 0xFFFFFE, access()));
+    }
+    b.source += last ? b.sourceYStep : b.sourceXStep;
+
+    uint16_t skewed = uint16_t(engine.sourceBuffer >> (b.skew & BLIT_SKEW_BITS));
+    int halftoneLine = (b.control & BLIT_SMUDGE) ? skewed & 15 : b.control & BLIT_LINE_NUMBER;
+    uint16_t halftone = registerWord(BLIT_HALFTONE + 2 * halftoneLine);
+    uint16_t source = b.hop == 0 ? uint16_t(0xFFFF) : b.hop == 1 ? halftone : b.hop == 2 ? skewed : uint16_t(skewed & halftone);
+
+    uint16_t mask = first ? b.endMask[0] : last ? b.endMask[2] : b.endMask[1];
+    uint16_t dest = 0;
+    if (opUsesDest(b.op) || mask != 0xFFFF) dest = busRead(b.dest & 0xFFFFFE, access());
+    uint16_t result = uint16_t((logicOperation(b.op, source, dest) & mask) | (dest & ~mask));
+    busWrite(b.dest & 0xFFFFFE, result, access());
+    b.dest += last ? b.destYStep : b.destXStep;
+
+    if (!last) {
+        --b.xCount;
+        return accesses;
+    }
+    // End of the line: the X count reloads, the halftone line steps the way the
+    // destination goes, and the blit ends with the last line.
+    b.xCount = engine.xCountLatch;
+    int step = b.destYStep < 0 ? -1 : 1;
+    b.control = uint8_t((b.control & ~BLIT_LINE_NUMBER) | ((b.control + step) & BLIT_LINE_NUMBER));
+    if (--b.yCount == 0) {
+        b.control &= ~BLIT_BUSY;
+        engine.running = false;
+    }
+    return accesses;
+}
+
+// Setting BUSY starts the blit from the registers as they stand, so a blit stopped or
+// finished in pieces goes on where it was; the blitter takes the bus after the current
+// instruction. With no line left it only clears BUSY: software restarts the blitter by
+// setting BUSY again while it polls, and a finished blit must not begin anew. Clearing
+// BUSY stops the blit where it stands.
+void controlWritten() {
+    if (!(hw.blitter[BLIT_CONTROL] & BLIT_BUSY)) {
+        engine.running = false;
+        return;
+    }
+    if (registerWord(BLIT_Y_COUNT) == 0) {
+        hw.blitter[BLIT_CONTROL] &= ~BLIT_BUSY;
+        engine.running = false;
+        return;
+    }
+    engine.running = true;
+    engine.turnAccesses = 0;
+    engine.processorTurnLeft = 0;
+    endSliceNow();
+}
+
+void storeByte(int offset, uint8_t v) {
+    hw.blitter[offset] = v & registerBits[offset];
+    if (offset == BLIT_X_COUNT || offset == BLIT_X_COUNT + 1) engine.xCountLatch = registerWord(BLIT_X_COUNT);
+}
+
+uint32_t readByte(uint32_t a, int32_t) { return hw.blitter[a & 0xFF]; }
+uint32_t readWord(uint32_t a, int32_t) { return registerWord(a & 0xFE); }
+
+void writeByte(uint32_t a, uint32_t v, int32_t) {
+    int offset = a & 0xFF;
+    storeByte(offset, uint8_t(v));
+    if (offset == BLIT_CONTROL) controlWritten();
+}
+
+void writeWord(uint32_t a, uint32_t v, int32_t) {
+    int offset = a & 0xFE;
+    storeByte(offset, uint8_t(v >> 8));
+    storeByte(offset + 1, uint8_t(v));
+    if (offset == BLIT_CONTROL) controlWritten();
+}
+}  // namespace
+
+void blitterReset() {
+    engine = BlitterEngine{};
+    engine.xCountLatch = registerWord(BLIT_X_COUNT);
     hw.blitter[BLIT_CONTROL] &= ~BLIT_BUSY;
 }
 
-// A write that leaves BUSY set starts the blit, whichever register it went to.
-static void startIfBusy() {
-    if (hw.blitter[BLIT_CONTROL] & BLIT_BUSY) runBlit();
+bool blitterOwnsBus() { return engine.running && engine.processorTurnLeft <= 0; }
+
+// In HOG mode the blit keeps the bus to its end; in the shared mode the 68000 gets the
+// bus back after 64 blitter accesses, for the time of 64 bus accesses.
+void blitterRun(int32_t budget) {
+    Blit b = loadBlit();
+    int32_t used = 0;
+    do {
+        int accesses = blitWord(b, cpu.odometer + used);
+        used += BUS_ACCESS_CYCLES * accesses;
+        engine.turnAccesses += accesses;
+        if (!engine.running) break;
+        if (!(b.control & BLIT_HOG) && engine.turnAccesses >= BLIT_TURN_ACCESSES) {
+            engine.turnAccesses = 0;
+            engine.processorTurnLeft = BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES;
+            break;
+        }
+    } while (used < budget);
+    storeBlit(b);
+    cpu.odometer += used;
 }
 
-static void writeByte(uint32_t a, uint32_t v, int32_t) {
-    hw.blitter[a & 0xFF] = uint8_t(v);
-    startIfBusy();
+int32_t blitterProcessorBudget(int32_t budget) {
+    return engine.running ? std::min(budget, std::max(engine.processorTurnLeft, 1)) : budget;
 }
 
-static void writeWord(uint32_t a, uint32_t v, int32_t) {
-    hw.blitter[a & 0xFE] = uint8_t(v >> 8);
-    hw.blitter[(a & 0xFE) + 1] = uint8_t(v);
-    startIfBusy();
+void blitterProcessorRan(int32_t cycles) {
+    if (engine.running) engine.processorTurnLeft -= cycles;
 }
 
-// Write-only: the dispatcher answers reads of the page with all ones, and raises the bus
-// error for writes on machines that are not STEs.
 void blitterInstallRegisters(IoRegisterTable& t) {
-    for (auto& f : t.writeByte) f = writeByte;
-    for (auto& f : t.writeWord) f = writeWord;
+    for (int offset = 0; offset < BLIT_REGISTERS_END; ++offset) {
+        t.readByte[offset] = readByte;
+        t.writeByte[offset] = writeByte;
+    }
+    for (int offset = 0; offset < BLIT_REGISTERS_END; offset += 2) {
+        t.readWord[offset / 2] = readWord;
+        t.writeWord[offset / 2] = writeWord;
+    }
 }

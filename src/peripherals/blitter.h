@@ -1,30 +1,53 @@
 #pragma once
-// The STE blitter: a block transfer between a source and a destination area of ST RAM,
-// word by word through one of 16 logic operations, started by setting BUSY. The whole
-// transfer happens inside the register write that starts it.
+// The STE blitter: a block transfer of words from a source to a destination area,
+// through the source skew, the halftone pattern, one of 16 logic operations and the end
+// masks, started by setting BUSY. It takes the bus from the 68000 and runs in steps that
+// the frame loop interleaves with the rest of the machine; its registers count as it goes.
 #include <cstdint>
 
 // Offsets of the registers in the blitter register image (hw.blitter); words are
-// big-endian, even byte first.
+// big-endian, even byte first. The image holds what the registers read back.
 enum BlitterRegister : int {
-    BLIT_HALFTONE = 0x00,           // 16 words, stored only
-    BLIT_SOURCE_X_INCREMENT = 0x20, // signed, in bytes
+    BLIT_HALFTONE = 0x00,           // 16 words of halftone RAM
+    BLIT_SOURCE_X_INCREMENT = 0x20, // signed, in bytes, bit 0 absent
     BLIT_SOURCE_Y_INCREMENT = 0x22,
-    BLIT_SOURCE_ADDRESS = 0x24,     // long
-    BLIT_END_MASK_1 = 0x28,         // end masks 1-3, stored only
+    BLIT_SOURCE_ADDRESS = 0x24,     // long, bits 23-1
+    BLIT_END_MASK_1 = 0x28,         // first word of a line
+    BLIT_END_MASK_2 = 0x2A,         // middle words
+    BLIT_END_MASK_3 = 0x2C,         // last word
     BLIT_DEST_X_INCREMENT = 0x2E,
     BLIT_DEST_Y_INCREMENT = 0x30,
-    BLIT_DEST_ADDRESS = 0x32,       // long
-    BLIT_X_COUNT = 0x36,            // words per line, 0 = 65536
-    BLIT_Y_COUNT = 0x38,            // lines, 0 = 65536
-    BLIT_HOP = 0x3A,                // stored only
-    BLIT_OP = 0x3B,                 // low 4 bits: the logic operation
-    BLIT_CONTROL = 0x3C,            // bit 7 BUSY; the other bits stored only
-    BLIT_SKEW = 0x3D,               // stored only
+    BLIT_DEST_ADDRESS = 0x32,       // long, bits 23-1
+    BLIT_X_COUNT = 0x36,            // words left in the line (0: 65536)
+    BLIT_Y_COUNT = 0x38,            // lines left
+    BLIT_HOP = 0x3A,                // bits 0-1: halftone operation
+    BLIT_OP = 0x3B,                 // bits 0-3: logic operation
+    BLIT_CONTROL = 0x3C,            // BUSY, HOG, SMUDGE, line number
+    BLIT_SKEW = 0x3D,               // FXSR, NFSR, skew
+    BLIT_REGISTERS_END = 0x3E,
 };
 
 constexpr uint8_t BLIT_BUSY = 0x80;
+constexpr uint8_t BLIT_HOG = 0x40;
+constexpr uint8_t BLIT_SMUDGE = 0x20;
+constexpr uint8_t BLIT_LINE_NUMBER = 0x0F;
+constexpr uint8_t BLIT_FXSR = 0x80;
+constexpr uint8_t BLIT_NFSR = 0x40;
+constexpr uint8_t BLIT_SKEW_BITS = 0x0F;
 
-// Runs the transfer the registers describe and clears BUSY. Every access stays inside
-// the 4 MB RAM area: addresses wrap around modulo 4 MB.
-void runBlit();
+// In the shared mode the blitter and the 68000 take turns of this many bus accesses.
+constexpr int32_t BLIT_TURN_ACCESSES = 64;
+constexpr int32_t BUS_ACCESS_CYCLES = 4;
+
+// Power-on and RESET: no blit runs, BUSY clear.
+void blitterReset();
+// Whether the blitter holds the bus now (the 68000 is off it).
+bool blitterOwnsBus();
+// Runs the blit while it holds the bus, for about `budget` cycles (at least one
+// destination word): its turn ends, the blit ends, or the budget is spent. The time
+// passes on the odometer.
+void blitterRun(int32_t budget);
+// The part of a budget the 68000 may run before the blitter takes the bus back, and
+// the processor's time actually used, which ends its turn.
+int32_t blitterProcessorBudget(int32_t budget);
+void blitterProcessorRan(int32_t cycles);

@@ -1,6 +1,12 @@
-// The STE blitter through the I/O dispatch: steps, logic operations, BUSY and the
-// machine-type check.
+// The STE blitter through its registers, against a model written here from the chip's
+// description, bit by bit: the source words run through a two-word buffer that the skew
+// reads 16 bits from, the halftone operation picks the source or the pattern, the logic
+// operation is the truth table in OP, and the end mask chooses between result and
+// destination for every bit.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "cpu/cpu.h"
 #include "machine/hardware_state.h"
@@ -9,90 +15,381 @@
 #include "peripherals/blitter.h"
 #include "support/test_machine.h"
 
+namespace {
+
+constexpr uint32_t MODEL_SPAN = 0x80000;  // the words the model keeps (all the tests use)
+
+struct BlitSetup {
+    uint16_t halftone[16];
+    int16_t sourceX, sourceY;
+    uint32_t source;
+    uint16_t mask[3];
+    int16_t destX, destY;
+    uint32_t dest;
+    uint16_t xCount, yCount;
+    uint8_t hop, op, control, skew;
+};
+
+// ---- The model ----------------------------------------------------------------------
+struct Model {
+    std::vector<uint16_t> ram;  // words of ST RAM 0 .. MODEL_SPAN
+    BlitSetup r;
+    uint16_t older = 0, newer = 0;  // the last two source words fed, in reading order
+
+    uint16_t& word(uint32_t a) { return ram[(a & (MODEL_SPAN - 1)) / 2]; }
+    void feed(uint16_t w) { older = newer, newer = w; }
+
+    void run() {
+        for (; r.yCount; --r.yCount) {
+            for (int w = 0; w < r.xCount; ++w) {
+                bool first = w == 0, last = w == r.xCount - 1;
+                if (first && (r.skew & 0x80)) feed(word(r.source)), r.source += r.sourceX;
+                feed(last && (r.skew & 0x40) ? newer : word(r.source));  // NFSR: the last word again
+                r.source += last ? r.sourceY : r.sourceX;
+                writeWord(first ? r.mask[0] : last ? r.mask[2] : r.mask[1]);
+                r.dest += last ? r.destY : r.destX;
+            }
+            int line = r.control & 15;
+            line = (line + (r.destY < 0 ? 15 : 1)) & 15;
+            r.control = uint8_t((r.control & 0xF0) | line);
+        }
+        r.control &= 0x7F;
+    }
+
+    // Bit i of the skewed source: bit i + skew of the buffer, whose high half is the
+    // older word going right and the newer word going left.
+    int skewedBit(int i) const {
+        uint16_t high = r.sourceX < 0 ? newer : older, low = r.sourceX < 0 ? older : newer;
+        int pos = i + (r.skew & 15);
+        return pos < 16 ? (low >> pos) & 1 : (high >> (pos - 16)) & 1;
+    }
+
+    void writeWord(uint16_t mask) {
+        int index = r.control & 15;
+        if (r.control & 0x20) {  // SMUDGE: the pattern line from the skewed source
+            index = 0;
+            for (int i = 0; i < 4; ++i) index |= skewedBit(i) << i;
+        }
+        uint16_t& d = word(r.dest);
+        uint16_t out = 0;
+        for (int i = 0; i < 16; ++i) {
+            int s = skewedBit(i), h = (r.halftone[index] >> i) & 1, db = (d >> i) & 1;
+            int src = r.hop == 0 ? 1 : r.hop == 1 ? h : r.hop == 2 ? s : s & h;
+            int result = (r.op >> (3 - (2 * src + db))) & 1;
+            out |= uint16_t(((mask >> i) & 1 ? result : db) << i);
+        }
+        d = out;
+    }
+};
+
+// ---- The chip through the I/O dispatch ---------------------------------------------------
 class BlitterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setUpMemoryMap();
         hw.machineFlags = MACHINE_STE;
         busErrorPending = 0;
-        for (uint32_t a = 0; a < 0x100; a += 2) ioWriteWord(0xFF8A00 + a, 0, nullptr, 0);
+        blitterReset();
+        for (uint32_t a = 0; a < BLIT_REGISTERS_END; a += 2) ioWriteWord(0xFF8A00 + a, 0, nullptr, 0);
     }
     void TearDown() override { hw.machineFlags = 0; }
 
     static void reg(int offset, uint16_t v) { ioWriteWord(0xFF8A00 + offset, v, nullptr, 0); }
-    static uint16_t ramWord(uint32_t a) { return peekWord(a); }
-    static void setRamWord(uint32_t a, uint16_t v) { stWriteWord(hw.ram, a, v); }
+    static uint16_t readReg(int offset) { return uint16_t(ioReadWord(0xFF8A00 + offset, nullptr, 0)); }
 
-    // Source and destination with their steps in bytes, the counts, OP; then BUSY.
-    static void blit(uint32_t s, int16_t sx, int16_t sy, uint32_t d, int16_t dx, int16_t dy, uint16_t xCount,
-                     uint16_t yCount, int op) {
-        uint16_t words[] = {uint16_t(sx), uint16_t(sy), uint16_t(s >> 16), uint16_t(s)};
-        for (int i = 0; i < 4; ++i) reg(BLIT_SOURCE_X_INCREMENT + 2 * i, words[i]);
-        uint16_t more[] = {uint16_t(dx), uint16_t(dy), uint16_t(d >> 16), uint16_t(d), xCount, yCount, uint16_t(op)};
-        for (int i = 0; i < 7; ++i) reg(BLIT_DEST_X_INCREMENT + 2 * i, more[i]);
-        ioWriteByte(0xFF8A3C, BLIT_BUSY, nullptr, 0);
+    // Writes every register, then the control byte (with BUSY when `start`).
+    static void load(const BlitSetup& s) {
+        for (int i = 0; i < 16; ++i) reg(BLIT_HALFTONE + 2 * i, s.halftone[i]);
+        reg(BLIT_SOURCE_X_INCREMENT, uint16_t(s.sourceX));
+        reg(BLIT_SOURCE_Y_INCREMENT, uint16_t(s.sourceY));
+        reg(BLIT_SOURCE_ADDRESS, uint16_t(s.source >> 16)), reg(BLIT_SOURCE_ADDRESS + 2, uint16_t(s.source));
+        for (int i = 0; i < 3; ++i) reg(BLIT_END_MASK_1 + 2 * i, s.mask[i]);
+        reg(BLIT_DEST_X_INCREMENT, uint16_t(s.destX));
+        reg(BLIT_DEST_Y_INCREMENT, uint16_t(s.destY));
+        reg(BLIT_DEST_ADDRESS, uint16_t(s.dest >> 16)), reg(BLIT_DEST_ADDRESS + 2, uint16_t(s.dest));
+        reg(BLIT_X_COUNT, s.xCount);
+        reg(BLIT_Y_COUNT, s.yCount);
+        reg(BLIT_HOP, uint16_t(s.hop << 8 | s.op));
+        reg(BLIT_CONTROL, uint16_t((s.control | BLIT_BUSY) << 8 | s.skew));
+    }
+    // Runs the blit to its end, giving the processor its turns in the shared mode;
+    // returns the number of blitter turns.
+    static int runToEnd() {
+        int turns = 0;
+        while (hw.blitter[BLIT_CONTROL] & BLIT_BUSY) {
+            if (blitterOwnsBus()) {
+                blitterRun(1 << 30);
+                ++turns;
+            } else {
+                blitterProcessorRan(BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);
+            }
+        }
+        return turns;
+    }
+
+    static std::vector<uint16_t> ramWords() {
+        std::vector<uint16_t> words(MODEL_SPAN / 2);
+        for (uint32_t a = 0; a < MODEL_SPAN; a += 2) words[a / 2] = peekWord(a);
+        return words;
+    }
+    // The registers the blit changes, as the model has them.
+    static void expectRegisters(const Model& m) {
+        EXPECT_EQ(uint32_t(readReg(BLIT_SOURCE_ADDRESS)) << 16 | readReg(BLIT_SOURCE_ADDRESS + 2),
+                  m.r.source & 0xFFFFFE);
+        EXPECT_EQ(uint32_t(readReg(BLIT_DEST_ADDRESS)) << 16 | readReg(BLIT_DEST_ADDRESS + 2), m.r.dest & 0xFFFFFE);
+        EXPECT_EQ(readReg(BLIT_X_COUNT), m.r.xCount);
+        EXPECT_EQ(readReg(BLIT_Y_COUNT), 0);
+        EXPECT_EQ(readReg(BLIT_CONTROL) >> 8, m.r.control);
     }
 };
 
-TEST_F(BlitterTest, XStepsInsideALineOnlyTheYStepAfterItAndNegativeSteps) {
-    for (uint32_t i = 0; i < 32; ++i) setRamWord(0x10000 + 2 * i, uint16_t(0x100 + i));
-    blit(0xFF010000, 2, 10, 0x20000, 2, 2, 3, 2, 3);  // top byte of the address ignored
-    // Line one reads S, S+2, S+4; line two starts at S+4+10.
-    uint16_t expected[] = {0x100, 0x101, 0x102, 0x107, 0x108, 0x109};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(ramWord(0x20000 + 2 * i), expected[i]) << i;
-    EXPECT_EQ(ramWord(0x2000C), 0);
-
-    blit(0x10004, -2, 0, 0x30000, 2, 0, 3, 1, 3);  // $FFFE walks back one word
-    EXPECT_TRUE(ramWord(0x30000) == 0x102 && ramWord(0x30002) == 0x101 && ramWord(0x30004) == 0x100);
+uint32_t nextRandom(uint32_t& seed) {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
 }
 
-// With s = $CCCC and d = $AAAA each nibble holds the four (s, d) pairs, so the result
-// spells the OP's truth table: OP bit 0 for s=1 d=1, bit 1 for 1 0, bit 2 for 0 1,
-// bit 3 for 0 0.
-TEST_F(BlitterTest, SixteenLogicOperations) {
-    for (int op = 0; op < 16; ++op) {
-        setRamWord(0x10000, 0xCCCC);
-        setRamWord(0x20000, 0xAAAA);
-        blit(0x10000, 2, 2, 0x20000, 2, 2, 1, 1, op);
-        int nibble = (op & 1) << 3 | (op & 2) << 1 | (op & 4) >> 1 | (op & 8) >> 3;
-        EXPECT_EQ(ramWord(0x20000), nibble * 0x1111) << "OP " << op;
+// Source lines of 24 words at $10000 (both directions walk inside), destination lines
+// of 24 words at $40000; 3 lines unless a case says otherwise.
+BlitSetup caseSetup(uint32_t& seed, int skew, int flags, bool backwards, int hop, int op, int xCount) {
+    BlitSetup s{};
+    for (uint16_t& h : s.halftone) h = uint16_t(nextRandom(seed));
+    for (uint16_t& m : s.mask) m = uint16_t(nextRandom(seed));
+    int step = backwards ? -2 : 2;
+    int reads = xCount + ((flags & BLIT_FXSR) ? 1 : 0);
+    s.sourceX = int16_t(step);
+    s.sourceY = int16_t(step * (25 - reads));  // lines 24 words apart
+    s.source = backwards ? 0x10000 + 24 * 2 * 3 : 0x10000;
+    s.destX = int16_t(step);
+    s.destY = int16_t(step * (25 - xCount));
+    s.dest = backwards ? 0x40000 + 24 * 2 * 3 : 0x40000;
+    s.xCount = uint16_t(xCount);
+    s.yCount = 3;
+    s.hop = uint8_t(hop), s.op = uint8_t(op);
+    s.control = uint8_t(nextRandom(seed) & 15);
+    s.skew = uint8_t(flags | skew);
+    return s;
+}
+
+TEST_F(BlitterTest, MatchesTheModel) {
+    struct Case {
+        std::string what;
+        BlitSetup setup;
+    };
+    std::vector<Case> cases;
+    uint32_t seed = 12345;
+    const int flagSets[] = {0, BLIT_FXSR, BLIT_NFSR, BLIT_FXSR | BLIT_NFSR};
+    for (int skew = 0; skew < 16; ++skew)
+        for (int flags : flagSets)
+            for (bool backwards : {false, true})
+                cases.push_back({"skew " + std::to_string(skew) + " flags " + std::to_string(flags) +
+                                     (backwards ? " backwards" : ""),
+                                 caseSetup(seed, skew, flags, backwards, 2 + (skew & 1), 3 + 3 * (skew % 3), 5)});
+    for (int hop = 0; hop < 4; ++hop)
+        for (int op = 0; op < 16; ++op) {
+            BlitSetup s = caseSetup(seed, op, BLIT_FXSR, hop & 1, hop, op, 4);
+            if (op & 1) s.control |= BLIT_SMUDGE;
+            cases.push_back({"HOP " + std::to_string(hop) + " OP " + std::to_string(op), s});
+        }
+    for (int flags : flagSets)
+        cases.push_back({"one word a line, flags " + std::to_string(flags), caseSetup(seed, 7, flags, false, 2, 7, 1)});
+    BlitSetup up = caseSetup(seed, 3, 0, false, 1, 3, 2);  // halftone only: the lines show the steps
+    up.destY = -46, up.yCount = 20;
+    cases.push_back({"line number stepping down", up});
+    up.destY = 2, up.control = 14;
+    cases.push_back({"line number stepping up through 15", up});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        for (uint32_t a = 0x10000; a < 0x50000; a += 2) stWriteWord(hw.ram, a, uint16_t(nextRandom(seed)));
+        Model model{ramWords(), c.setup};
+        model.run();
+        load(c.setup);
+        runToEnd();
+        ASSERT_EQ(ramWords(), model.ram);
+        expectRegisters(model);
     }
 }
 
-TEST_F(BlitterTest, BusyStartsTheBlitAndIsClearedAfterIt) {
-    setRamWord(0x10000, 0x1234);
-    blit(0x10000, 2, 2, 0x20000, 2, 2, 1, 1, 3);
-    EXPECT_EQ(ramWord(0x20000), 0x1234);
+// A blit of N lines run as N blits of one line, or stopped at every bus turn, leaves the
+// same memory and registers: the registers hold the whole state of a stopped blit.
+TEST_F(BlitterTest, ABlitRunInPiecesEndsAsTheWholeBlit) {
+    uint32_t seed = 99;
+    BlitSetup s = caseSetup(seed, 5, BLIT_NFSR, false, 3, 6, 7);
+    s.yCount = 6;
+    for (uint32_t a = 0x10000; a < 0x50000; a += 2) stWriteWord(hw.ram, a, uint16_t(nextRandom(seed)));
+    std::vector<uint16_t> before = ramWords();
+    Model model{before, s};
+    model.run();
 
-    setRamWord(0x10000, 0x5678);
-    ioWriteByte(0xFF8A3C, 0x00, nullptr, 0);
-    EXPECT_EQ(ramWord(0x20000), 0x1234) << "writing 0 does nothing";
-    ioWriteByte(0xFF8A3C, 0x8F, nullptr, 0);
-    EXPECT_EQ(ramWord(0x20000), 0x5678);
-    EXPECT_EQ(hw.blitter[BLIT_CONTROL], 0x0F) << "other bits kept, BUSY clear";
+    load(s);  // shared mode: the blitter gives the bus back after each 64 accesses
+    EXPECT_EQ(runToEnd(), 2) << "6 lines of 6 source reads, 7 destination reads and 7 writes";
+    EXPECT_EQ(ramWords(), model.ram);
+    expectRegisters(model);
 
-    setRamWord(0x10000, 0x9ABC);
-    ioWriteWord(0xFF8A3C, 0xC000, nullptr, 0);  // BUSY with HOG
-    EXPECT_EQ(ramWord(0x20000), 0x9ABC);
-    EXPECT_EQ(ioReadByte(0xFF8A3C, nullptr, 0), 0xFFu) << "the page reads all ones";
-    EXPECT_EQ(ioReadWord(0xFF8A20, nullptr, 0), 0xFFFFu);
+    SetUp();
+    for (uint32_t a = 0; a < MODEL_SPAN; a += 2) stWriteWord(hw.ram, a, before[a / 2]);
+    BlitSetup one = s;
+    one.yCount = 1;
+    load(one);
+    runToEnd();
+    for (int line = 1; line < 6; ++line) {
+        reg(BLIT_Y_COUNT, 1);
+        reg(BLIT_CONTROL, uint16_t((hw.blitter[BLIT_CONTROL] | BLIT_BUSY) << 8 | hw.blitter[BLIT_SKEW]));
+        runToEnd();
+    }
+    EXPECT_EQ(ramWords(), model.ram);
+    expectRegisters(model);
 }
 
-TEST_F(BlitterTest, CountZeroIsFullSizeAndAddressesWrapInsideTheRamArea) {
-    blit(0, 0, 0, 0x100000, 2, 2, 0, 1, 15);
-    EXPECT_EQ(ramWord(0x100000 + 2 * 65535), 0xFFFF);
-    EXPECT_EQ(ramWord(0x100000 + 2 * 65536), 0);
-    blit(0, 0, 0, 0x3FFFFE, 2, 2, 2, 1, 15);
-    EXPECT_EQ(ramWord(0x000000), 0xFFFF);
-    blit(0, 0, 0, 0xC00010, 2, 2, 1, 1, 15);  // beyond 4 MB: the same RAM modulo 4 MB
-    EXPECT_EQ(ramWord(0x000010), 0xFFFF);
+TEST_F(BlitterTest, RegistersReadBackWhatTheChipHolds) {
+    for (int offset = 0; offset < BLIT_CONTROL; offset += 2) reg(offset, 0xFFFF);
+    reg(BLIT_Y_COUNT, 0);
+    reg(BLIT_CONTROL, 0xFFFF);  // BUSY with no line to do: nothing runs
+    EXPECT_FALSE(blitterOwnsBus());
+    const uint16_t expected[] = {0xFFFE, 0xFFFE, 0x00FF, 0xFFFE, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFE,
+                                 0xFFFE, 0x00FF, 0xFFFE, 0xFFFF, 0x0000, 0x030F, 0x6FCF};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(readReg(BLIT_HALFTONE + 2 * i), 0xFFFF);
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(readReg(BLIT_SOURCE_X_INCREMENT + 2 * i), expected[i]) << i;
+    EXPECT_EQ(ioReadByte(0xFF8A3C, nullptr, 0), 0x6Fu);
+    EXPECT_EQ(ioReadWord(0xFF8A3E, nullptr, 0), 0xFFFFu) << "past the registers";
+
+    // A blit's bus accesses: source read, destination read where the operation or a
+    // partial mask needs it, destination write.
+    BlitSetup s{};
+    s.sourceX = s.destX = 2;
+    s.source = 0x10000, s.dest = 0x20000;
+    s.mask[0] = s.mask[1] = s.mask[2] = 0xFFFF;
+    s.xCount = 10, s.yCount = 1;
+    s.hop = 2;
+    const struct {
+        int op;
+        int32_t cycles;
+    } costs[] = {{3, 10 * 8}, {6, 10 * 12}, {15, 10 * 4}, {5, 10 * 8}};
+    for (auto c : costs) {
+        s.op = uint8_t(c.op);
+        load(s);
+        cpu.odometer = 0;
+        runToEnd();
+        EXPECT_EQ(cpu.odometer, c.cycles) << "OP " << c.op;
+    }
+}
+
+TEST_F(BlitterTest, BusyStartsAndStopsAndTheStepsAreInterleaved) {
+    BlitSetup s{};
+    s.sourceX = s.destX = s.sourceY = s.destY = 2;
+    s.source = 0x10000, s.dest = 0x20000;
+    s.mask[0] = s.mask[1] = s.mask[2] = 0xFFFF;
+    s.xCount = 0, s.yCount = 2;  // X count 0: 65,536 words a line
+    s.hop = 2, s.op = 15;
+    s.control = BLIT_HOG;
+    load(s);
+    EXPECT_TRUE(blitterOwnsBus());
+    EXPECT_EQ(readReg(BLIT_CONTROL) >> 8, BLIT_BUSY | BLIT_HOG);
+    cpu.odometer = 0;
+    blitterRun(1000);  // a step: about the budget, then back to the frame loop
+    EXPECT_EQ(cpu.odometer, 1000);
+    EXPECT_EQ(readReg(BLIT_X_COUNT), 65536 - 250);
+    EXPECT_EQ(peekWord(0x20000 + 2 * 249), 0xFFFF);
+    EXPECT_EQ(peekWord(0x20000 + 2 * 250), 0);
+
+    reg(BLIT_CONTROL, BLIT_HOG << 8);  // clearing BUSY stops the blit where it stands
+    EXPECT_FALSE(blitterOwnsBus());
+    reg(BLIT_CONTROL, (BLIT_BUSY | BLIT_HOG) << 8);
+    runToEnd();
+    EXPECT_EQ(peekWord(0x20000 + 2 * 131071), 0xFFFF);
+    EXPECT_EQ(readReg(BLIT_Y_COUNT), 0);
+    EXPECT_EQ(readReg(BLIT_X_COUNT), 0);
+
+    // The shared mode: 64 blitter accesses, then the processor's turn of as long.
+    s.control = 0, s.xCount = 100;
+    load(s);
+    blitterRun(1 << 30);
+    EXPECT_FALSE(blitterOwnsBus());
+    EXPECT_EQ(blitterProcessorBudget(10000), BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);
+    blitterProcessorRan(BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);
+    EXPECT_TRUE(blitterOwnsBus());
+}
+
+TEST_F(BlitterTest, TheBlitterReadsTheRomAndWritesNeitherRomNorTheResetVectors) {
+    stWriteWord(hw.rom, 0x100, 0xBEEF);
+    BlitSetup s{};
+    s.sourceX = s.destX = 2;
+    s.source = 0xFC0100, s.dest = 0x20000;
+    s.mask[0] = s.mask[1] = s.mask[2] = 0xFFFF;
+    s.xCount = 1, s.yCount = 1, s.hop = 2, s.op = 3;
+    load(s);
+    runToEnd();
+    EXPECT_EQ(peekWord(0x20000), 0xBEEF);
+
+    stWriteWord(hw.ram, 4, 0x00FC);
+    s.source = 0x20000, s.dest = 0x000004;
+    load(s);
+    runToEnd();
+    EXPECT_EQ(peekWord(4), 0x00FC);
+    s.dest = 0xFC0100, s.source = 0x10000;
+    load(s);
+    runToEnd();
+    EXPECT_EQ(stReadWord(hw.rom, 0x100), 0xBEEF);
 }
 
 TEST_F(BlitterTest, NotAnSteBusErrorAndNoBlit) {
-    setRamWord(0x10000, 0x1234);
     hw.machineFlags = 0;
-    blit(0x10000, 2, 2, 0x20000, 2, 2, 1, 1, 3);
+    ioWriteByte(0xFF8A3C, BLIT_BUSY, nullptr, 0);
     EXPECT_TRUE(busErrorPending);
-    EXPECT_EQ(ramWord(0x20000), 0);
-    EXPECT_EQ(hw.blitter[BLIT_CONTROL], 0);
+    EXPECT_FALSE(blitterOwnsBus());
+    busErrorPending = 0;
+    ioReadWord(0xFF8A38, nullptr, 0);
+    EXPECT_TRUE(busErrorPending);
+    busErrorPending = 0;
 }
+
+}  // namespace
+
+// ---- A 68000 program on an STE drives it -------------------------------------------------
+namespace {
+
+uint16_t resultWord(uint32_t a) { return peekWord(a); }
+
+TEST(BlitterMachine, ReadBackPollingAndAHugeBlitOverFrames) {
+    TestMachineSetup setup;
+    setup.rom = m68kProgramPath("blitter_poll");
+    setup.ste = true;
+    startTestMachine(setup);
+    ASSERT_FALSE(HasFatalFailure());
+    runTestFrames(3);
+    ASSERT_EQ(peekLong(0x1008C), 0x48554745u) << "the program did not reach the huge blit";
+
+    // All ones written: the bits the registers lack read 0, BUSY did not stay set.
+    const uint16_t readBack[15] = {0xFFFE, 0xFFFE, 0x00FF, 0xFFFE, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFE,
+                                   0xFFFE, 0x00FF, 0xFFFE, 0xFFFF, 0x0000, 0x030F, 0x6FCF};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(resultWord(0x10000 + 2 * i), 0xFFFF) << "halftone " << i;
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(resultWord(0x10020 + 2 * i), readBack[i]) << "register " << i;
+
+    // The copy: polled a few times (once per blitter turn), every word in place, the
+    // registers counted to the end.
+    uint32_t polls = peekLong(0x10040);
+    EXPECT_GE(polls, 2u);
+    EXPECT_LE(polls, 20u);
+    for (uint32_t line = 0; line < 16; ++line)
+        for (uint32_t w = 0; w < 20; ++w) ASSERT_EQ(peekWord(0x40000 + line * 80 + w * 2), line * 20 + w);
+    const uint32_t after = 0x10044;
+    EXPECT_EQ(uint32_t(resultWord(after + 0x24)) << 16 | resultWord(after + 0x26), 0x30000u + 16 * 40);
+    EXPECT_EQ(uint32_t(resultWord(after + 0x32)) << 16 | resultWord(after + 0x34), 0x40000u + 16 * 80);
+    EXPECT_EQ(resultWord(after + 0x36), 20);
+    EXPECT_EQ(resultWord(after + 0x38), 0);
+    EXPECT_EQ(resultWord(after + 0x3C), 0x0000) << "BUSY clear, line number back to 0 after 16 lines";
+
+    // The huge blit shares the bus: frames go on, the vertical blank counts, the program
+    // sees the Y count go down.
+    uint32_t vblsBefore = peekLong(0x10084);
+    runTestFrames(20);
+    EXPECT_GE(peekLong(0x10084) - vblsBefore, 19u);
+    uint16_t y = resultWord(0x10088);
+    EXPECT_LT(y, 0xFFFF - 3);
+    EXPECT_GT(y, 0xFFFF - 20);
+    EXPECT_TRUE(hw.blitter[BLIT_CONTROL] & BLIT_BUSY);
+    stopTestMachine();
+}
+
+}  // namespace

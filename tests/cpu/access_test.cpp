@@ -120,15 +120,40 @@ TEST_F(MachineMapTest, IoWaitStatesAreChargedToTheInstruction) {
     EXPECT_EQ(step({0x48D0, 0x000F}), 40 + 8);  // MOVEM.L D0-D3,(A0)
 }
 
-TEST_F(MachineMapTest, UnmappedReadsAreAllOnesAndWritesToRomAreBusErrors) {
-    EXPECT_EQ(step({0x1039, 0x00F0, 0x0000}), 16);  // MOVE.B $F00000,D0
-    EXPECT_EQ(cpu.regs[0] & 0xFF, 0xFFu);
+// A read where nothing answers faults like a write to the ROM: the same cost and the
+// same group-0 frame (status word, fault address, instruction register, SR, PC).
+TEST_F(MachineMapTest, ReadsAndWritesWhereNothingAnswersAreBusErrors) {
     stWriteWord(hw.cartridge, CARTRIDGE_AREA_SIZE - 2, 0x1234);
     stWriteWord(hw.rom, 0, 0x5678);
     EXPECT_EQ(step({0x2039, 0x00FB, 0xFFFE}), 20);  // MOVE.L $FBFFFE,D0: split across rows
     EXPECT_EQ(cpu.regs[0], 0x12345678u);
-    step({0x13C0, 0x00FC, 0x0000});  // MOVE.B D0,$FC0000
-    EXPECT_EQ(cpu.pc, 0x24000u);
-    EXPECT_EQ(stReadLong(hw.ram, STACK - 12), 0xFC0000u);
+    EXPECT_EQ(step({0x1039, 0x0010, 0x0000}), 16);  // MOVE.B $100000,D0: RAM area, all ones
+    EXPECT_EQ(cpu.regs[0] & 0xFF, 0xFFu);
+
+    struct Fault {
+        uint16_t code[3];
+        uint32_t address;
+    };
+    const Fault faults[] = {
+        {{0x13C0, 0x00FC, 0x0000}, 0xFC0000},  // MOVE.B D0,$FC0000
+        {{0x1039, 0x00F0, 0x0000}, 0xF00000},  // MOVE.B $F00000,D0
+        {{0x3039, 0x00FF, 0x8A00}, 0xFF8A00},  // MOVE.W $FF8A00,D0: no blitter on an STFM
+    };
+    std::vector<int> cycles;
+    for (const Fault& f : faults) {
+        SetUp();
+        uint32_t pc = cpu.pc;
+        uint16_t sr = cpu.sr;
+        cycles.push_back(step({f.code[0], f.code[1], f.code[2]}));
+        EXPECT_EQ(cpu.pc, 0x24000u);
+        EXPECT_EQ(cpu.regs[15], STACK - 14);
+        EXPECT_EQ(stReadWord(hw.ram, STACK - 14), 0);
+        EXPECT_EQ(stReadLong(hw.ram, STACK - 12), f.address);
+        EXPECT_EQ(stReadWord(hw.ram, STACK - 8), 0);
+        EXPECT_EQ(stReadWord(hw.ram, STACK - 6) & 0xFF00, sr & 0xFF00);
+        EXPECT_EQ(stReadLong(hw.ram, STACK - 4), pc + 6);
+    }
+    EXPECT_EQ(cycles[1], cycles[0]);
+    EXPECT_EQ(cycles[2], cycles[0]);
 }
 }  // namespace

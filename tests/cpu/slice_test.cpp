@@ -120,25 +120,31 @@ TEST_F(SliceTest, TheReadModifyWritePrefetchOutlivesASliceEndButTheMoveOneDoesNo
     EXPECT_EQ(cpu.regs[1], 2u);  // after a slice end the next opcode comes from memory
 }
 
-TEST_F(SliceTest, LeavingTheFetchRowEndsTheSliceWithBadPc) {
-    put(RAM_SIZE - 4, {NOP, NOP});
-    start(0x2700, RAM_SIZE - 4);
-    cpu.odometer = 0;
-    EXPECT_EQ(cpuRun(100), RUN_BAD_PC);
-    EXPECT_EQ(cpu.pc, RAM_SIZE);
-    EXPECT_EQ(cpu.odometer, 8);
-    // A relative branch out of the row: BRA.W back below address 0.
-    SetUp();
-    put(CODE, {0x6000, 0xE000});
-    start();
-    EXPECT_EQ(cpuRun(100), RUN_BAD_PC);
-    EXPECT_EQ(cpu.pc, (CODE + 2 - 0x2000) & ADDRESS_MASK);
-    // An absolute jump to an address no row holds.
-    SetUp();
-    put(CODE, {0x4EF9, 0x00E0, 0x0000});  // JMP $E00000
-    start();
-    EXPECT_EQ(cpuRun(100), RUN_BAD_PC);
-    EXPECT_EQ(cpu.pc, 0xE00000u);
+// Running off the row, branching below address 0 or jumping to an address no row holds:
+// the opcode fetch there is a bus error whose frame holds that address as fault address
+// and as PC.
+TEST_F(SliceTest, FetchingWhereNoMemoryAnswersIsABusError) {
+    struct Case {
+        uint32_t pc;
+        std::vector<uint16_t> code;
+        uint32_t fault;
+    };
+    const Case cases[] = {
+        {RAM_SIZE - 4, {NOP, NOP}, RAM_SIZE},
+        {CODE, {0x6000, 0xE000}, (CODE + 2 - 0x2000) & ADDRESS_MASK},  // BRA.W back below 0
+        {CODE, {0x4EF9, 0x00E0, 0x0000}, 0xE00000},                    // JMP $E00000
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        for (size_t i = 0; i < c.code.size(); ++i) put(c.pc + 2 * uint32_t(i), {c.code[i]});
+        put(handler(2), {0x4E72, 0x2700});  // STOP #$2700
+        start(0x2700, c.pc);
+        EXPECT_EQ(cpuRun(200), RUN_OK);
+        EXPECT_TRUE(cpuStopped());
+        EXPECT_EQ(cpu.pc, handler(2) + 4);
+        EXPECT_EQ(longAt(STACK - 12), c.fault);
+        EXPECT_EQ(longAt(STACK - 4), c.fault);
+    }
 }
 
 TEST_F(SliceTest, AJumpToAnOddAddressIsAnAddressError) {

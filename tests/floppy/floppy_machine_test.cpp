@@ -37,11 +37,6 @@ void expectLines(uint32_t from, uint32_t to, double cycles, const char* what) {
 }
 
 // The machine creates its folders in the working directory.
-struct WorkingDirectory {
-    std::filesystem::path previous = std::filesystem::current_path();
-    explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
-    ~WorkingDirectory() { std::filesystem::current_path(previous); }
-};
 
 void runReadProgram(bool fastDisk) {
     std::string dir = makeTempDir("floppy_machine"), disk = dir + "/disk.st";

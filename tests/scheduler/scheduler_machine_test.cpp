@@ -19,11 +19,6 @@ namespace {
 
 bool haveProcessorCore() { return cpuRequestInterrupt(0, -1) == 2; }
 
-struct WorkingDirectory {
-    std::filesystem::path previous = std::filesystem::current_path();
-    explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
-    ~WorkingDirectory() { std::filesystem::current_path(previous); }
-};
 
 void startProgram(const char* name) {
     TestMachineSetup setup;
@@ -55,7 +50,7 @@ TEST(SchedulerMachine, InterruptCountsOverFiveFrames) {
     stopTestMachine();
 }
 
-TEST(SchedulerMachine, AJumpIntoUnmappedMemoryLogsTheCrashAndResetsCold) {
+TEST(SchedulerMachine, AProcessorThatHaltsLogsTheCrashAndResetsCold) {
     if (!haveProcessorCore()) GTEST_SKIP() << "needs the 68000 core";
     WorkingDirectory inTemp(makeTempDir("sched_crash"));  // the crash log lands there
     hw.mfp[MFP_AER] = 0;  // the program's first-start mark

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int FRAMES = 100, SAMPLES_PER_FRAME = 881;
 
-struct WorkingDirectory {
-    std::filesystem::path previous = std::filesystem::current_path();
-    explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
-    ~WorkingDirectory() { std::filesystem::current_path(previous); }
-};
 
 // Runs sound_tone_dma on an STE for FRAMES frames, recording into path.
 void recordProgram(bool ymMode, const std::string& path) {

@@ -2,6 +2,7 @@
 // Helpers shared by the tests: a machine with its memory map built, and paths to the
 // programs assembled at build time.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@ std::string m68kProgramPath(const std::string& name);
 std::vector<uint8_t> readFileBytes(const std::string& path);
 // A fresh empty folder for a test's files.
 std::string makeTempDir(const std::string& tag);
+// Runs in another working folder (where the program writes its files) for its lifetime.
+struct WorkingDirectory {
+    std::filesystem::path previous = std::filesystem::current_path();
+    explicit WorkingDirectory(const std::string& path) { std::filesystem::current_path(path); }
+    ~WorkingDirectory() { std::filesystem::current_path(previous); }
+};
 
 // The whole machine, started as `quarv --headless` starts it but from the default
 // settings (no settings file, no default snapshot), cold-reset and running.
