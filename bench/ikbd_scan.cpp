@@ -6,8 +6,6 @@
 
 // A frame's 16 scans with nothing pressed or moved: the usual case.
 static void BM_IkbdScanFrameIdle(benchmark::State& state) {
-    setInputRunning(true);
-    AcquireInput();
     for (auto _ : state)
         for (int scan = 0; scan < 16; ++scan) IkbdScan();
     state.SetItemsProcessed(state.iterations() * 16);

@@ -35,7 +35,7 @@ void prepareFrame(bool paletteChanges) {
 }
 
 void renderFrames(benchmark::State& state, bool paletteChanges) {
-    config.softwareMode = uint32_t(state.range(0));
+    machineSettings.softwareMode = uint32_t(state.range(0));
     prepareFrame(paletteChanges);
     for (auto _ : state) {
         RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), ScreenCopy, PICTURE_SLOTS * 4);

@@ -55,8 +55,8 @@ void WholeSoundFrame(benchmark::State& state) {
     dmaSoundReset();
     dmaSoundFrameStart();
     setUpBusyChip(ymChip);
-    config.ymSound = config.diskSound = config.dacSound = config.lowPass = 1;
-    config.fastDisk = 0;
+    machineSettings.ymSound = machineSettings.diskSound = machineSettings.dacSound = machineSettings.lowPass = 1;
+    machineSettings.fastDisk = 0;
     const uint32_t dmaSetUp[][2] = {{0xFF8903, 0x01}, {0xFF8905, 0x00}, {0xFF8907, 0x00}, {0xFF890F, 0x01},
                                     {0xFF8911, 0xF0}, {0xFF8913, 0x00}, {0xFF8921, 0x03}, {0xFF8901, 0x03}};
     for (auto [address, value] : dmaSetUp) ioWriteByte(address, value, nullptr, 0);

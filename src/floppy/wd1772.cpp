@@ -5,7 +5,7 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
-#include "frontend/config.h"
+#include "machine/machine_settings.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/st_memory.h"
@@ -148,7 +148,7 @@ static uint32_t readSector(uint32_t c, uint32_t now) {
 static uint32_t writeSector(uint32_t c, uint32_t now) {
     fdc.status = fdc.finalStatus = FDC_MOTOR_ON;
     fdc.eventTime = now + FDC_SHORT_COMMAND;
-    if (config.floppyAProtected) {
+    if (machineSettings.floppyAProtected) {
         fdc.eventTime = now + FDC_WRITE_PROTECTED_TIME;
         fdc.finalStatus = FDC_MOTOR_ON | FDC_WRITE_PROTECT;
         return FDC_EVENT_COMPLETION;
@@ -203,7 +203,7 @@ static void command(uint32_t c, uint32_t now) {
     fdc.eventType = commands[kind](c, now);
     if (forced) return;
     endSliceNow();
-    if (config.fastDisk) fdc.eventTime = now + FDC_SHORT_COMMAND;
+    if (machineSettings.fastDisk) fdc.eventTime = now + FDC_SHORT_COMMAND;
 }
 
 // ---- Next sector and the event --------------------------------------------------------

@@ -6,7 +6,6 @@
 
 #include "frontend/ini_file.h"
 #include "frontend/rom_list.h"
-#include "machine/hardware_state.h"
 
 Config config;
 
@@ -28,54 +27,54 @@ namespace {
 struct NumberSetting {
     const char* section;
     const char* name;
-    uint32_t Config::*value;
+    uint32_t* value;
     uint32_t fallback;
 };
 struct FlagSetting {
     const char* section;
     const char* name;
-    bool Config::*value;
+    bool* value;
     bool fallback;
 };
 struct StringSetting {
     const char* section;
     const char* name;
-    std::string Config::*value;
+    std::string* value;
 };
 
 const NumberSetting numberSettings[] = {
-    {"Graphics", "ForceVBLSync", &Config::forceVblSync, 0},
-    {"Graphics", "FrameSkip", &Config::frameSkip, 0},
-    {"Graphics", "VideoDevice", &Config::videoDevice, 0},
-    {"Graphics", "VideoAdapter", &Config::videoAdapter, 0},
-    {"Graphics", "VideoRefresh", &Config::videoRefresh, 0},
-    {"Graphics", "bConfirmQuit", &Config::confirmQuit, 1},
-    {"Machine", "RAMSize", &Config::ramSize, 2},
-    {"Machine", "FastDisk", &Config::fastDisk, 0},
-    {"Machine", "YMSound", &Config::ymSound, 1},
-    {"Machine", "bDacSound", &Config::dacSound, 1},
-    {"Machine", "bLowPass", &Config::lowPass, 1},
-    {"Machine", "bProfile", &Config::profile, 0},
-    {"Machine", "bSoundDebug", &Config::soundDebug, 0},
-    {"Machine", "DiskSound", &Config::diskSound, 1},
-    {"Machine", "Machine", &Config::machine, 0},
-    {"Machine", "bDontShow", &Config::dontShow, 0},
-    {"Machine", "bDefautMemRun", &Config::defaultMemRun, 1},
-    {"Machine", "bUseJoystick", &Config::useJoystick, 0},
-    {"Machine", "bArrowForJoystick", &Config::arrowForJoystick, 1},
-    {"Machine", "g_softwareMode", &Config::softwareMode, 1},
-    {"Disks", "AutoInsertDiskA", &Config::autoInsertDiskA, 1},
-    {"Disks", "FloppyAProtected", &Config::floppyAProtected, 0},
+    {"Graphics", "ForceVBLSync", &config.forceVblSync, 0},
+    {"Graphics", "FrameSkip", &config.frameSkip, 0},
+    {"Graphics", "VideoDevice", &config.videoDevice, 0},
+    {"Graphics", "VideoAdapter", &config.videoAdapter, 0},
+    {"Graphics", "VideoRefresh", &config.videoRefresh, 0},
+    {"Graphics", "bConfirmQuit", &config.confirmQuit, 1},
+    {"Machine", "RAMSize", &machineSettings.ramSize, 2},
+    {"Machine", "FastDisk", &machineSettings.fastDisk, 0},
+    {"Machine", "YMSound", &machineSettings.ymSound, 1},
+    {"Machine", "bDacSound", &machineSettings.dacSound, 1},
+    {"Machine", "bLowPass", &machineSettings.lowPass, 1},
+    {"Machine", "bProfile", &machineSettings.profile, 0},
+    {"Machine", "bSoundDebug", &machineSettings.soundDebug, 0},
+    {"Machine", "DiskSound", &machineSettings.diskSound, 1},
+    {"Machine", "Machine", &machineSettings.machine, 0},
+    {"Machine", "bDontShow", &config.dontShow, 0},
+    {"Machine", "bDefautMemRun", &config.defaultMemRun, 1},
+    {"Machine", "bUseJoystick", &config.useJoystick, 0},
+    {"Machine", "bArrowForJoystick", &machineSettings.arrowForJoystick, 1},
+    {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
+    {"Disks", "AutoInsertDiskA", &config.autoInsertDiskA, 1},
+    {"Disks", "FloppyAProtected", &machineSettings.floppyAProtected, 0},
 };
 const FlagSetting flagSettings[] = {
-    {"Graphics", "bFullscreen", &Config::fullscreen, false},
-    {"Graphics", "bAskFullscreen", &Config::askFullscreen, true},
-    {"Machine", "bUseTextureFiltering", &Config::useTextureFiltering, false},
+    {"Graphics", "bFullscreen", &config.fullscreen, false},
+    {"Graphics", "bAskFullscreen", &config.askFullscreen, true},
+    {"Machine", "bUseTextureFiltering", &config.useTextureFiltering, false},
 };
 const StringSetting stringSettings[] = {
-    {"Disks", "DriveA", &Config::driveA},
-    {"Disks", "DriveB", &Config::driveB},
-    {"Disks", "Directory", &Config::directory},
+    {"Disks", "DriveA", &config.driveA},
+    {"Disks", "DriveB", &config.driveB},
+    {"Disks", "Directory", &config.directory},
 };
 }  // namespace
 
@@ -113,19 +112,15 @@ void loadConfig(const std::string& path) {
                      problem.c_str());
 
     readRoms(ini);
-    for (const NumberSetting& s : numberSettings) config.*s.value = iniReadNumber(ini, s.section, s.name, s.fallback);
+    for (const NumberSetting& s : numberSettings) *s.value = iniReadNumber(ini, s.section, s.name, s.fallback);
     for (const FlagSetting& s : flagSettings)
-        config.*s.value = iniReadNumber(ini, s.section, s.name, s.fallback) != 0;
+        *s.value = iniReadNumber(ini, s.section, s.name, s.fallback) != 0;
     config.useTexture = int32_t(iniReadNumber(ini, "Machine", "bUseTexture", 0)) > 0;
-    for (const StringSetting& s : stringSettings) iniReadString(ini, s.section, s.name, config.*s.value);
+    for (const StringSetting& s : stringSettings) iniReadString(ini, s.section, s.name, *s.value);
 
     config.currentSlot = -1;  // read but never applied
-    config.ramSize &= 3;
+    machineSettings.ramSize &= 3;
     applyMachineType();
-}
-
-void applyMachineType() {
-    hw.machineFlags = (hw.machineFlags & ~MACHINE_STE) | (config.machine == 1 ? MACHINE_STE : 0);
 }
 
 bool saveConfig(const std::string& path) {
@@ -136,13 +131,13 @@ bool saveConfig(const std::string& path) {
 
     writeRoms(ini);
     for (const NumberSetting& s : numberSettings) {
-        const char* name = s.value == &Config::dacSound ? "bDACSound" : s.name;
-        iniWriteNumber(ini, s.section, name, config.*s.value);
+        const char* name = s.value == &machineSettings.dacSound ? "bDACSound" : s.name;
+        iniWriteNumber(ini, s.section, name, *s.value);
     }
-    for (const FlagSetting& s : flagSettings) iniWriteNumber(ini, s.section, s.name, config.*s.value ? 1 : 0);
+    for (const FlagSetting& s : flagSettings) iniWriteNumber(ini, s.section, s.name, *s.value ? 1 : 0);
     iniWriteNumber(ini, "Machine", "bUseTexture", config.useTexture ? 1 : 0);
     iniWriteNumber(ini, "Graphics", "nCurrentSlot", uint32_t(config.currentSlot));
-    for (const StringSetting& s : stringSettings) iniWriteString(ini, s.section, s.name, config.*s.value);
+    for (const StringSetting& s : stringSettings) iniWriteString(ini, s.section, s.name, *s.value);
 
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);

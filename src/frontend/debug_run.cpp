@@ -2,10 +2,13 @@
 
 #include "cpu/cpu.h"
 #include "machine/machine_reset.h"
-#include "machine/main_loop.h"
+#include "frontend/input_devices.h"
+#include "frontend/run_loop.h"
+#include "machine/machine.h"
+#include "sound/mixer.h"
 #include "machine/scheduler.h"
 #include "peripherals/input.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 
 DebugRunState debugRun = {{}, 0, {}, -1, -1};
 
@@ -35,10 +38,13 @@ static void stopRun() {
 
 void debugRunPass() {
     scriptedInputFrame(int(framesEmulated));
+    pollInputDevices();
+    setFrameSoundRequest(FRAME_SOUND_SAMPLES);
     while (runState == RUN_STATE_TRACE) {
         int32_t n = serviceEvents();
         if (n == -1) {
             ++framesEmulated;
+            frameToHost();
             return;
         }
         if (n == 0) {
@@ -52,10 +58,10 @@ void debugRunPass() {
         }
         if (runSlice(4) != RUN_OK) machineReset(true);
 
-        if (keyDown(KEY_F12) || int32_t(cpu.pc) == debugRun.stepOverAddress || atBreakpoint(cpu.pc)) {
+        if (hostKeyDown(KEY_F12) || int32_t(cpu.pc) == debugRun.stepOverAddress || atBreakpoint(cpu.pc)) {
             stopRun();
-        } else if (keyDown(KEY_F11)) {
-            machineReset(keyDown(KEY_LSHIFT) || keyDown(KEY_RSHIFT));
+        } else if (hostKeyDown(KEY_F11)) {
+            machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
             setRunState(RUN_STATE_RESET_WAIT_TRACE);
         } else if (debugRun.nopTarget > 0 && cpu.odometer >= debugRun.nopTarget) {
             debugRun.nopTarget = -1;

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frontend/rom_list.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
+#include "frontend/scripted_input.h"
+#include "frontend/startup.h"
+#include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "peripherals/scripted_input.h"
 #include "sound/recorder.h"
 #include "video/screenshot.h"
-#include "machine/startup.h"
 
 static volatile std::sig_atomic_t interrupted;
 static void onInterrupt(int) { interrupted = 1; }
@@ -21,12 +21,17 @@ static void nothingPage(int) {}
 static bool answerYes(const char*, const char*) { return true; }
 static void printMessageBox(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
 static bool keepRunning() { return !interrupted; }
+static void noPicture(const uint16_t*) {}
+static bool no() { return false; }
 
+// Without a sound device the frames run as fast as the host allows.
 const HostPlatform headlessPlatform = {
     yes, yes, yes, nothing,                 // window, display, input, sound
     nothing, nothing, nothing, nothing,     // their release
     keepRunning, nothingPage, nothing,      // messages and menu
     answerYes, printMessageBox,
+    noPicture, nothing, no,                 // display
+    false,                                  // F11 and F12 are keys like the others
 };
 
 int runHeadless(const ProgramOptions& options) {

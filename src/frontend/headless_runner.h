@@ -2,7 +2,7 @@
 // `quarv --headless`: the machine without window, sound or input devices, for tests,
 // benchmarks and scripts.
 #include "frontend/command_line.h"
-#include "machine/host_platform.h"
+#include "frontend/host_platform.h"
 
 extern const HostPlatform headlessPlatform;
 

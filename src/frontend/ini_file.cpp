@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "frontend/safe_file.h"
+#include "base/safe_file.h"
 
 static bool sameName(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The registered TOS and cartridge images, recognised by their 64-byte header, and the
-// loading of the active ones into the ROM and cartridge areas.
+// The registered TOS and cartridge images, recognised by their 64-byte header, of which
+// the active ones are loaded into the machine (machine/rom_images.h).
 #include <cstdint>
 #include <string>
 
@@ -38,17 +38,3 @@ int32_t romListFindActive(bool cartridge);
 const char* romKindName(int32_t kind);
 // "Germany (PAL)" from the header's configuration word; "?" for an unknown country.
 std::string romCountryText(const uint8_t* header);
-
-extern bool romLoaded;
-extern char currentRomName[260];
-// The message of the last refused image (empty after a successful load).
-extern std::string romLoadError;
-
-// Loads a TOS image into the ROM area and maps it at the base its header names; the
-// image's first 8 bytes become RAM 0-7. False when the file cannot be read, is empty or
-// is longer than the 256 KB area (nothing is changed then).
-bool loadTosRom(const char* fileName);
-// Loads a cartridge image into its 128 KB area; false (area unchanged) when the file
-// cannot be read or is longer than the area.
-bool loadCartridge(const char* fileName);
-void clearCartridge();  // the area all $FF

@@ -9,10 +9,11 @@
 
 #include "frontend/config.h"
 #include "frontend/rom_list.h"
+#include "machine/rom_images.h"
 #include "host/host_messages.h"
 #include "host/sdl_display.h"
-#include "machine/main_loop.h"
-#include "video/display.h"
+#include "frontend/run_loop.h"
+#include "video/picture.h"
 
 enum MenuTab { TAB_DEBUGGER, TAB_DISKS, TAB_OPTIONS, TAB_SNAPSHOTS, TAB_RUN, TAB_QUIT, TAB_COUNT };
 
@@ -68,7 +69,7 @@ void openMenuPage(int page) {
         currentPage = -1;
         return;
     }
-    FlushPresent();
+    flushPresent();
     currentPage = requestedPage = reachablePage(page);
 }
 

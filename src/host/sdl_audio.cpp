@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "host/host_messages.h"
-#include "sound/audio_output.h"
+#include "frontend/audio_output.h"
 #include "sound/audio_ring.h"
 #include "sound/mixer.h"
 

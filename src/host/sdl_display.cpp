@@ -8,7 +8,8 @@
 #include "host/display_adapters.h"
 #include "host/host_messages.h"
 #include "host/test_script.h"
-#include "video/display.h"
+#include "machine/machine_settings.h"
+#include "video/picture.h"
 
 constexpr int TEXTURE_WIDTH = 1024, TEXTURE_HEIGHT = 512;
 constexpr int TEXTURE_ROWS = FRAME_HEIGHT / 2;  // one texture row per emulated line
@@ -20,9 +21,7 @@ static SDL_Texture* pictureTexture;  // 1024 x 512, texture mode
 static bool textureMode;
 static bool fullscreen;
 static bool drawnSinceLastPresent;
-
-static uint16_t cpuPixels[FRAME_WIDTH * FRAME_HEIGHT];
-static uint16_t texturePixels[TEXTURE_WIDTH * TEXTURE_ROWS];
+static int presentParity;
 
 static AdapterRecord adapters[MAX_ADAPTERS];
 
@@ -94,12 +93,14 @@ static void destroyTextures() {
     cpuTexture = pictureTexture = nullptr;
 }
 
-static void uploadPicture() {
+// In texture mode the machine draws each line on one picture row out of two: every
+// second row goes to one texture row.
+static void uploadPicture(const uint16_t* picture) {
     if (textureMode) {
         SDL_Rect used = {0, 0, FRAME_WIDTH, TEXTURE_ROWS};
-        SDL_UpdateTexture(pictureTexture, &used, texturePixels, TEXTURE_WIDTH * 2);
+        SDL_UpdateTexture(pictureTexture, &used, picture, 2 * FRAME_PITCH);
     } else {
-        SDL_UpdateTexture(cpuTexture, nullptr, cpuPixels, FRAME_WIDTH * 2);
+        SDL_UpdateTexture(cpuTexture, nullptr, picture, FRAME_PITCH);
     }
 }
 
@@ -108,13 +109,14 @@ bool texturesReady() { return pictureTexture != nullptr; }
 void setTextureMode(bool on) {
     textureMode = cpuTexture ? on && pictureTexture : true;
     config.useTexture = textureMode;
+    machineSettings.singleRowLines = textureMode;
 }
 
 void recreateDisplayTextures() {
     destroyTextures();
     createTextures();
     setTextureMode(textureMode);
-    uploadPicture();
+    uploadPicture(framePicture());
 }
 
 // The texture's 800 x 300 used texels over the 800 x 600 area. Each host pixel samples
@@ -152,31 +154,20 @@ void presentBackBuffer(bool emulatedFrame) {
     testScriptBeforePresent(emulatedFrame);
     SDL_RenderPresent(renderer);
     drawnSinceLastPresent = false;
+    presentParity ^= 1;
 }
 
-// ---- The operations of the frame end ---------------------------------------------------------
-static bool lockFrame(bool, FrameSurface* out) {
-    if (textureMode) {
-        out->pixels = reinterpret_cast<uint8_t*>(texturePixels);
-        out->pitch = TEXTURE_WIDTH;  // half the texture's pitch: the renderer steps two per line
-    } else {
-        out->pixels = reinterpret_cast<uint8_t*>(cpuPixels);
-        out->pitch = FRAME_WIDTH * 2;
-    }
-    return true;
+// Presents once more when the parity is odd, so that both buffers hold the same picture.
+void flushPresent() {
+    if (presentParity) presentBackBuffer(false);
 }
 
-static void finishFrame() {
-    uploadPicture();
-    drawPicture();
-}
-
-static void unlockReadOnly() {}
-
+// ---- The picture of each frame ------------------------------------------------------------
 // Full screen with "Force PC Video sync." each present waits for a vertical blank, and
 // with "Frame Skip" n for n of them: the picture is shown again n - 1 times.
-static void presentFrame() {
-    if (!drawnSinceLastPresent) drawPicture();
+void presentPicture(const uint16_t* picture) {
+    uploadPicture(picture);
+    drawPicture();
     presentBackBuffer(true);
     if (fullscreen && config.forceVblSync)
         for (uint32_t extra = 1; extra < config.frameSkip; ++extra) {
@@ -185,20 +176,14 @@ static void presentFrame() {
         }
 }
 
-static void clearDisplay(bool twice) {
-    for (int n = twice ? 2 : 1; n > 0; --n) {
-        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-        SDL_RenderClear(renderer);
-        SDL_RenderPresent(renderer);
-    }
+void clearDisplay() {
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
     drawnSinceLastPresent = false;
 }
 
-static bool isFullscreen() { return fullscreen; }
-static bool isTextureMode() { return textureMode; }
-
-static const DisplayBackend sdlDisplay = {lockFrame,    finishFrame,    unlockReadOnly, presentFrame,
-                                          clearDisplay, isFullscreen,   isTextureMode};
+bool displayPacesFrames() { return fullscreen && config.forceVblSync; }
 
 // Full screen presents wait for the display's vertical blank; in a window the sound
 // output alone paces the frames.
@@ -213,13 +198,12 @@ bool InitDisplay() {
         return graphicsError(102);
     }
     setTextureMode(config.useTexture);
-    setDisplayBackend(&sdlDisplay);
-    ClearDisplay(true);
+    clearDisplay();
+    clearDisplay();
     return true;
 }
 
 void ShutdownDisplay() {
-    setDisplayBackend(nullptr);
     destroyTextures();
     if (renderer) SDL_DestroyRenderer(renderer);
     renderer = nullptr;

@@ -1,9 +1,8 @@
 #pragma once
-// The main window and the emulated picture in it, through SDL2's renderer. The frame
-// end draws into a picture buffer in memory: the 800 x 600 CPU picture, or in texture
-// mode 800 x 300 of a 1024 x 512 texture, both R5G6B5. Finishing the frame uploads it
-// into a streaming texture and draws it; the buffer keeps the last picture for the
-// screenshot capture and for the menu, which is drawn over it.
+// The main window and the emulated picture in it, through SDL2's renderer. After each
+// frame the machine's picture is uploaded into a streaming texture, 800 x 600 for CPU
+// rendering, or in texture mode 800 x 300 of a 1024 x 512 texture, both R5G6B5, and
+// drawn; the texture keeps the last picture for the menu, which is drawn over it.
 #include <cstdint>
 
 struct SDL_Window;
@@ -14,9 +13,15 @@ struct SDL_Renderer;
 // display's desktop mode. A failure is reported under "Graphics Error".
 bool createMainWindow();
 void destroyMainWindow();
-// The renderer, the textures and the display operations of the frame end.
+// The renderer and the textures.
 bool InitDisplay();
 void ShutdownDisplay();
+
+// The machine's picture on screen after a frame; an empty screen; whether the display's
+// vertical sync paces the frames (full screen with "Force PC Video sync.").
+void presentPicture(const uint16_t* picture);
+void clearDisplay();
+bool displayPacesFrames();
 
 SDL_Window* mainWindow();  // null before the window exists
 SDL_Renderer* mainRenderer();
@@ -25,6 +30,8 @@ SDL_Renderer* mainRenderer();
 void drawPicture();
 // Shows the back buffer; `emulatedFrame` tells a frame of the machine from a menu pass.
 void presentBackBuffer(bool emulatedFrame);
+// One more present when an odd number was made, so that both buffers hold the picture.
+void flushPresent();
 // The renderer lost its textures (a device reset): they are made again, and the
 // current picture with them.
 void recreateDisplayTextures();

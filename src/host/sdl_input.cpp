@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/host_messages.h"
+#include "frontend/input_devices.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "frontend/rom_list.h"
+#include "frontend/run_loop.h"
 #include "host/host_messages.h"
 #include "host/menu.h"
 #include "host/sdl_audio.h"
@@ -13,10 +13,10 @@
 #include "host/sdl_input.h"
 #include "host/test_script.h"
 #include "machine/event_log.h"
-#include "machine/main_loop.h"
+#include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "machine/startup.h"
-#include "sound/audio_output.h"
+#include "frontend/startup.h"
+#include "frontend/audio_output.h"
 
 static bool unpaced;  // --bench: neither the sound device nor the clock paces the frames
 
@@ -58,6 +58,8 @@ const HostPlatform windowPlatform = {
     audioRelease, ShutdownInput, shutdownMenuAndDisplay, destroyMainWindow,
     processMessages, openMenuPage, menuPass,
     ask, showError,
+    presentPicture, clearDisplay, displayPacesFrames,
+    true,
 };
 
 int runWindowed(const ProgramOptions& options) {

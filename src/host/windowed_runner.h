@@ -2,7 +2,7 @@
 // The program with its window: SDL2 window, picture, sound and input devices and the
 // menu, around the same start-up, main loop and shutdown as the headless runner.
 #include "frontend/command_line.h"
-#include "machine/host_platform.h"
+#include "frontend/host_platform.h"
 
 extern const HostPlatform windowPlatform;
 

@@ -1,5 +1,7 @@
 #include "machine/hardware_state.h"
 
+#include "machine/machine_settings.h"
+
 #include "sound/sound_logs.h"
 #include "video/video_event_log.h"
 
@@ -16,3 +18,9 @@ HardwareState hw = [] {
     h.dmaSoundLogWrite = DmaSoundLog;
     return h;
 }();
+
+MachineSettings machineSettings;
+
+void applyMachineType() {
+    hw.machineFlags = (hw.machineFlags & ~MACHINE_STE) | (machineSettings.machine == 1 ? MACHINE_STE : 0);
+}

@@ -1,22 +1,19 @@
 #include "machine/scheduler.h"
 
-#include <bit>
 #include <cstdio>
 
 #include "cpu/cpu.h"
 #include "floppy/wd1772.h"
-#include "frontend/config.h"
 #include "machine/hardware_state.h"
+#include "machine/machine_settings.h"
 #include "peripherals/acia.h"
 #include "peripherals/ikbd.h"
-#include "peripherals/input.h"
 #include "peripherals/mfp.h"
-#include "sound/audio_output.h"
 #include "sound/dma_sound.h"
 #include "sound/mixer.h"
 #include "sound/recorder.h"
 #include "sound/sound_logs.h"
-#include "video/display.h"
+#include "video/picture.h"
 #include "video/hardware_log.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
@@ -39,29 +36,23 @@ constexpr int32_t DISPLAY_END_LINE = 263;
 
 constexpr int HBL_LEVEL = 2;
 constexpr int VBL_LEVEL = 4;
-constexpr int MFP_LEVEL = 6;
 constexpr int AUTOVECTOR = -1;
 
 // ---- MFP interrupt channels ------------------------------------------------------------
-// Channels 8-15 have their bit in the A registers (IERA, IPRA, ISRA, IMRA), channels 0-7
-// in the B registers, which follow the A registers by two bytes.
-struct MfpChannel {
-    int number;
-    int eventKind;
+// Each channel the scheduler raises, with the event code the debugger's break switches
+// use.
+struct Channel {
+    MfpChannel number;
+    int32_t eventKind;
 };
-constexpr MfpChannel TIMER_A{13, EVENT_TIMER_A};
-constexpr MfpChannel TIMER_B{8, EVENT_TIMER_B};
-constexpr MfpChannel FDC{7, EVENT_FDC};
-constexpr MfpChannel ACIA{6, EVENT_ACIA};
-constexpr MfpChannel TIMER_C{5, EVENT_TIMER_C};
-constexpr MfpChannel TIMER_D{4, EVENT_TIMER_D};
+constexpr Channel TIMER_A{MFP_CHANNEL_TIMER_A, EVENT_TIMER_A};
+constexpr Channel TIMER_B{MFP_CHANNEL_TIMER_B, EVENT_TIMER_B};
+constexpr Channel FDC{MFP_CHANNEL_FDC, EVENT_FDC};
+constexpr Channel ACIA{MFP_CHANNEL_ACIA, EVENT_ACIA};
+constexpr Channel TIMER_C{MFP_CHANNEL_TIMER_C, EVENT_TIMER_C};
+constexpr Channel TIMER_D{MFP_CHANNEL_TIMER_D, EVENT_TIMER_D};
 
-static uint8_t& mfpRegister(int registerA, MfpChannel c) { return hw.mfp[registerA + (c.number < 8 ? 2 : 0)]; }
-static uint8_t channelBit(MfpChannel c) { return uint8_t(1 << (c.number & 7)); }
-
-// Per call: the MFP's in-service level, the processor's mask, the current position and
-// the earliest future event.
-static int inServiceLevel;
+// Per call: the processor's mask, the current position and the earliest future event.
 static int interruptMask;
 static int32_t now;
 static int32_t nextDue;
@@ -74,52 +65,26 @@ static void compete(int32_t due, int32_t kind) {
     }
 }
 
-// A channel may interrupt only while nothing of its priority or higher is in service.
-static bool mayRequest(MfpChannel c) { return inServiceLevel <= c.number; }
-
-// Asks the processor for the channel's level-6 interrupt. Latched: in software
-// end-of-interrupt mode the channel goes in service, and the call ends on its event.
-static bool requestChannel(MfpChannel c) {
-    if (cpuRequestInterrupt(MFP_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c.number) != 0) return false;
-    if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) mfpRegister(MFP_ISRA, c) |= channelBit(c);
-    scheduler.nextEventKind = c.eventKind;
-    return true;
+// A latched request ends the call on its event.
+static bool latched(bool requested, Channel c) {
+    if (requested) scheduler.nextEventKind = c.eventKind;
+    return requested;
 }
-
-static bool pendingReady(MfpChannel c) {
-    uint8_t b = channelBit(c);
-    return (mfpRegister(MFP_IPRA, c) & mfpRegister(MFP_IMRA, c) & mfpRegister(MFP_IERA, c) & b) && mayRequest(c);
-}
-
-// Retries a pending request; true when it was latched now. Pending bits are rare, so
-// the common case is one test.
-static inline bool requestPending(MfpChannel c) {
-    if (!(mfpRegister(MFP_IPRA, c) & channelBit(c))) return false;
-    if (!pendingReady(c) || !requestChannel(c)) return false;
-    mfpRegister(MFP_IPRA, c) &= ~channelBit(c);
-    return true;
-}
-
-// An event on the channel: requested at once when it is unmasked and allowed, marked
-// pending otherwise (also when the processor already has a level-6 request waiting).
-static bool raiseChannel(MfpChannel c) {
-    if ((mfpRegister(MFP_IMRA, c) & channelBit(c)) && mayRequest(c) && requestChannel(c)) return true;
-    mfpRegister(MFP_IPRA, c) |= channelBit(c);
-    return false;
-}
+static bool raiseChannel(Channel c) { return latched(mfpRaise(c.number), c); }
+static bool requestPending(Channel c) { return latched(mfpRetryPending(c.number), c); }
 
 // A delay-mode timer: each expiry moves the due position one period on (later calls
 // catch up when several have passed). With the processor's mask at 7, timers A and B
 // still mark their channel pending; timers C and D leave no trace. A schedule without a
 // period (restored from an inconsistent snapshot) would never move on, so it is ignored.
-static bool expireTimer(MfpTimerSchedule& t, MfpChannel c, bool pendWhenMasked) {
+static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked) {
     if (t.period <= 0) return false;
     if (now >= t.due) {
         t.due += t.period;
         if (interruptMask < 7) {
             if (raiseChannel(c)) return true;
         } else if (pendWhenMasked) {
-            mfpRegister(MFP_IPRA, c) |= channelBit(c);
+            mfpSetPending(c.number);
         }
     }
     compete(t.due, c.eventKind);
@@ -143,9 +108,8 @@ static bool lineEvent() {
 
 // Timer B in delay mode, or counting display lines in event count (and pulse) modes.
 static bool timerB(bool newLine) {
-    uint8_t control = hw.mfp[MFP_TBCR];
-    if (!(hw.mfp[MFP_IERA] & 0x01) || control == 0 || (control & 0x10)) return false;
-    if (!(control & 0x08)) return expireTimer(hw.timerB, TIMER_B, true);
+    if (!timerBRunning()) return false;
+    if (!timerBCountsLines()) return expireTimer(hw.timerB, TIMER_B, true);
     if (!newLine || !hw.displayEnable) return false;
     if (scheduler.lineCounter == DISPLAY_END_LINE && !hw.bottomBorderOpen) hw.displayEnable = 0;
     if (--hw.timerBEventCounter != 0) return false;
@@ -156,20 +120,13 @@ static bool timerB(bool newLine) {
 // A timer A request still pending while the processor masks everything is dropped.
 static bool timerAPending() {
     if (interruptMask == 7) {
-        if (pendingReady(TIMER_A)) hw.mfp[MFP_IPRA] &= ~channelBit(TIMER_A);
+        if (mfpPendingReady(TIMER_A.number)) mfpClearPending(TIMER_A.number);
         return false;
     }
     return requestPending(TIMER_A);
 }
 
-static bool timerA() {
-    uint8_t control = hw.mfp[MFP_TACR];
-    if (!(hw.mfp[MFP_IERA] & 0x20) || control == 0 || (control & 0x18)) return false;
-    return expireTimer(hw.timerA, TIMER_A, true);
-}
-
-static bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
-static bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
+static bool timerA() { return timerARunning() && expireTimer(hw.timerA, TIMER_A, true); }
 
 // A command completion (the controller pulls its line, GPIP 5, low itself) interrupts
 // through channel 7; the motor-off event withdraws a completion interrupt still pending.
@@ -182,7 +139,7 @@ static bool floppyEvent() {
         if (ran == FDC_EVENT_COMPLETION) {
             if ((hw.mfp[MFP_IERB] & 0x80) && raiseChannel(FDC)) return true;
         } else if (ran == FDC_EVENT_MOTOR_OFF) {
-            hw.mfp[MFP_IPRB] &= ~0x80;
+            mfpClearPending(FDC.number);
         }
     }
     if (fdc.eventType != FDC_EVENT_NONE) compete(int32_t(fdc.eventTime), EVENT_FDC);
@@ -230,7 +187,6 @@ static int32_t endFrame();
 int32_t serviceEvents() {
     now = cpu.odometer;
     if (now >= FRAME_CYCLES) return endFrame();
-    inServiceLevel = std::bit_width(unsigned(hw.mfp[MFP_ISRA]) << 8 | hw.mfp[MFP_ISRB]);
     interruptMask = cpuInterruptMask();
     nextDue = FRAME_CYCLES;
     nextKind = EVENT_FRAME_END;
@@ -250,26 +206,28 @@ int32_t serviceEvents() {
 }
 
 // ---- Frame end -------------------------------------------------------------------------
-// The picture: replay of the frame's video events into the host surface, with the
-// overlays. In interlace mode without texture the picture moves down one host row on
-// every other frame, so that the two fields fill the doubled lines in turn.
+// The picture: replay of the frame's video events into the machine's picture, with the
+// overlays. In interlace mode with doubled lines the picture moves down one row on every
+// other frame, so that the two fields fill the doubled lines in turn.
 static void renderPicture() {
-    FrameSurface surface;
-    if (!LockFrame(false, &surface)) return;
-    uint8_t* pixels = surface.pixels;
-    if (config.softwareMode == 2 && !displayTextureMode()) {
-        if (scheduler.interlaceToggle) pixels += surface.pitch;
+    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForRendering());
+    if (machineSettings.softwareMode == 2 && !machineSettings.singleRowLines) {
+        if (scheduler.interlaceToggle) pixels += FRAME_PITCH;
         scheduler.interlaceToggle ^= 1;
     }
-    RenderFrame(pixels, ScreenCopy, surface.pitch);
-    if (config.soundDebug) drawSoundOutput(pixels, surface.pitch, lastSampleCount);
-    if (config.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), surface.pitch / 2);
-    FinishFrame();
+    RenderFrame(pixels, ScreenCopy, FRAME_PITCH);
+    if (machineSettings.soundDebug) drawSoundOutput(pixels, FRAME_PITCH, lastSampleCount);
+    if (machineSettings.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), FRAME_WIDTH);
 }
 
 // The frame's sound. A running recorder always gets exactly one frame of 881 samples,
-// whatever the output takes.
-static void produceSound(int count, bool wait) {
+// whatever the front end asked for.
+static void produceSound() {
+    int count = frameSoundRequest();
+    if (count < 1 || count > OUTPUT_BUFFER_SAMPLES) {
+        lastSampleCount = 0;
+        return;
+    }
     profileStart(profileSound);
     if (recorderRunning()) {
         MixFrame(FRAME_SOUND_SAMPLES);
@@ -279,7 +237,6 @@ static void produceSound(int count, bool wait) {
         MixFrame(count);
     }
     profileStop(profileSound);
-    audioWriteFrame(OutputBuffer, 2 * count, wait);
 }
 
 static void showProfile() {
@@ -289,12 +246,12 @@ static void showProfile() {
     setMessageText(1, text);
 }
 
-// Every due position moves back by one frame; timers are moved only while they run.
+// Every due position moves back by one frame; timers are moved only while their due
+// position counts (timer B counting lines has none).
 static void rebaseDuePositions() {
     cpu.odometer -= FRAME_CYCLES;
-    uint8_t tacr = hw.mfp[MFP_TACR], tbcr = hw.mfp[MFP_TBCR];
-    if ((hw.mfp[MFP_IERA] & 0x20) && tacr != 0 && !(tacr & 0x10)) hw.timerA.due -= FRAME_CYCLES;
-    if ((hw.mfp[MFP_IERA] & 0x01) && tbcr != 0 && !(tbcr & 0x10)) hw.timerB.due -= FRAME_CYCLES;
+    if (timerARunning()) hw.timerA.due -= FRAME_CYCLES;
+    if (timerBRunning() && !timerBCountsLines()) hw.timerB.due -= FRAME_CYCLES;
     if (timerCRunning()) hw.timerC.due -= FRAME_CYCLES;
     if (timerDRunning()) hw.timerD.due -= FRAME_CYCLES;
     if (fdc.eventType != FDC_EVENT_NONE) fdc.eventTime -= FRAME_CYCLES;
@@ -309,24 +266,12 @@ static int32_t endFrame() {
     hardwareLogClose();
     renderPicture();
     profileStop(profileGraphics);
-    hardwareLogStep(config.soundDebug != 0);
-    PresentFrame();
+    hardwareLogStep(machineSettings.soundDebug != 0);
     ymWriteLogClose();
-
-    // The sound output's wait for room paces the emulation to real time, unless the
-    // full-screen display's vertical sync does.
-    int count = FRAME_SOUND_SAMPLES;
-    bool wait = true;
-    if (config.forceVblSync && displayIsFullscreen()) {
-        count = audioSamplesForFrame();
-        wait = false;
-    }
     dmaSoundFrameEnd();
+    produceSound();
     profileStop(profileTotal);
-    if (count >= 1 && count <= OUTPUT_BUFFER_SAMPLES) produceSound(count, wait);
-    profileStart(profileTotal);
-    PollJoystick();
-    if (config.profile) showProfile();
+    if (machineSettings.profile) showProfile();
 
     rebaseDuePositions();
     scheduler.vblCycle = VBL_CYCLE;

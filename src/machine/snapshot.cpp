@@ -14,11 +14,11 @@
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
-#include "frontend/config.h"
-#include "frontend/rom_list.h"
-#include "frontend/safe_file.h"
+#include "base/safe_file.h"
 #include "machine/hardware_state.h"
+#include "machine/machine_settings.h"
 #include "machine/memory_map.h"
+#include "machine/rom_images.h"
 #include "machine/scheduler.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
@@ -31,6 +31,7 @@ uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 
 namespace {
 
+const SnapshotRomHooks* romHooks;
 constexpr uint32_t MAX_RAM_BYTES = 0x200000;  // the largest readable RAM
 constexpr uint32_t PICTURE_BYTES = sizeof capturedPicture;
 
@@ -144,16 +145,15 @@ struct MainSection {
         machineFlags = hw.machineFlags;
         versionString = QUARV_VERSION_STRING;
         diskPath = insertedDiskPath();
-        romId = romListFindActive(false);
+        romId = romHooks ? romHooks->activeRomId() : -1;
         romName = currentRomName;
     }
     void apply() const {
-        config.machine = machineFlags & MACHINE_STE;
+        machineSettings.machine = machineFlags & MACHINE_STE;
         applyMachineType();
-        config.driveA = diskPath;
         InsertDisk(diskPath.c_str());
         if (version >= 2) {
-            if (romId != -1) romListSetActive(uint32_t(romId));
+            if (romId != -1 && romHooks) romHooks->setActiveRom(uint32_t(romId));
             loadTosRom(romName.c_str());
         }
     }
@@ -480,9 +480,11 @@ void registerSnapshotSections() {
     registerSection(entry<PictureSection>("SHOT"));
 }
 
-bool saveSnapshot(const std::string& path) {
+void setSnapshotRomHooks(const SnapshotRomHooks* hooks) { romHooks = hooks; }
+
+void saveSnapshotToBuffer(std::vector<uint8_t>& file) {
     registerSnapshotSections();
-    std::vector<uint8_t> file;
+    file.clear();
     Saver out{file};
     for (const SectionEntry& e : SnapshotRegistry) {
         file.insert(file.end(), e.tag, e.tag + 4);
@@ -492,6 +494,11 @@ bool saveSnapshot(const std::string& path) {
         uint32_t size = uint32_t(file.size() - sizeAt - 4);
         for (int i = 0; i < 4; ++i) file[sizeAt + i] = uint8_t(size >> (8 * i));
     }
+}
+
+bool saveSnapshot(const std::string& path) {
+    std::vector<uint8_t> file;
+    saveSnapshotToBuffer(file);
     return writeFileReplacing(path, file.data(), file.size());
 }
 
@@ -500,14 +507,12 @@ bool saveSnapshot(const std::string& path) {
 // past its size; fields a newer version adds at its end are skipped. A file holding a
 // "MAIN" section is a whole-machine snapshot and must hold every section, so that a
 // file cut short is refused rather than half applied.
-bool loadSnapshot(const std::string& path) {
+bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     registerSnapshotSections();
-    std::vector<uint8_t> file;
-    if (!readWholeFile(path, file) || file.empty()) return false;
-
+    if (size == 0) return false;
     std::vector<const SectionEntry*> order;
-    const uint8_t* p = file.data();
-    const uint8_t* end = p + file.size();
+    const uint8_t* p = data;
+    const uint8_t* end = p + size;
     while (p < end) {
         if (end - p < 8) return false;
         const SectionEntry* e = findEntry(p);
@@ -533,6 +538,11 @@ bool loadSnapshot(const std::string& path) {
     // window and line table come from the restored RAM and video base.
     ShifterFrameStart();
     return true;
+}
+
+bool loadSnapshot(const std::string& path) {
+    std::vector<uint8_t> file;
+    return readWholeFile(path, file) && loadSnapshotFromBuffer(file.data(), file.size());
 }
 
 std::string slotFileName(int slot) {

@@ -2,8 +2,10 @@
 // Memory snapshots: the whole machine (processor, RAM, chip registers, scheduler, floppy
 // controller, keyboard processor, sound chip) in one file of tagged sections, resumed
 // exactly. Ten numbered slots and a default snapshot written at exit.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "video/screenshot.h"
 
@@ -21,6 +23,17 @@ bool saveSnapshot(const std::string& path);
 // Reads and checks the whole file first; a truncated or corrupt file is refused (false)
 // and the machine is left untouched. Loads between frames.
 bool loadSnapshot(const std::string& path);
+// The same file in memory.
+void saveSnapshotToBuffer(std::vector<uint8_t>& bytes);
+bool loadSnapshotFromBuffer(const uint8_t* bytes, size_t size);
+
+// The "MAIN" section records which entry of the front end's ROM list was active, and a
+// load makes it active again; without hooks it records -1.
+struct SnapshotRomHooks {
+    int32_t (*activeRomId)();
+    void (*setActiveRom)(uint32_t id);
+};
+void setSnapshotRomHooks(const SnapshotRomHooks* hooks);
 
 // Slots 0-9 are the files numbered 1-10.
 std::string slotFileName(int slot);

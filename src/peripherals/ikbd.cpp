@@ -4,7 +4,7 @@
 #include <ctime>
 #include <initializer_list>
 
-#include "frontend/config.h"
+#include "machine/machine_settings.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
 
@@ -62,11 +62,10 @@ static bool queuePacket(std::initializer_list<uint8_t> bytes) {
     return true;
 }
 
-// ---- State the scan keeps between polls ---------------------------------------------
+// ---- State the scan keeps between scans ---------------------------------------------
 // Key states as last reported to the ST. Edges are taken against this rather than
-// against the previous poll, so a key released while input was not ours (in the menu,
-// another window focused) still sends its release, and extra polls by the main loop
-// cannot swallow an edge.
+// against the previous hand-over, so a key released while input was not ours (in the
+// menu, another window focused) still sends its release.
 static uint8_t reportedKeys[256];
 static uint8_t lastPcJoystick, lastArrowJoystick;
 static int32_t mouseButtons;  // BUTTON_LEFT | BUTTON_RIGHT at the last scan
@@ -78,7 +77,7 @@ void setIkbdClock(IkbdClock c) { utcClock = c ? c : hostClock; }
 
 // ---- Reports --------------------------------------------------------------------------
 static uint8_t arrowJoystickBits() {
-    if (!config.arrowForJoystick) return 0;
+    if (!machineSettings.arrowForJoystick) return 0;
     uint8_t bits = 0;
     if (keyDown(KEY_UP)) bits |= JOY_UP;
     if (keyDown(KEY_DOWN)) bits |= JOY_DOWN;
@@ -259,12 +258,10 @@ static void sendRelativeMouse(const MouseReport& m) {
 }
 
 void IkbdScan() {
-    if (!inputRunning()) return;
-    PollKeyboard();
     sendKeyEdges();
     sendJoystickEvent();
 
-    MouseReport m = PollMouse();
+    MouseReport m = takeMouseReport();
     mouseButtons = (m.left ? BUTTON_LEFT : 0) | (m.right ? BUTTON_RIGHT : 0);
     ikbd.absoluteX = clampedPosition(ikbd.absoluteX, m.dx, ikbd.absoluteMaxX);
     ikbd.absoluteY = clampedPosition(ikbd.absoluteY, m.dy, ikbd.absoluteMaxY);

@@ -51,7 +51,8 @@ void ikbdReceiveCommandByte(uint8_t byte);
 // Reset values, pending parameters dropped, 0xF0 queued (the queue is not emptied).
 void IkbdReset();
 void ikbdMachineReset();  // machine reset: only enables the mouse
-// Every 10016 cycles, before a byte is delivered; does nothing unless inputRunning().
+// Every 10016 cycles, before a byte is delivered: the keys, mouse and joystick handed
+// over by the front end (peripherals/input.h) become reports.
 void IkbdScan();
 
 // The time-of-day report reads this clock: seconds since 1970-01-01 UTC. Null restores

@@ -1,10 +1,62 @@
 #include "peripherals/mfp.h"
 
+#include <bit>
+
 #include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 
+// ---- Interrupt channels ----------------------------------------------------------------
+constexpr int MFP_LEVEL = 6;
+
+// The B registers follow the A registers by two bytes.
+static uint8_t& channelRegister(int registerA, MfpChannel c) { return hw.mfp[registerA + (c < 8 ? 2 : 0)]; }
+static uint8_t channelBit(MfpChannel c) { return uint8_t(1 << (c & 7)); }
+
+// A channel may interrupt only while nothing of its priority or higher is in service.
+static bool mayRequest(MfpChannel c) {
+    return std::bit_width(unsigned(hw.mfp[MFP_ISRA]) << 8 | hw.mfp[MFP_ISRB]) <= unsigned(c);
+}
+
+static bool request(MfpChannel c) {
+    if (cpuRequestInterrupt(MFP_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
+    if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) channelRegister(MFP_ISRA, c) |= channelBit(c);
+    return true;
+}
+
+bool mfpRaise(MfpChannel c) {
+    if ((channelRegister(MFP_IMRA, c) & channelBit(c)) && mayRequest(c) && request(c)) return true;
+    mfpSetPending(c);
+    return false;
+}
+
+bool mfpPendingReady(MfpChannel c) {
+    uint8_t pending = channelRegister(MFP_IPRA, c) & channelRegister(MFP_IMRA, c) & channelRegister(MFP_IERA, c);
+    return (pending & channelBit(c)) && mayRequest(c);
+}
+
+bool mfpRetryPending(MfpChannel c) {
+    if (!(channelRegister(MFP_IPRA, c) & channelBit(c))) return false;  // the usual case: one test
+    if (!mfpPendingReady(c) || !request(c)) return false;
+    mfpClearPending(c);
+    return true;
+}
+
+void mfpSetPending(MfpChannel c) { channelRegister(MFP_IPRA, c) |= channelBit(c); }
+void mfpClearPending(MfpChannel c) { channelRegister(MFP_IPRA, c) &= ~channelBit(c); }
+
 // ---- Timers ----------------------------------------------------------------------------
+// TACR and TBCR: 0 stopped, bits 0-2 the prescaler in delay mode, bit 3 event count or
+// pulse width (with bits 0-2), bit 4 output reset. TCDCR: timer C's prescaler in bits
+// 4-6, timer D's in bits 0-2.
+static bool timerARunsWith(uint8_t c) { return (hw.mfp[MFP_IERA] & 0x20) && c != 0 && (c & 0x18) == 0; }
+static bool timerBRunsWith(uint8_t c) { return (hw.mfp[MFP_IERA] & 0x01) && c != 0 && (c & 0x10) == 0; }
+bool timerARunning() { return timerARunsWith(hw.mfp[MFP_TACR]); }
+bool timerBRunning() { return timerBRunsWith(hw.mfp[MFP_TBCR]); }
+bool timerBCountsLines() { return timerBRunning() && (hw.mfp[MFP_TBCR] & 0x08); }
+bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
+bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
+
 // An MFP tick is a prescaled period of the 2.4576 MHz MFP clock, counted here in
 // 8.021247 MHz processor cycles. 64-bit intermediates keep ticks × prescale × clock exact
 // before the truncating division.
@@ -43,7 +95,7 @@ static void startTickPeriod(MfpTimerSchedule& t, int control, bool enabled, uint
 // Timer A runs in delay mode only: bit 3 (event count, pulse width) and bit 4 (output
 // reset) stop it.
 void startTimerA(uint8_t control, int32_t stamp) {
-    if ((hw.mfp[MFP_IERA] & 0x20) && control != 0 && (control & 0x18) == 0)
+    if (timerARunsWith(control))
         startWholePeriod(hw.timerA, control, hw.mfp[MFP_TADR], stamp);
     else
         stopTimer(hw.timerA);
@@ -53,7 +105,7 @@ void startTimerA(uint8_t control, int32_t stamp) {
 // Timer B's event count mode counts display lines (the scheduler decrements the counter);
 // its pulse width modes do not time anything.
 void startTimerB(uint8_t control, int32_t stamp) {
-    if (!(hw.mfp[MFP_IERA] & 0x01) || control == 0 || (control & 0x10)) {
+    if (!timerBRunsWith(control)) {
         stopTimer(hw.timerB);
     } else if (!(control & 0x08)) {
         startWholePeriod(hw.timerB, control, hw.mfp[MFP_TBDR], stamp);
@@ -91,26 +143,24 @@ static uint32_t readStored(uint32_t a, int32_t) { return hw.mfp[a & 0xFF]; }
 static uint32_t readGpip(uint32_t, int32_t) { return hw.mfp[MFP_GPIP] | MFP_GPIP_COLOUR_MONITOR; }
 
 static uint32_t readTadr(uint32_t, int32_t stamp) {
-    uint8_t control = hw.mfp[MFP_TACR];
-    if (control == 0 || (control & 0x08)) return hw.mfp[MFP_TADR];
+    if (!timerARunning()) return hw.mfp[MFP_TADR];
     return runningCount(hw.timerA, stamp, hw.mfp[MFP_TADR]);
 }
 
 // In event count mode the register shows the lines left to count.
 static uint32_t readTbdr(uint32_t, int32_t stamp) {
-    uint8_t control = hw.mfp[MFP_TBCR];
-    if (control == 0) return hw.mfp[MFP_TBDR];
-    if (control & 0x08) return hw.timerBEventCounter;
+    if (timerBCountsLines()) return hw.timerBEventCounter;
+    if (!timerBRunning()) return hw.mfp[MFP_TBDR];
     return runningCount(hw.timerB, stamp, hw.mfp[MFP_TBDR]);
 }
 
 static uint32_t readTcdr(uint32_t, int32_t stamp) {
-    if (!(hw.mfp[MFP_IERB] & 0x20) || !(hw.mfp[MFP_TCDCR] & 0xF0)) return hw.mfp[MFP_TCDR];
+    if (!timerCRunning()) return hw.mfp[MFP_TCDR];
     return runningCount(hw.timerC, stamp, hw.mfp[MFP_TCDR]);
 }
 
 static uint32_t readTddr(uint32_t, int32_t stamp) {
-    if (!(hw.mfp[MFP_IERB] & 0x10) || !(hw.mfp[MFP_TCDCR] & 0x0F)) return hw.mfp[MFP_TDDR];
+    if (!timerDRunning()) return hw.mfp[MFP_TDDR];
     return runningCount(hw.timerD, stamp, hw.mfp[MFP_TDDR]);
 }
 
@@ -199,12 +249,12 @@ static void restartKeepingPhase(const MfpTimerSchedule& t, void (*start)(uint8_t
 
 static void writeTcdr(uint32_t, uint32_t v, int32_t stamp) {
     hw.mfp[MFP_TCDR] = uint8_t(v);
-    if ((hw.mfp[MFP_TCDCR] & 0x70) && (hw.mfp[MFP_IERB] & 0x20)) restartKeepingPhase(hw.timerC, startTimerC, stamp);
+    if (timerCRunning()) restartKeepingPhase(hw.timerC, startTimerC, stamp);
 }
 
 static void writeTddr(uint32_t, uint32_t v, int32_t stamp) {
     hw.mfp[MFP_TDDR] = uint8_t(v);
-    if ((hw.mfp[MFP_TCDCR] & 0x07) && (hw.mfp[MFP_IERB] & 0x10)) restartKeepingPhase(hw.timerD, startTimerD, stamp);
+    if (timerDRunning()) restartKeepingPhase(hw.timerD, startTimerD, stamp);
 }
 
 // ---- Register table --------------------------------------------------------------------

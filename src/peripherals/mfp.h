@@ -22,6 +22,40 @@ constexpr uint8_t MFP_GPIP_ACIA = 0x10;
 constexpr uint8_t MFP_GPIP_FDC = 0x20;
 constexpr uint8_t MFP_GPIP_COLOUR_MONITOR = 0x80;
 
+// ---- Interrupt channels ----------------------------------------------------------------
+// The sixteen channels by priority, 15 highest. Channels 8-15 have their bit in the A
+// registers (IERA, IPRA, ISRA, IMRA), channels 0-7 in the B registers.
+enum MfpChannel : int {
+    MFP_CHANNEL_TIMER_D = 4,
+    MFP_CHANNEL_TIMER_C = 5,
+    MFP_CHANNEL_ACIA = 6,
+    MFP_CHANNEL_FDC = 7,
+    MFP_CHANNEL_TIMER_B = 8,
+    MFP_CHANNEL_TIMER_A = 13,
+};
+
+// An event on the channel: requested from the 68000 at once (level 6, vector from VR)
+// when the channel is unmasked and nothing of its priority or higher is in service,
+// marked pending otherwise (also when the processor already holds a level-6 request).
+// True when latched; in software end-of-interrupt mode the channel is then in service.
+bool mfpRaise(MfpChannel channel);
+// Retries a pending request: true when it was latched now (the pending bit cleared).
+bool mfpRetryPending(MfpChannel channel);
+// Pending, unmasked, enabled and not held back by a channel in service.
+bool mfpPendingReady(MfpChannel channel);
+void mfpSetPending(MfpChannel channel);
+void mfpClearPending(MfpChannel channel);
+
+// ---- Timers ----------------------------------------------------------------------------
+// Whether a timer runs: enabled, and in a mode that times something. Timer A runs in
+// delay mode; timer B in delay mode (its due position counts) or event count mode (it
+// counts display lines); timers C and D whenever their prescaler field is not 0.
+bool timerARunning();
+bool timerBRunning();
+bool timerBCountsLines();  // running in event count mode
+bool timerCRunning();
+bool timerDRunning();
+
 // Start a timer from its control value at cycle `stamp`: a timer that cannot run with
 // that value (or whose enable bit is clear) is stopped (cyclesPerTick 1, period 0,
 // due 0). Timers A and B also end the processor's slice.

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "frontend/config.h"
+#include "machine/machine_settings.h"
 #include "peripherals/input.h"
 
 // The ST keyboard's main block sends the same set-1 scan codes as a PC keyboard, so
@@ -42,7 +42,7 @@ static constexpr std::array<uint8_t, 256> fixedScanCodes() {
 std::array<uint8_t, 256> ScanCodeTable = fixedScanCodes();
 
 void applyArrowMapping() {
-    bool arrows = !config.arrowForJoystick;
+    bool arrows = !machineSettings.arrowForJoystick;
     ScanCodeTable[KEY_UP] = arrows ? 72 : 0;
     ScanCodeTable[KEY_DOWN] = arrows ? 80 : 0;
     ScanCodeTable[KEY_LEFT] = arrows ? 75 : 0;

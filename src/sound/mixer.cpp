@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "frontend/config.h"
+#include "machine/machine_settings.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/sound_logs.h"
@@ -13,6 +13,10 @@
 int32_t MixBuffer[MIX_BUFFER_SAMPLES];
 int16_t OutputBuffer[OUTPUT_BUFFER_SAMPLES];
 int lastSampleCount;
+static int soundRequest = FRAME_SOUND_SAMPLES;
+
+void setFrameSoundRequest(int n) { soundRequest = n; }
+int frameSoundRequest() { return soundRequest; }
 
 // The last and second-to-last input of the previous frame.
 static int32_t lowPassLast, lowPassBeforeLast;
@@ -35,10 +39,10 @@ void MixFrame(int n) {
     n = std::min(n, OUTPUT_BUFFER_SAMPLES);
     int mixed = std::min(n, MIX_BUFFER_SAMPLES);
     std::fill(MixBuffer, MixBuffer + mixed, 0);
-    if (config.ymSound) ymSynthesiseFrame(ymChip, YmWriteLog, MixBuffer, mixed);
-    if (config.diskSound && !config.fastDisk) driveSoundsAddToMix(MixBuffer, mixed);
-    if (config.dacSound) dmaSoundAddToMix(MixBuffer, mixed);
-    if (config.lowPass) lowPass(MixBuffer, mixed);
+    if (machineSettings.ymSound) ymSynthesiseFrame(ymChip, YmWriteLog, MixBuffer, mixed);
+    if (machineSettings.diskSound && !machineSettings.fastDisk) driveSoundsAddToMix(MixBuffer, mixed);
+    if (machineSettings.dacSound) dmaSoundAddToMix(MixBuffer, mixed);
+    if (machineSettings.lowPass) lowPass(MixBuffer, mixed);
     for (int i = 0; i < mixed; ++i) OutputBuffer[i] = int16_t(std::clamp(MixBuffer[i], -32768, 32767));
     std::fill(OutputBuffer + mixed, OutputBuffer + n, OutputBuffer[mixed - 1]);
     lastSampleCount = n;

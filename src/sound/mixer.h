@@ -7,7 +7,12 @@ constexpr int MIX_BUFFER_SAMPLES = 2048;
 constexpr int OUTPUT_BUFFER_SAMPLES = 4096;
 extern int32_t MixBuffer[MIX_BUFFER_SAMPLES];
 extern int16_t OutputBuffer[OUTPUT_BUFFER_SAMPLES];
-extern int lastSampleCount;
+extern int lastSampleCount;  // the samples of the frame that ended last, in OutputBuffer
+
+// How many samples each frame end makes: 881, or what a front end paced by the display
+// asks for (its sound device's room). Outside 1-4096 a frame makes none.
+void setFrameSoundRequest(int n);
+int frameSoundRequest();
 
 // Mixes n samples (1-4096) into OutputBuffer. Counts above the mix buffer are clamped:
 // the frame is mixed as 2048 samples and the rest of the n output samples hold the last.

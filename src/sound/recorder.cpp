@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "frontend/safe_file.h"
+#include "base/safe_file.h"
 #include "sound/recording_files.h"
 #include "sound/ym2149.h"
 #include "video/messages.h"

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "frontend/config.h"
-#include "video/display.h"
+#include "machine/machine_settings.h"
 
 alignas(64) uint32_t LineBuffer[PICTURE_SLOTS];
 
@@ -28,8 +27,8 @@ static const LineOutput normal = {emitDoubled};
 static const LineOutput blend = {emitBlended};
 
 const LineOutput& chooseLineOutput() {
-    if (displayTextureMode()) return direct;
-    switch (config.softwareMode) {
+    if (machineSettings.singleRowLines) return direct;
+    switch (machineSettings.softwareMode) {
         case 0: return normal;
         case 3: return blend;
         default: return direct;  // 1 "Half (fastest)", 2 "Interlace"

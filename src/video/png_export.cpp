@@ -2,8 +2,8 @@
 // so that no other user of the library clashes with it).
 #include <vector>
 
-#include "frontend/safe_file.h"
-#include "video/display.h"
+#include "base/safe_file.h"
+#include "video/picture.h"
 #include "video/screenshot.h"
 
 #pragma GCC diagnostic push
@@ -28,7 +28,7 @@ bool savePngRgb(const std::string& path, const uint8_t* rgb, int width, int heig
 
 // R5G6B5 widened to 8 bits a component by repeating the top bits below.
 bool savePng(const std::string& path) {
-    const uint16_t* pixels = headlessFramePixels();
+    const uint16_t* pixels = framePicture();
     std::vector<uint8_t> rgb(size_t(FRAME_WIDTH) * FRAME_HEIGHT * 3);
     for (size_t i = 0; i < size_t(FRAME_WIDTH) * FRAME_HEIGHT; ++i) {
         uint32_t p = pixels[i], r = p >> 11, g = (p >> 5) & 63, b = p & 31;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "frontend/safe_file.h"
-#include "video/display.h"
+#include "base/safe_file.h"
+#include "video/picture.h"
 #include "video/picture_encoders.h"
 
 uint16_t capturedPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
@@ -35,20 +35,15 @@ void buildCapturePalette() { buildPalette(capturedPicture, palette); }
 
 int captureColourCount() { return palette.count; }
 
-// Each row is read at twice the pitch: every second host row of the CPU picture, or
-// each texture row where the lock gives half the texture's pitch. A failed lock keeps
-// the previous capture.
+// Every second row of the picture: the first host row of each emulated line.
 void CaptureScreenshot() {
-    FrameSurface s;
-    if (LockFrame(true, &s)) {
-        for (int y = 0; y < CAPTURE_HEIGHT; ++y) {
-            auto* row = reinterpret_cast<const uint16_t*>(s.pixels + size_t(y) * 2 * s.pitch);
-            for (int x = 0; x < CAPTURE_WIDTH; ++x) {
-                uint32_t p = row[2 * x];
-                capturedPicture[y * CAPTURE_WIDTH + x] = uint16_t((p >> 12) << 8 | ((p >> 7) & 15) << 4 | ((p >> 1) & 15));
-            }
+    const uint16_t* picture = framePicture();
+    for (int y = 0; y < CAPTURE_HEIGHT; ++y) {
+        const uint16_t* row = picture + size_t(y) * 2 * FRAME_WIDTH;
+        for (int x = 0; x < CAPTURE_WIDTH; ++x) {
+            uint32_t p = row[2 * x];
+            capturedPicture[y * CAPTURE_WIDTH + x] = uint16_t((p >> 12) << 8 | ((p >> 7) & 15) << 4 | ((p >> 1) & 15));
         }
-        UnlockFrameReadOnly();
     }
     buildCapturePalette();
 }

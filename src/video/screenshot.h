@@ -7,7 +7,7 @@ constexpr int CAPTURE_WIDTH = 400;
 constexpr int CAPTURE_HEIGHT = 300;
 extern uint16_t capturedPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];  // 12-bit 0RGB colours
 
-// Every second pixel of every second host row of the frame on screen.
+// Every second pixel of every second row of the machine's picture.
 void CaptureScreenshot();
 // Recounts the colours of capturedPicture (after it was replaced, e.g. from a snapshot).
 void buildCapturePalette();
@@ -18,7 +18,7 @@ int captureColourCount();
 // Headless exit options. Captures the frame and writes it to exactly `path`: ".gif" as
 // GIF (false when the picture has more than 256 colours), ".tga" as TGA.
 bool saveScreenshotAs(const std::string& path);
-// The whole 800 x 600 host picture of the memory frame buffer as PNG.
+// The machine's whole 800 x 600 picture as PNG.
 bool savePng(const std::string& path);
 // Any 8-bit RGB picture as PNG (rows top first, no padding).
 bool savePngRgb(const std::string& path, const uint8_t* rgb, int width, int height);

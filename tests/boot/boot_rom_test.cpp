@@ -8,10 +8,10 @@
 
 #include "boot_test_support.h"
 #include "floppy/disk_image.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 #include "support/test_machine.h"
 
 namespace {

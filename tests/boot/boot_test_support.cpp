@@ -13,7 +13,7 @@
 
 #include "cpu/cpu.h"
 #include "support/test_machine.h"
-#include "video/display.h"
+#include "video/picture.h"
 
 bool haveProcessorCore() { return cpuRequestInterrupt(0, -1) == 2; }
 
@@ -25,7 +25,7 @@ uint16_t Picture::at(int line, int slot) const {
 }
 
 Picture capturePicture() {
-    const uint16_t* pixels = headlessFramePixels();
+    const uint16_t* pixels = framePicture();
     return Picture{std::vector<uint16_t>(pixels, pixels + FRAME_WIDTH * FRAME_HEIGHT)};
 }
 

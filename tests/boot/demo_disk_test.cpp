@@ -11,9 +11,9 @@
 
 #include "boot_test_support.h"
 #include "machine/hardware_state.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "machine/memory_map.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 #include "sound/dma_sound.h"
 #include "sound/recorder.h"
 #include "support/test_machine.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "boot_test_support.h"
-#include "machine/main_loop.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/run_loop.h"
+#include "frontend/scripted_input.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -204,7 +204,7 @@ TEST_F(Wd1772Test, WriteSectorAndWriteProtection) {
     setDmaAddress(BUFFER);
     setRegister(1, 3);
     setRegister(2, 2);
-    config.floppyAProtected = 1;
+    machineSettings.floppyAProtected = 1;
     command(0xA0, 100);
     EXPECT_EQ(fdc.status, 0x80u);
     EXPECT_EQ(fdc.eventTime, 100u + 6401024);
@@ -212,7 +212,7 @@ TEST_F(Wd1772Test, WriteSectorAndWriteProtection) {
     EXPECT_FALSE(driveA.modified);
     runEvent();
 
-    config.floppyAProtected = 0;
+    machineSettings.floppyAProtected = 0;
     command(0xA0, 200);
     EXPECT_EQ(fdc.status, 0x80u);  // not busy: the data was taken at once
     EXPECT_EQ(fdc.eventTime, 200u + 1024 + 160000);

@@ -49,20 +49,20 @@ protected:
 };
 
 TEST_F(ConfigStore, AnEmptyStoreGivesTheDefaults) {
-    config.ramSize = 0;
-    config.machine = 1;
+    machineSettings.ramSize = 0;
+    machineSettings.machine = 1;
     config.confirmQuit = 0;
     loadConfig(path);  // no file
-    EXPECT_EQ(config.ramSize, 2u);
-    EXPECT_EQ(config.machine, 0u);
-    EXPECT_EQ(config.ymSound, 1u);
-    EXPECT_EQ(config.dacSound, 1u);
-    EXPECT_EQ(config.lowPass, 1u);
-    EXPECT_EQ(config.diskSound, 1u);
+    EXPECT_EQ(machineSettings.ramSize, 2u);
+    EXPECT_EQ(machineSettings.machine, 0u);
+    EXPECT_EQ(machineSettings.ymSound, 1u);
+    EXPECT_EQ(machineSettings.dacSound, 1u);
+    EXPECT_EQ(machineSettings.lowPass, 1u);
+    EXPECT_EQ(machineSettings.diskSound, 1u);
     EXPECT_EQ(config.confirmQuit, 1u);
     EXPECT_TRUE(config.askFullscreen);
     EXPECT_FALSE(config.fullscreen);
-    EXPECT_EQ(config.softwareMode, 1u);
+    EXPECT_EQ(machineSettings.softwareMode, 1u);
     EXPECT_EQ(config.currentSlot, -1);
     EXPECT_EQ(romListCount(), 0);
 }
@@ -72,14 +72,14 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     config.frameSkip = 7;
     config.fullscreen = true;
     config.askFullscreen = false;
-    config.ramSize = 1;
-    config.machine = 1;
-    config.dacSound = 0;
+    machineSettings.ramSize = 1;
+    machineSettings.machine = 1;
+    machineSettings.dacSound = 0;
     config.useTexture = true;
-    config.softwareMode = 3;
+    machineSettings.softwareMode = 3;
     config.driveA = "/disks/game disk.st";
     config.directory = "/disks/";
-    config.floppyAProtected = 1;
+    machineSettings.floppyAProtected = 1;
     config.currentSlot = 4;
     ASSERT_TRUE(saveConfig(path));
 
@@ -89,45 +89,45 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.frameSkip, 7u);
     EXPECT_TRUE(config.fullscreen);
     EXPECT_FALSE(config.askFullscreen);
-    EXPECT_EQ(config.ramSize, 1u);
-    EXPECT_EQ(config.machine, 1u);
+    EXPECT_EQ(machineSettings.ramSize, 1u);
+    EXPECT_EQ(machineSettings.machine, 1u);
     EXPECT_TRUE(isSte());
-    EXPECT_EQ(config.dacSound, 0u);
+    EXPECT_EQ(machineSettings.dacSound, 0u);
     EXPECT_TRUE(config.useTexture);
-    EXPECT_EQ(config.softwareMode, 3u);
+    EXPECT_EQ(machineSettings.softwareMode, 3u);
     EXPECT_EQ(config.driveA, "/disks/game disk.st");
     EXPECT_EQ(config.directory, "/disks/");
-    EXPECT_EQ(config.floppyAProtected, 1u);
+    EXPECT_EQ(machineSettings.floppyAProtected, 1u);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
     EXPECT_NE(fileText(path).find("nCurrentSlot=4"), std::string::npos);
 }
 
 TEST_F(ConfigStore, ValueNamesAreMatchedWithoutRegardToCase) {
-    config.dacSound = 0;
+    machineSettings.dacSound = 0;
     ASSERT_TRUE(saveConfig(path));
     EXPECT_NE(fileText(path).find("bDACSound=0"), std::string::npos);
-    config.dacSound = 1;
+    machineSettings.dacSound = 1;
     loadConfig(path);  // read back under the name "bDacSound"
-    EXPECT_EQ(config.dacSound, 0u);
+    EXPECT_EQ(machineSettings.dacSound, 0u);
 
     writeText(path, "[machine]\nramsize=1\nYMSOUND=0\n");
     loadConfig(path);
-    EXPECT_EQ(config.ramSize, 1u);
-    EXPECT_EQ(config.ymSound, 0u);
+    EXPECT_EQ(machineSettings.ramSize, 1u);
+    EXPECT_EQ(machineSettings.ymSound, 0u);
 }
 
 TEST_F(ConfigStore, RamSizeIsReducedToItsLowTwoBits) {
     writeText(path, "[Machine]\nRAMSize=6\n");
     loadConfig(path);
-    EXPECT_EQ(config.ramSize, 2u);
+    EXPECT_EQ(machineSettings.ramSize, 2u);
 }
 
 TEST_F(ConfigStore, ANumberStoredAsTextYieldsTheDefault) {
     writeText(path, "[Machine]\nYMSound=on\nFastDisk=1x\nMachine=1\n[Graphics]\nbAskFullscreen=\n");
     loadConfig(path);
-    EXPECT_EQ(config.ymSound, 1u);
-    EXPECT_EQ(config.fastDisk, 0u);
-    EXPECT_EQ(config.machine, 1u);
+    EXPECT_EQ(machineSettings.ymSound, 1u);
+    EXPECT_EQ(machineSettings.fastDisk, 0u);
+    EXPECT_EQ(machineSettings.machine, 1u);
     EXPECT_TRUE(config.askFullscreen);
 }
 
@@ -168,7 +168,7 @@ TEST_F(ConfigStore, AMalformedFileGivesTheDefaultsAndOneWarning) {
     testing::internal::CaptureStderr();
     loadConfig(path);
     std::string warning = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(config.ramSize, 2u);
+    EXPECT_EQ(machineSettings.ramSize, 2u);
     EXPECT_NE(warning.find("line 3"), std::string::npos);
     EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1);
     EXPECT_NE(fileText(path).find("this line"), std::string::npos);  // left alone

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "frontend/rom_list.h"
+#include "machine/rom_images.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "support/test_machine.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "peripherals/ikbd.h"
 #include "sound/recorder.h"
 #include "support/test_machine.h"
-#include "video/display.h"
+#include "video/picture.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void expectOutput(const TestMachineSetup& setup, const Expected& expected) {
     ASSERT_TRUE(recorderStartToFile(false, "out.wav"));
     for (int i = 0; i < 6; ++i) {
         runTestFrames(50);
-        uint64_t h = fingerprint(headlessFramePixels(), FRAME_WIDTH * FRAME_HEIGHT * 2);
+        uint64_t h = fingerprint(framePicture(), FRAME_WIDTH * FRAME_HEIGHT * 2);
         EXPECT_EQ(h, expected.pictures[i]) << "picture after frame " << 50 * (i + 1);
     }
     recorderStop();

@@ -5,6 +5,7 @@
 
 #include "host/display_adapters.h"
 #include "host/sdl_input.h"
+#include "frontend/input_devices.h"
 #include "peripherals/input.h"
 
 namespace {
@@ -47,14 +48,14 @@ TEST_F(InputDevice, KeyStateFollowsEventsAndFocus) {
 
     AcquireInput();
     PollKeyboard();
-    EXPECT_TRUE(keyWentDown(KEY_F12));  // held across the take-over: a fresh press
+    EXPECT_TRUE(hostKeyWentDown(KEY_F12));  // held across the take-over: a fresh press
 
     SDL_Event focusLost = {};
     focusLost.type = SDL_WINDOWEVENT;
     focusLost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     inputHandleEvent(focusLost);
     PollKeyboard();
-    EXPECT_TRUE(keyWentUp(KEY_F12));
+    EXPECT_TRUE(hostKeyWentUp(KEY_F12));
     UnacquireInput();
 }
 
@@ -63,19 +64,23 @@ TEST_F(InputDevice, KeyStateFollowsEventsAndFocus) {
 TEST_F(InputDevice, MouseCountsOnlyWhileAcquired) {
     EXPECT_FALSE(inputHandleEvent(motion(5, 5)));  // the menu's
     AcquireInput();
-    MouseReport r = PollMouse();
+    takeMouseReport();
+    pollInputDevices();
+    MouseReport r = takeMouseReport();
     EXPECT_EQ(r.dx, 0);
 
     inputHandleEvent(motion(3, -2));
     inputHandleEvent(motion(4, -1));
     inputHandleEvent(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT));
-    r = PollMouse();
+    pollInputDevices();
+    r = takeMouseReport();
     EXPECT_EQ(r.dx, 7);
     EXPECT_EQ(r.dy, -3);
     EXPECT_EQ(r.right, 1);
     EXPECT_EQ(r.rightChanged, 1);
     EXPECT_EQ(r.left, 0);
-    r = PollMouse();
+    pollInputDevices();
+    r = takeMouseReport();
     EXPECT_EQ(r.dx, 0);
     EXPECT_EQ(r.rightChanged, 0);
 

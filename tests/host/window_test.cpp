@@ -9,7 +9,7 @@
 #include "frontend/config.h"
 #include "support/test_machine.h"
 #include "video/colour_tables.h"
-#include "video/display.h"
+#include "video/picture.h"
 #include "video/renderer.h"
 #include "window_harness.h"
 
@@ -48,9 +48,9 @@ std::vector<uint16_t> headlessPicture(const std::string& folder, int frames, uin
     TestMachineSetup setup;
     setup.rom = m68kProgramPath("host_screen");
     startTestMachine(setup);
-    config.softwareMode = softwareMode;
+    machineSettings.softwareMode = softwareMode;
     runTestFrames(frames);
-    std::vector<uint16_t> picture(headlessFramePixels(), headlessFramePixels() + FRAME_WIDTH * FRAME_HEIGHT);
+    std::vector<uint16_t> picture(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
     stopTestMachine();
     return picture;
 }

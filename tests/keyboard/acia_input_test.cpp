@@ -45,18 +45,20 @@ TEST_F(AciaTest, RegistersAndCommandBytes) {
 
 TEST_F(KeyboardTest, FailedReadsKeepTheStateAndReacquire) {
     press(30);
-    PollKeyboard();
+    pollInputDevices();
     fake.keyboardFails = true;
     press(30, false);
     int before = fake.acquires;
-    PollKeyboard();
-    EXPECT_TRUE(keyDown(30));
-    EXPECT_FALSE(keyWentDown(30)) << "the failed poll reports no change";
+    pollInputDevices();
+    EXPECT_TRUE(hostKeyDown(30) && keyDown(30));
+    EXPECT_FALSE(hostKeyWentDown(30)) << "the failed poll reports no change";
     EXPECT_EQ(fake.acquires, before + 1);
 
+    fake.keyboardFails = false;
     fake.mouse = {7, 8, 0, {0x80, 0, 0, 0}};
     fake.mouseFails = true;
-    MouseReport m = PollMouse();
+    pollInputDevices();
+    MouseReport m = takeMouseReport();
     EXPECT_TRUE(m.dx == 0 && m.left == 0 && fake.acquires == before + 2);
 }
 
@@ -70,7 +72,7 @@ TEST(ScanCodes, TableEntriesAndArrowOption) {
 
     struct { int key, st; } arrows[] = {{KEY_UP, 72}, {KEY_DOWN, 80}, {KEY_LEFT, 75}, {KEY_RIGHT, 77}};
     for (uint32_t option : {0, 1}) {
-        config.arrowForJoystick = option;
+        machineSettings.arrowForJoystick = option;
         applyArrowMapping();
         for (auto e : arrows) EXPECT_EQ(ScanCodeTable[e.key], option ? 0 : e.st) << "host key " << e.key;
     }

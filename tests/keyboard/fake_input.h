@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frontend/config.h"
+#include "frontend/input_devices.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
@@ -47,8 +48,8 @@ protected:
         config = Config{};
         fake = FakeDevices{};
         setInputBackend(&FakeBackend);
-        setInputRunning(true);
         AcquireInput();
+        pollInputDevices();
         IkbdScan();  // brings the scan's own records in line with nothing pressed
         IkbdReset();
         ikbdQueueClear();

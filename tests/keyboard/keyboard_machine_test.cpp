@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "machine/hardware_state.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "machine/memory_map.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 #include "support/test_machine.h"
 
 TEST(KeyboardMachine, TypedTextReachesTheInterruptHandlerCompleteAndInOrder) {
@@ -15,12 +15,7 @@ TEST(KeyboardMachine, TypedTextReachesTheInterruptHandlerCompleteAndInOrder) {
     scriptedInputClear();
     std::string error;
     ASSERT_TRUE(scriptTypeText("Hi!", int(framesEmulated) + 5, error)) << error;
-    // What the main loop does at every frame start while the machine runs.
-    setInputRunning(true);
-    for (int frame = 0; frame < 5 + 3 * TYPE_FRAMES_PER_CHARACTER + 5; ++frame) {
-        scriptedInputFrame(int(framesEmulated));
-        runTestFrames(1);
-    }
+    runTestFrames(5 + 3 * TYPE_FRAMES_PER_CHARACTER + 5);
 
     std::vector<uint8_t> received;
     for (uint32_t i = 0; i < peekWord(0x600) && i < 64; ++i) received.push_back(stReadByte(hw.ram, 0x602 + i));

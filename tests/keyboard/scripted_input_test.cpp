@@ -1,6 +1,6 @@
 // Scripted typing, keys and mouse, through the keyboard processor's scan as real input.
 #include "fake_input.h"
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -18,6 +18,7 @@ protected:
     static Bytes run(int fromFrame, int toFrame) {
         for (int f = fromFrame; f <= toFrame; ++f) {
             scriptedInputFrame(f);
+            pollInputDevices();
             for (int scan = 0; scan < 16; ++scan) IkbdScan();
         }
         return drainQueue();

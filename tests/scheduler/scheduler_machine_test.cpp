@@ -10,7 +10,7 @@
 #include "cpu/cpu.h"
 #include "machine/event_log.h"
 #include "machine/hardware_state.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "machine/memory_map.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"

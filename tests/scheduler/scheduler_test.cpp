@@ -148,6 +148,18 @@ TEST_F(Scheduler, FrameEndRebasesWhatRuns) {
     EXPECT_EQ(scheduler.vblCycle, VBL_CYCLE);
     EXPECT_EQ(scheduler.lineCounter, 0);
     EXPECT_EQ(scheduler.frameCounter, 331);
+
+    // Timers without a due position (B counting lines, A in pulse width mode) stay put
+    // frame after frame instead of drifting towards an overflow.
+    writeMfp(MFP_TBCR, 0x08);
+    writeMfp(MFP_TACR, 0x09);
+    hw.timerA.due = hw.timerB.due = 0;
+    for (int frames = 0; frames < 3; ++frames) {
+        cpu.odometer = FRAME_CYCLES;
+        EXPECT_EQ(serviceEvents(), -1);
+    }
+    EXPECT_EQ(hw.timerA.due, 0);
+    EXPECT_EQ(hw.timerB.due, 0);
 }
 
 TEST_F(Scheduler, BudgetIsRoundedUpToTheFourCycleGridAndOverdueTimersCatchUp) {

@@ -14,13 +14,13 @@
 #include "floppy/wd1772.h"
 #include "frontend/config.h"
 #include "machine/hardware_state.h"
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "sound/mixer.h"
 #include "support/test_machine.h"
-#include "video/display.h"
+#include "video/picture.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ protected:
         TestMachineSetup setup;
         setup.rom = m68kProgramPath("snapshot_machine");
         startTestMachine(setup);
-        config.lowPass = 0;  // the filter's history is not part of a snapshot
+        machineSettings.lowPass = 0;  // the filter's history is not part of a snapshot
         runTestFrames(20);
         path = dir + "/machine.Quarv";
         ASSERT_TRUE(saveSnapshot(path));
@@ -156,20 +156,20 @@ TEST_F(Snapshots, AResumedMachineGivesTheSamePictureAndSoundSampleForSample) {
         runTestFrames(1);
         soundA.insert(soundA.end(), OutputBuffer, OutputBuffer + lastSampleCount);
     }
-    std::vector<uint16_t> pictureA(headlessFramePixels(), headlessFramePixels() + FRAME_WIDTH * FRAME_HEIGHT);
+    std::vector<uint16_t> pictureA(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
     stopTestMachine();
 
     TestMachineSetup setup;
     setup.rom = m68kProgramPath("snapshot_machine");
     startTestMachine(setup);
-    config.lowPass = 0;
+    machineSettings.lowPass = 0;
     runTestFrames(7);  // a different past
     ASSERT_TRUE(loadSnapshot(path));
     for (int i = 0; i < frames; ++i) {
         runTestFrames(1);
         soundB.insert(soundB.end(), OutputBuffer, OutputBuffer + lastSampleCount);
     }
-    std::vector<uint16_t> pictureB(headlessFramePixels(), headlessFramePixels() + FRAME_WIDTH * FRAME_HEIGHT);
+    std::vector<uint16_t> pictureB(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
 
     ASSERT_EQ(soundA.size(), size_t(frames) * 881);
     EXPECT_TRUE(soundA == soundB);

@@ -16,8 +16,8 @@ protected:
     Config saved = config;
     void SetUp() override {
         setUpSoundMachine();
-        config.ymSound = config.diskSound = config.dacSound = config.lowPass = 0;
-        config.fastDisk = 0;
+        machineSettings.ymSound = machineSettings.diskSound = machineSettings.dacSound = machineSettings.lowPass = 0;
+        machineSettings.fastDisk = 0;
     }
     void TearDown() override {
         config = saved;
@@ -51,7 +51,7 @@ std::vector<int16_t> samplesOf(const int16_t* s, uint32_t from, uint32_t count) 
 }  // namespace
 
 TEST_F(Mixer, ClipsTheSumTo16Bits) {
-    config.dacSound = 1;
+    machineSettings.dacSound = 1;
     dmaConstant(40000);
     EXPECT_EQ(mix(881)[500], 32767);
     dmaConstant(-40000);
@@ -59,10 +59,10 @@ TEST_F(Mixer, ClipsTheSumTo16Bits) {
 }
 
 TEST_F(Mixer, LowPassOfAConstantIsTheConstantOnceTheHistoryCatchesUp) {
-    config.dacSound = 1;
+    machineSettings.dacSound = 1;
     dmaConstant(0);
     mix(881);  // history 0
-    config.lowPass = 1;
+    machineSettings.lowPass = 1;
     dmaConstant(1000);
     auto first = mix(881);
     EXPECT_EQ(first[0], 250);  // (1000 + 2 x 0 + 0) / 4
@@ -74,7 +74,7 @@ TEST_F(Mixer, LowPassOfAConstantIsTheConstantOnceTheHistoryCatchesUp) {
 }
 
 TEST_F(Mixer, CountsAboveTheMixBufferHoldTheLastSample) {
-    config.dacSound = 1;
+    machineSettings.dacSound = 1;
     DmaFrameSamples.count = 2;
     DmaFrameSamples.values[0] = 10;
     DmaFrameSamples.values[1] = 20;
@@ -86,7 +86,7 @@ TEST_F(Mixer, CountsAboveTheMixBufferHoldTheLastSample) {
 }
 
 TEST_F(Mixer, AStepReplacesTheMotorLoopWhichThenResumesFromItsStart) {
-    config.diskSound = 1;
+    machineSettings.diskSound = 1;
     startDriveSound(DriveSound::MotorStarting);
     auto start = driveOutput(MOTOR_STARTING_SAMPLES + 1000);
     EXPECT_EQ(samplesOf(start.data(), 0, MOTOR_STARTING_SAMPLES), samplesOf(motorStartingSound, 0, MOTOR_STARTING_SAMPLES));
@@ -102,11 +102,11 @@ TEST_F(Mixer, AStepReplacesTheMotorLoopWhichThenResumesFromItsStart) {
 }
 
 TEST_F(Mixer, TheMotorStoppingEndsInSilenceAndFastDiskMutesTheDrive) {
-    config.diskSound = 1;
-    config.fastDisk = 1;
+    machineSettings.diskSound = 1;
+    machineSettings.fastDisk = 1;
     startDriveSound(DriveSound::MotorStarting);
     EXPECT_EQ(driveOutput(881), std::vector<int16_t>(881, 0));
-    config.fastDisk = 0;
+    machineSettings.fastDisk = 0;
     startDriveSound(DriveSound::MotorStopping);
     auto out = driveOutput(MOTOR_STOPPING_SAMPLES + 2000);
     EXPECT_EQ(samplesOf(out.data(), 0, MOTOR_STOPPING_SAMPLES), samplesOf(motorStoppingSound, 0, MOTOR_STOPPING_SAMPLES));

@@ -9,7 +9,7 @@
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "support/test_machine.h"
-#include "video/display.h"
+#include "video/picture.h"
 #include "video/expected_picture.h"
 
 namespace {
@@ -45,7 +45,7 @@ void paletteOf(const std::vector<uint16_t>& words, uint32_t palette[16]) {
 }
 
 void compareFrame(const ExpectedPicture& expected) {
-    expected.compare(reinterpret_cast<const uint8_t*>(headlessFramePixels()), PITCH);
+    expected.compare(reinterpret_cast<const uint8_t*>(framePicture()), PITCH);
 }
 
 // Border lines outside [top, top + display); in between, display lines drawn by `line`

@@ -38,7 +38,7 @@ protected:
         buildColourTables();
         hw.topBorderOpen = hw.bottomBorderOpen = 0;
         rendererResolution = 0;
-        config.softwareMode = 1;
+        machineSettings.softwareMode = 1;
         ScreenCopyBase = 0;
         std::mt19937 random(7);
         for (uint8_t& b : ScreenCopy) b = uint8_t(random());
@@ -48,7 +48,7 @@ protected:
             palette[i] = doubled(HOST_PIXELS[i]);
         }
     }
-    void TearDown() override { config.softwareMode = 1; }
+    void TearDown() override { machineSettings.softwareMode = 1; }
 
     void render() {
         videoEventLogClose();
@@ -88,10 +88,10 @@ TEST_F(RendererTest, LineOutputModes) {
     videoEventRecord(0, VIDEO_EVENT_PALETTE, 0x0FFF);
     palette[0] = doubled(0xF79E);
     expectStandardFrame();
-    config.softwareMode = 0;  // "Normal": both rows
+    machineSettings.softwareMode = 0;  // "Normal": both rows
     render();
     compare();
-    config.softwareMode = 3;  // "Blend": the row below at half intensity
+    machineSettings.softwareMode = 3;  // "Blend": the row below at half intensity
     std::vector<uint32_t> normal = frame;
     render();
     compare();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/test_machine.h"
-#include "video/display.h"
+#include "video/picture.h"
 #include "video/hardware_log.h"
 #include "video/picture_encoders.h"
 #include "video/screenshot.h"
@@ -43,14 +43,10 @@ protected:
     // capture skips get a colour of their own.
     template <class Colour>
     static void paint(Colour colour) {
-        FrameSurface s;
-        ASSERT_TRUE(LockFrame(false, &s));
-        for (int y = 0; y < FRAME_HEIGHT; ++y) {
-            auto* row = reinterpret_cast<uint16_t*>(s.pixels + y * s.pitch);
+        uint16_t* picture = framePictureForRendering();
+        for (int y = 0; y < FRAME_HEIGHT; ++y)
             for (int x = 0; x < FRAME_WIDTH; ++x)
-                row[x] = (x | y) & 1 ? uint16_t(0x1234) : hostPixel(colour(x / 2, y / 2));
-        }
-        FinishFrame();
+                picture[y * FRAME_WIDTH + x] = (x | y) & 1 ? uint16_t(0x1234) : hostPixel(colour(x / 2, y / 2));
     }
     // n distinct colours (n <= 4095), black first unless withoutBlack.
     static void paintColours(int n, bool withoutBlack) {
@@ -91,11 +87,8 @@ TEST_F(ScreenshotTest, CaptureSamplesEverySecondPixelOfEverySecondRow) {
             ASSERT_EQ(capturedPicture[y * CAPTURE_WIDTH + x], (x * 7 + y * 13) & 0xFFF) << x << "," << y;
     // Full-intensity host components keep their top four bits; black counts as a
     // colour even when the picture has none.
-    FrameSurface s;
-    ASSERT_TRUE(LockFrame(false, &s));
-    auto* pixels = reinterpret_cast<uint16_t*>(s.pixels);
+    uint16_t* pixels = framePictureForRendering();
     for (int i = 0; i < FRAME_WIDTH * FRAME_HEIGHT; ++i) pixels[i] = i & 2 ? 0xFFFF : 0x07E0;
-    FinishFrame();
     CaptureScreenshot();
     EXPECT_EQ(capturedPicture[0], 0x0F0);
     EXPECT_EQ(capturedPicture[1], 0xFFF);
@@ -200,7 +193,7 @@ TEST_F(ScreenshotTest, SaveAsFollowsTheExtensionAndPngKeepsTheHostPicture) {
     Decoded d = decode("frame.png");
     ASSERT_EQ(d.width, 800);
     ASSERT_EQ(d.height, 600);
-    const uint16_t* pixels = headlessFramePixels();
+    const uint16_t* pixels = framePicture();
     for (int i = 0; i < 800 * 600; ++i) {
         uint32_t p = pixels[i];
         ASSERT_NEAR(d.rgb[3 * i], (p >> 11) * 255 / 31, 1) << i;

@@ -1,26 +1,19 @@
-#include "machine/startup.h"
+#include "frontend/startup.h"
 
 #include <sys/stat.h>
 
 #include <cstring>
 
-#include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/rom_list.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
+#include "frontend/run_loop.h"
+#include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/main_loop.h"
-#include "machine/memory_map.h"
+#include "machine/machine_settings.h"
+#include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "sound/dma_sound.h"
-#include "sound/sound_logs.h"
-#include "video/messages.h"
-#include "video/profile_timer.h"
-#include "video/renderer.h"
-#include "video/shifter.h"
-#include "video/video_event_log.h"
+#include "video/screenshot.h"
 
 std::string startupError;
 std::string configPath;
@@ -29,9 +22,9 @@ static const char* const DEFAULT_DISK = "QuarvDefault.ST";
 static const char* const DEFAULT_ROM = "QuarvDefault.ROM";
 
 static void applyCommandLine(const ProgramOptions& options) {
-    if (options.machine >= 0) config.machine = uint32_t(options.machine);
-    if (options.ramIndex >= 0) config.ramSize = uint32_t(options.ramIndex);
-    if (options.fastDisk) config.fastDisk = 1;
+    if (options.machine >= 0) machineSettings.machine = uint32_t(options.machine);
+    if (options.ramIndex >= 0) machineSettings.ramSize = uint32_t(options.ramIndex);
+    if (options.fastDisk) machineSettings.fastDisk = 1;
     if (!options.diskPath.empty()) config.driveA = options.diskPath;
     applyMachineType();
 }
@@ -58,6 +51,10 @@ static void loadStartupRoms(const ProgramOptions& options) {
     if (cartridge < 0 || !loadCartridge(romListName(uint32_t(cartridge)))) clearCartridge();
 }
 
+// The ROM list's active entry, as the snapshots record it.
+static int32_t activeTosId() { return romListFindActive(false); }
+static const SnapshotRomHooks romListHooks = {activeTosId, romListSetActive};
+
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings) {
     startupError.clear();
@@ -67,20 +64,12 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     if (settings.readConfig) loadConfig(configPath);
     applyCommandLine(options);
 
-    if (!allocateHostMemory()) {
+    if (!machineInit()) {
         platform.showMessageBox("Memory Error...", "Insufficient RAM to run Quarv!");
         return StartupResult::Refused;
     }
-    buildAddressMaps();
-    buildIoTables();
-    cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
-    cpu.odometer = 0;
-    cpu.resetOperation = hardwareReset;
-    cpuBuildDispatchTable();
-
+    setSnapshotRomHooks(&romListHooks);
     for (const char* dir : {"shot", "sound", "MemoryShot"}) ::mkdir(dir, 0777);  // existing ones stay
-    setRamSize(int(config.ramSize));
-    registerSnapshotSections();
 
     insertStartupDisk(options);
     loadStartupRoms(options);
@@ -91,20 +80,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
         return StartupResult::Failed;
     }
     platform.initSound();
-    buildColourTables();
-    resetLineWindowTable();
-
-    hw.counterBase = hw.videoBaseRegister;
-    videoEventLogReset();
-    videoEventLogClose();
-    ymWriteLogReset();
-
-    dmaSoundReset();
     machineReset(true);
-    calibrateProfileTimers();
-    // Two permanent empty lines on screen, so that the profile figures have line 1.
-    ShowMessage("", -1, 0);
-    ShowMessage("", -1, 0);
 
     int state = RUN_STATE_MENU;
     if (settings.defaultSnapshot && loadSnapshot(DEFAULT_SNAPSHOT_FILE)) {
@@ -125,7 +101,9 @@ void programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     platform.shutdownInput();
     platform.shutdownDisplay();
     platform.destroyWindow();
-    EjectDisk();
-    freeHostMemory();
+    // Drive A's setting follows the disk in the drive (a snapshot may have changed it).
+    if (*insertedDiskPath()) config.driveA = insertedDiskPath();
+    machineShutdown();
+    setSnapshotRomHooks(nullptr);
     if (saveSettings) saveConfig(configPath);
 }

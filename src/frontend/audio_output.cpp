@@ -1,6 +1,6 @@
 // The sound device the frame end writes to. Without one (headless runs, tests, or a
 // device that failed to start) every frame has 881 samples and they go nowhere.
-#include "sound/audio_output.h"
+#include "frontend/audio_output.h"
 
 #include "sound/mixer.h"
 #include "sound/recorder.h"

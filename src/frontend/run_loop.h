@@ -1,8 +1,10 @@
 #pragma once
-// The program's outer loop: host messages, then one emulated frame or one menu pass.
+// The program's outer loop: host messages, then one emulated frame or one menu pass, in
+// the run states of the program. The runners (window, headless) drive it; the machine
+// itself only ever runs one frame when asked (machine/machine.h).
 #include <cstdint>
 
-#include "machine/host_platform.h"
+#include "frontend/host_platform.h"
 
 enum RunState : int {
     RUN_STATE_MENU = 0,
@@ -24,12 +26,12 @@ const HostPlatform& hostPlatform();
 // Changes state: entering running (3, 4, 6) starts sound and acquires input, leaving
 // 3 or 6 stops and releases them. The next loop pass runs the new state's entry.
 void setRunState(int state);
-// Runs whoever holds the bus for a budget of cycles: the 68000 (cpuRun's result), or
-// the blitter while it has taken the bus (RUN_OK).
-uint32_t runSlice(int32_t budget);
-// One emulated frame: scheduler and processor slices until the frame ends; a processor
-// crash writes "crashLog.txt" and cold-resets the machine.
-void emulateFrame();
+// One emulated frame (input handed over before), then its picture and sound to the
+// host: the sound output's wait for room paces the frames, unless the display's vertical
+// sync does. A processor crash writes "crashLog.txt" and cold-resets the machine.
+void runFrame();
+// After a frame ended (also in the debugger's run): picture and sound to the host.
+void frameToHost();
 // One pass of the main loop; false when the program is to end.
 bool mainLoopPass();
 // Passes until the program is asked to end or `frames` frames ran (-1: no limit; a

@@ -1,19 +1,20 @@
-#include "machine/main_loop.h"
+#include "frontend/run_loop.h"
 
 #include <chrono>
 #include <cstdio>
 
 #include "cpu/cpu.h"
+#include "frontend/audio_output.h"
 #include "frontend/debug_run.h"
+#include "frontend/input_devices.h"
+#include "frontend/scripted_input.h"
 #include "machine/crash_log.h"
 #include "machine/event_log.h"
+#include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/scheduler.h"
-#include "peripherals/blitter.h"
 #include "peripherals/input.h"
-#include "peripherals/scripted_input.h"
-#include "sound/audio_output.h"
-#include "video/display.h"
+#include "sound/mixer.h"
+#include "video/picture.h"
 #include "video/screenshot.h"
 
 int runState = RUN_STATE_MENU;
@@ -44,57 +45,46 @@ void setRunState(int state) {
     }
     runState = state;
     entryDoneFor = -1;
-    setInputRunning(state == RUN_STATE_RUNNING || state == RUN_STATE_TRACE);
 }
 
-static void reportCrash(uint32_t result) {
+static void reportCrash() {
     ++crashCount;
-    writeCrashLog("crashLog.txt");
-    std::fprintf(stderr, "The processor %s at $%06X; crashLog.txt written, machine reset.\n",
-                 result == RUN_HALTED ? "halted" : "ran into unmapped memory", cpu.pc & 0xFFFFFF);
+    bool written = writeCrashLog("crashLog.txt");
+    std::fprintf(stderr, "The processor halted at $%06X; %smachine reset.\n", cpu.pc & 0xFFFFFF,
+                 written ? "crashLog.txt written, " : "");
     machineReset(true);
 }
 
-uint32_t runSlice(int32_t budget) {
-    if (blitterOwnsBus()) {
-        blitterRun(budget);
-        return RUN_OK;
-    }
-    int32_t start = cpu.odometer;
-    uint32_t result = cpuRun(blitterProcessorBudget(budget));
-    blitterProcessorRan(cpu.odometer - start);
-    return result;
+// Full screen with forced vertical sync, the display paces the frames and each frame
+// makes the samples the sound device has room for; otherwise every frame makes 881 and
+// the wait for room in the sound device paces them.
+void frameToHost() {
+    platform->presentFrame(framePicture());
+    if (lastSampleCount > 0) audioWriteFrame(OutputBuffer, 2 * lastSampleCount, !platform->pacedByDisplay());
 }
 
-void emulateFrame() {
-    int32_t n = serviceEvents();
-    while (n != -1) {
-        if (n == 0) {
-            n = serviceEvents();
-            continue;
-        }
-        uint32_t result = runSlice(n);
-        if (result != RUN_OK) {
-            reportCrash(result);
-            return;
-        }
-        n = serviceEvents();
+void runFrame() {
+    setFrameSoundRequest(platform->pacedByDisplay() ? audioSamplesForFrame() : FRAME_SOUND_SAMPLES);
+    if (emulateFrame() == FrameResult::Crashed) {
+        reportCrash();
+        return;
     }
     ++framesEmulated;
+    frameToHost();
 }
 
 // F11 resets (cold with a Shift key held) and waits for the key's release; F12 leaves
-// for the menu with a capture of the picture. True when a frame may run. The keyboard
-// is polled by the keyboard processor's scans during the frame; polling here as well
-// would swallow the key edges those scans report to the ST.
+// for the menu with a capture of the picture. True when a frame may run. Headless runs
+// have no emulator keys: a script's F11 and F12 go to the ST, which has no such keys.
 static bool handleEmulatorKeys(int resetWaitState) {
-    if (keyDown(KEY_F11)) {
-        machineReset(keyDown(KEY_LSHIFT) || keyDown(KEY_RSHIFT));
-        ClearDisplay(false);
+    if (!platform->emulatorKeys) return true;
+    if (hostKeyDown(KEY_F11)) {
+        machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
+        platform->clearDisplay();
         setRunState(resetWaitState);
         return false;
     }
-    if (keyDown(KEY_F12)) {
+    if (hostKeyDown(KEY_F12)) {
         CaptureScreenshot();
         setRunState(RUN_STATE_MENU);
         return false;
@@ -107,7 +97,7 @@ bool mainLoopPass() {
     switch (runState) {
     case RUN_STATE_MENU:
         if (entryDoneFor != RUN_STATE_MENU) {
-            ClearDisplay(false);
+            platform->clearDisplay();
             platform->enterMenu(menuPageIndex);
             entryDoneFor = RUN_STATE_MENU;
         }
@@ -115,18 +105,17 @@ bool mainLoopPass() {
         break;
     case RUN_STATE_RUNNING:
         if (entryDoneFor != RUN_STATE_RUNNING) {
-            ClearDisplay(false);
+            platform->clearDisplay();
             entryDoneFor = RUN_STATE_RUNNING;
         }
-        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) {
-            scriptedInputFrame(int(framesEmulated));
-            emulateFrame();
-        }
+        scriptedInputFrame(int(framesEmulated));
+        pollInputDevices();
+        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) runFrame();
         break;
     case RUN_STATE_RESET_WAIT:
     case RUN_STATE_RESET_WAIT_TRACE:
         PollKeyboard();
-        if (!keyDown(KEY_F11)) setRunState(runState == RUN_STATE_RESET_WAIT ? RUN_STATE_RUNNING : RUN_STATE_TRACE);
+        if (!hostKeyDown(KEY_F11)) setRunState(runState == RUN_STATE_RESET_WAIT ? RUN_STATE_RUNNING : RUN_STATE_TRACE);
         break;
     case RUN_STATE_TRACE:
         debugRunPass();

@@ -8,6 +8,7 @@
 // parsed before the run; each successful parse installs the scripted backend.
 #include <string>
 
+#include "frontend/input_devices.h"
 #include "peripherals/input.h"
 
 // Frames per typed character: Shift goes down one frame before its key, so the ST sees

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "frontend/command_line.h"
-#include "machine/host_platform.h"
+#include "frontend/host_platform.h"
 
 enum class StartupResult { Ready, Refused, Failed };
 

@@ -1,7 +1,8 @@
 #pragma once
-// What the program needs from its host beyond the picture, sound and input devices:
-// the main window, its message loop and message boxes. The headless host has no window;
-// the SDL host fills every entry.
+// What the program needs from its host beyond the sound and input devices: the main
+// window, its message loop, message boxes and the display. The headless host has no
+// window; the SDL host fills every entry.
+#include <cstdint>
 
 struct HostPlatform {
     // Start-up, in this order. Display and input failures are reported by the host and
@@ -23,4 +24,12 @@ struct HostPlatform {
     // Message boxes.
     bool (*askYesNo)(const char* caption, const char* text);
     void (*showMessageBox)(const char* caption, const char* text);
+    // After each emulated frame: the machine's picture on screen; between states, an
+    // empty screen.
+    void (*presentFrame)(const uint16_t* picture);
+    void (*clearDisplay)();
+    // Full screen with forced vertical sync: the display, not the sound, paces the frames.
+    bool (*pacedByDisplay)();
+    // F11 and F12 are the emulator's own keys (the window), not keys for the ST.
+    bool emulatorKeys;
 };

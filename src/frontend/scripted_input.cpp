@@ -1,4 +1,4 @@
-#include "peripherals/scripted_input.h"
+#include "frontend/scripted_input.h"
 
 #include <algorithm>
 #include <cctype>

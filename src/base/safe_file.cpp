@@ -1,4 +1,4 @@
-#include "frontend/safe_file.h"
+#include "base/safe_file.h"
 
 #include <unistd.h>
 

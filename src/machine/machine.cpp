@@ -1,0 +1,75 @@
+#include "machine/machine.h"
+
+#include "cpu/cpu.h"
+#include "floppy/disk_image.h"
+#include "machine/hardware_state.h"
+#include "machine/io_dispatch.h"
+#include "machine/machine_reset.h"
+#include "machine/machine_settings.h"
+#include "machine/memory_map.h"
+#include "machine/scheduler.h"
+#include "machine/snapshot.h"
+#include "peripherals/blitter.h"
+#include "sound/dma_sound.h"
+#include "sound/sound_logs.h"
+#include "video/messages.h"
+#include "video/profile_timer.h"
+#include "video/renderer.h"
+#include "video/shifter.h"
+#include "video/video_event_log.h"
+
+bool machineInit() {
+    if (!allocateHostMemory()) return false;
+    buildAddressMaps();
+    buildIoTables();
+    cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
+    cpu.odometer = 0;
+    cpu.resetOperation = hardwareReset;
+    cpuBuildDispatchTable();
+    setRamSize(int(machineSettings.ramSize));
+    applyMachineType();
+    registerSnapshotSections();
+    buildColourTables();
+    resetLineWindowTable();
+
+    hw.counterBase = hw.videoBaseRegister;
+    videoEventLogReset();
+    videoEventLogClose();
+    ymWriteLogReset();
+    dmaSoundReset();
+    calibrateProfileTimers();
+    // Two permanent empty lines on screen, so that the profile figures have line 1.
+    ShowMessage("", -1, 0);
+    ShowMessage("", -1, 0);
+    return true;
+}
+
+void machineShutdown() {
+    EjectDisk();
+    freeHostMemory();
+}
+
+uint32_t runSlice(int32_t budget) {
+    if (blitterOwnsBus()) {
+        blitterRun(budget);
+        return RUN_OK;
+    }
+    int32_t start = cpu.odometer;
+    uint32_t result = cpuRun(blitterProcessorBudget(budget));
+    blitterProcessorRan(cpu.odometer - start);
+    return result;
+}
+
+FrameResult emulateFrame() {
+    profileStart(profileTotal);
+    int32_t n = serviceEvents();
+    while (n != -1) {
+        if (n == 0) {
+            n = serviceEvents();
+            continue;
+        }
+        if (runSlice(n) != RUN_OK) return FrameResult::Crashed;
+        n = serviceEvents();
+    }
+    return FrameResult::Completed;
+}

@@ -1,0 +1,66 @@
+#include "machine/rom_images.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "machine/hardware_state.h"
+#include "machine/memory_map.h"
+#include "machine/st_memory.h"
+
+bool romLoaded;
+char currentRomName[260];
+std::string romLoadError;
+
+static uint32_t bigEndianLong(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// Reads a whole image of at most `limit` bytes; sets romLoadError on refusal.
+static bool readImage(const char* fileName, uint32_t limit, const char* what, std::vector<uint8_t>& image) {
+    std::FILE* f = std::fopen(fileName, "rb");
+    if (!f) {
+        romLoadError = std::string("Cannot open the ") + what + " image " + fileName + ".";
+        return false;
+    }
+    image.assign(limit + 1, 0);
+    size_t n = std::fread(image.data(), 1, image.size(), f);
+    std::fclose(f);
+    if (n == 0) {
+        romLoadError = std::string("The ") + what + " image " + fileName + " is empty.";
+        return false;
+    }
+    if (n > limit) {
+        romLoadError = std::string("The ") + what + " image " + fileName + " is longer than " +
+                       std::to_string(limit / 1024) + " KB.";
+        return false;
+    }
+    image.resize(n);
+    return true;
+}
+
+bool loadTosRom(const char* fileName) {
+    std::vector<uint8_t> image;
+    if (!readImage(fileName, ROM_AREA_SIZE, "TOS", image)) {
+        romLoaded = false;
+        return false;
+    }
+    romLoadError.clear();
+    uint32_t n = uint32_t(image.size());
+    stCopyFromFileOrder(hw.rom, image.data(), n);
+    uint8_t header[12] = {};
+    std::memcpy(header, image.data(), n < sizeof header ? n : sizeof header);
+    placeRom(bigEndianLong(header + 8), n);
+    std::memcpy(hw.ram, hw.rom, 8);  // initial SSP and PC for the reset
+    std::snprintf(currentRomName, sizeof currentRomName, "%s", fileName);
+    romLoaded = true;
+    return true;
+}
+
+bool loadCartridge(const char* fileName) {
+    std::vector<uint8_t> image;
+    if (!readImage(fileName, CARTRIDGE_AREA_SIZE, "cartridge", image)) return false;
+    romLoadError.clear();
+    stCopyFromFileOrder(hw.cartridge, image.data(), uint32_t(image.size()));
+    return true;
+}
+
+void clearCartridge() { std::memset(hw.cartridge, 0xFF, CARTRIDGE_AREA_SIZE); }

@@ -1,0 +1,18 @@
+#pragma once
+// TOS and cartridge images loaded into the ROM and cartridge areas.
+#include <cstdint>
+#include <string>
+
+extern bool romLoaded;
+extern char currentRomName[260];
+// The message of the last refused image (empty after a successful load).
+extern std::string romLoadError;
+
+// Loads a TOS image into the ROM area and maps it at the base its header names; the
+// image's first 8 bytes become RAM 0-7. False when the file cannot be read, is empty or
+// is longer than the 256 KB area (nothing is changed then).
+bool loadTosRom(const char* fileName);
+// Loads a cartridge image into its 128 KB area; false (area unchanged) when the file
+// cannot be read or is longer than the area.
+bool loadCartridge(const char* fileName);
+void clearCartridge();  // the area all $FF
