@@ -23,7 +23,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARV_TESTS=OFF
+	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARV_TESTS=OFF -DQUARV_LIBRETRO=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	for b in $(BUILD)-bench/bench/bench_*; do $$b; done
 

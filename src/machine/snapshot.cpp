@@ -482,6 +482,13 @@ void registerSnapshotSections() {
 
 void setSnapshotRomHooks(const SnapshotRomHooks* hooks) { romHooks = hooks; }
 
+// LZO1X can grow incompressible data by n / 16 + 67 bytes; the sections besides the RAM
+// and the picture, with every header, stay far below 64 KB.
+size_t snapshotMaxBytes() {
+    auto compressedAtMost = [](size_t n) { return n + n / 16 + 67; };
+    return compressedAtMost(MAX_RAM_BYTES) + compressedAtMost(PICTURE_BYTES) + 0x10000;
+}
+
 void saveSnapshotToBuffer(std::vector<uint8_t>& file) {
     registerSnapshotSections();
     file.clear();

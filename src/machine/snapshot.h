@@ -23,8 +23,9 @@ bool saveSnapshot(const std::string& path);
 // Reads and checks the whole file first; a truncated or corrupt file is refused (false)
 // and the machine is left untouched. Loads between frames.
 bool loadSnapshot(const std::string& path);
-// The same file in memory.
+// The same file in memory, which is never longer than snapshotMaxBytes().
 void saveSnapshotToBuffer(std::vector<uint8_t>& bytes);
+size_t snapshotMaxBytes();
 bool loadSnapshotFromBuffer(const uint8_t* bytes, size_t size);
 
 // The "MAIN" section records which entry of the front end's ROM list was active, and a

@@ -35,8 +35,7 @@ bool mfpPendingReady(MfpChannel c) {
     return (pending & channelBit(c)) && mayRequest(c);
 }
 
-bool mfpRetryPending(MfpChannel c) {
-    if (!(channelRegister(MFP_IPRA, c) & channelBit(c))) return false;  // the usual case: one test
+bool mfpRequestPendingNow(MfpChannel c) {
     if (!mfpPendingReady(c) || !request(c)) return false;
     mfpClearPending(c);
     return true;

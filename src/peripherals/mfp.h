@@ -5,6 +5,8 @@
 // mfpInstallRegisters (machine/io_dispatch.h).
 #include <cstdint>
 
+#include "machine/hardware_state.h"
+
 enum MfpRegister : int {
     MFP_GPIP = 0x01, MFP_AER = 0x03, MFP_DDR = 0x05,
     MFP_IERA = 0x07, MFP_IERB = 0x09, MFP_IPRA = 0x0B, MFP_IPRB = 0x0D,
@@ -40,7 +42,12 @@ enum MfpChannel : int {
 // True when latched; in software end-of-interrupt mode the channel is then in service.
 bool mfpRaise(MfpChannel channel);
 // Retries a pending request: true when it was latched now (the pending bit cleared).
-bool mfpRetryPending(MfpChannel channel);
+// Pending bits are rare, so the scheduler's many calls mostly end at the first test.
+bool mfpRequestPendingNow(MfpChannel channel);
+inline bool mfpRetryPending(MfpChannel channel) {
+    uint8_t pending = hw.mfp[(channel < 8 ? MFP_IPRB : MFP_IPRA)];
+    return (pending & (1 << (channel & 7))) && mfpRequestPendingNow(channel);
+}
 // Pending, unmasked, enabled and not held back by a channel in service.
 bool mfpPendingReady(MfpChannel channel);
 void mfpSetPending(MfpChannel channel);

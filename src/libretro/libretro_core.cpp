@@ -1,0 +1,328 @@
+// Quarv as a libretro core: another front end of the same machine. The libretro front end
+// paces the frames and owns the devices; each retro_run hands its input to the keyboard
+// processor, runs one frame and hands back the picture and the sound.
+#include <dlfcn.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cpu/cpu.h"
+#include "floppy/disk_image.h"
+#include "libretro/libretro_api.h"
+#include "libretro/retro_keys.h"
+#include "machine/event_log.h"
+#include "machine/hardware_state.h"
+#include "machine/machine.h"
+#include "machine/machine_reset.h"
+#include "machine/machine_settings.h"
+#include "machine/memory_map.h"
+#include "machine/rom_images.h"
+#include "machine/snapshot.h"
+#include "peripherals/input.h"
+#include "sound/mixer.h"
+#include "video/picture.h"
+
+namespace {
+
+retro_environment_t environment;
+retro_video_refresh_t videoRefresh;
+retro_audio_sample_batch_t audioBatch;
+retro_input_poll_t inputPoll;
+retro_input_state_t inputState;
+retro_log_printf_t logPrintf;
+
+bool machineUp;
+uint8_t keys[256];
+int16_t stereo[2 * OUTPUT_BUFFER_SAMPLES];
+
+// The disks of the disk-control interface; drive A holds diskImages[diskIndex] unless
+// ejected.
+std::vector<std::string> diskImages;
+unsigned diskIndex;
+bool ejected;
+
+// Without a TOS image in the front end's system folder the built-in ROM runs, and
+// without a game the built-in demo disk: both are found beside the core (the build's run
+// folder) or where it is installed.
+constexpr const char* SYSTEM_TOS_NAME = "tos.img";
+constexpr const char* BUILT_IN_ROM = "QuarvDefault.ROM";
+constexpr const char* BUILT_IN_DISK = "QuarvDefault.ST";
+
+void log(retro_log_level level, const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (logPrintf)
+        logPrintf(level, "[Quarv] %s\n", text);
+    else
+        std::fprintf(stderr, "[Quarv] %s\n", text);
+}
+
+std::filesystem::path coreFolder() {
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&retro_init), &info) && info.dli_fname)
+        return std::filesystem::path(info.dli_fname).parent_path();
+    return ".";
+}
+
+std::string builtInFile(const char* name) {
+    std::filesystem::path folder = coreFolder();
+    for (const std::filesystem::path& candidate :
+         {folder / "run" / name, folder / name, folder / ".." / "share" / "quarv" / name,
+          folder / ".." / ".." / "share" / "quarv" / name}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
+    }
+    return "";
+}
+
+// ---- Core options -----------------------------------------------------------------------
+const retro_variable optionDefinitions[] = {
+    {"quarv_machine", "Machine type (restarts the ST); STFM|STE"},
+    {"quarv_ram", "RAM size (restarts the ST); 1 MB|512 KB|2 MB"},
+    {"quarv_fast_disk", "Fast disk; disabled|enabled"},
+    {nullptr, nullptr},
+};
+
+const char* option(const char* key) {
+    retro_variable v = {key, nullptr};
+    return environment && environment(RETRO_ENVIRONMENT_GET_VARIABLE, &v) ? v.value : nullptr;
+}
+
+// Machine type and RAM size take effect with a cold reset; fast disk at once.
+void applyOptions(bool resetOnChange) {
+    uint32_t machine = machineSettings.machine, ram = machineSettings.ramSize;
+    if (const char* v = option("quarv_machine")) machine = std::strcmp(v, "STE") == 0 ? 1 : 0;
+    if (const char* v = option("quarv_ram")) ram = std::strcmp(v, "512 KB") == 0 ? 0 : std::strcmp(v, "2 MB") == 0 ? 2 : 1;
+    if (const char* v = option("quarv_fast_disk")) machineSettings.fastDisk = std::strcmp(v, "enabled") == 0;
+    bool changed = machine != machineSettings.machine || ram != machineSettings.ramSize;
+    machineSettings.machine = machine;
+    machineSettings.ramSize = ram;
+    if (changed && machineUp) {
+        applyMachineType();
+        setRamSize(int(ram));
+        if (resetOnChange) machineReset(true);
+    }
+}
+
+// ---- Disk control -------------------------------------------------------------------------
+bool insertImage(const std::string& path) {
+    if (InsertDisk(path.c_str())) return true;
+    log(RETRO_LOG_ERROR, "Cannot use the disk image %s: %s", path.c_str(),
+        *driveA.errorMessage ? driveA.errorMessage : "unreadable");
+    return false;
+}
+
+bool setEjectState(bool eject) {
+    if (eject) {
+        EjectDisk();
+    } else if (diskIndex < diskImages.size() && !diskImages[diskIndex].empty()) {
+        insertImage(diskImages[diskIndex]);
+    }
+    ejected = eject;
+    return true;
+}
+bool getEjectState() { return ejected; }
+unsigned getImageIndex() { return diskIndex; }
+// The image changes only while the drive is open; an index past the list means no disk.
+bool setImageIndex(unsigned index) {
+    if (!ejected) return false;
+    diskIndex = index;
+    return true;
+}
+unsigned getNumImages() { return unsigned(diskImages.size()); }
+bool replaceImageIndex(unsigned index, const retro_game_info* info) {
+    if (index >= diskImages.size()) return false;
+    if (info && info->path) {
+        diskImages[index] = info->path;
+    } else {
+        diskImages.erase(diskImages.begin() + index);
+        if (diskIndex > index || diskIndex >= diskImages.size()) diskIndex = diskIndex ? diskIndex - 1 : 0;
+    }
+    return true;
+}
+bool addImageIndex() {
+    diskImages.emplace_back();
+    return true;
+}
+
+retro_disk_control_callback diskControl = {setEjectState, getEjectState,  getImageIndex,  setImageIndex,
+                                           getNumImages,  replaceImageIndex, addImageIndex};
+
+// ---- Input --------------------------------------------------------------------------------
+void keyboardEvent(bool down, unsigned keycode, uint32_t, uint16_t) {
+    if (int code = keyCodeFromRetroKey(keycode)) keys[code] = down ? KEY_STATE_DOWN : 0;
+}
+
+// The front end's first pad is the ST's joystick 1 (B or A fires); its mouse is the ST's.
+void handInput() {
+    inputPoll();
+    inputSetKeys(keys);
+    inputMoveMouse(inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_X),
+                   inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_Y));
+    inputSetMouseButtons(inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_LEFT),
+                         inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_RIGHT));
+    auto pad = [](unsigned id) { return inputState(0, RETRO_DEVICE_JOYPAD, 0, id) != 0; };
+    uint8_t joystick = 0;
+    if (pad(RETRO_DEVICE_ID_JOYPAD_UP)) joystick |= JOY_UP;
+    if (pad(RETRO_DEVICE_ID_JOYPAD_DOWN)) joystick |= JOY_DOWN;
+    if (pad(RETRO_DEVICE_ID_JOYPAD_LEFT)) joystick |= JOY_LEFT;
+    if (pad(RETRO_DEVICE_ID_JOYPAD_RIGHT)) joystick |= JOY_RIGHT;
+    if (pad(RETRO_DEVICE_ID_JOYPAD_B) || pad(RETRO_DEVICE_ID_JOYPAD_A)) joystick |= JOY_FIRE;
+    inputSetJoystick(joystick);
+}
+
+const retro_input_descriptor inputDescriptors[] = {
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_UP, "Joystick up"},
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_DOWN, "Joystick down"},
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_LEFT, "Joystick left"},
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_RIGHT, "Joystick right"},
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_B, "Fire"},
+    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_A, "Fire"},
+    {0, 0, 0, 0, nullptr},
+};
+
+}  // namespace
+
+// ---- Entry points -------------------------------------------------------------------------
+RETRO_API unsigned retro_api_version() { return RETRO_API_VERSION; }
+
+RETRO_API void retro_set_environment(retro_environment_t cb) {
+    environment = cb;
+    bool yes = true;
+    cb(RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, &yes);
+    cb(RETRO_ENVIRONMENT_SET_VARIABLES, const_cast<retro_variable*>(optionDefinitions));
+    cb(RETRO_ENVIRONMENT_SET_DISK_CONTROL_INTERFACE, &diskControl);
+    retro_log_callback logging = {nullptr};
+    logPrintf = cb(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging) ? logging.log : nullptr;
+}
+
+RETRO_API void retro_set_video_refresh(retro_video_refresh_t cb) { videoRefresh = cb; }
+RETRO_API void retro_set_audio_sample(retro_audio_sample_t) {}
+RETRO_API void retro_set_audio_sample_batch(retro_audio_sample_batch_t cb) { audioBatch = cb; }
+RETRO_API void retro_set_input_poll(retro_input_poll_t cb) { inputPoll = cb; }
+RETRO_API void retro_set_input_state(retro_input_state_t cb) { inputState = cb; }
+
+RETRO_API void retro_get_system_info(retro_system_info* info) {
+    *info = {"Quarv", QUARV_VERSION, "st|msa|dim|fdi|zip", true, true};
+}
+
+// The ST's picture with its borders; frames at the PAL ST's rate, 881 samples a frame.
+RETRO_API void retro_get_system_av_info(retro_system_av_info* info) {
+    info->geometry = {FRAME_WIDTH, FRAME_HEIGHT, FRAME_WIDTH, FRAME_HEIGHT, 4.0f / 3.0f};
+    info->timing = {ST_CPU_CLOCK / FRAME_CYCLES, 44100.0};
+}
+
+RETRO_API void retro_init() {
+    machineSettings = MachineSettings{};
+    std::memset(keys, 0, sizeof keys);
+}
+
+RETRO_API void retro_deinit() {
+    if (machineUp) machineShutdown();
+    machineUp = false;
+}
+
+RETRO_API void retro_set_controller_port_device(unsigned, unsigned) {}
+
+RETRO_API bool retro_load_game(const retro_game_info* game) {
+    retro_pixel_format format = RETRO_PIXEL_FORMAT_RGB565;
+    if (!environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format)) {
+        log(RETRO_LOG_ERROR, "The front end cannot take RGB565 pictures.");
+        return false;
+    }
+    retro_keyboard_callback keyboard = {keyboardEvent};
+    environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
+    environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(inputDescriptors));
+    applyOptions(false);
+    if (!machineUp && !machineInit()) {
+        log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");
+        return false;
+    }
+    machineUp = true;
+
+    std::string disk = game && game->path ? game->path : builtInFile(BUILT_IN_DISK);
+    diskImages.assign(1, disk);
+    diskIndex = 0;
+    ejected = false;
+    if (disk.empty() || !insertImage(disk)) {
+        if (disk.empty()) log(RETRO_LOG_ERROR, "The built-in disk %s is missing.", BUILT_IN_DISK);
+        return false;
+    }
+
+    std::string tos;
+    const char* system = nullptr;
+    if (environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system) && system) {
+        std::filesystem::path candidate = std::filesystem::path(system) / SYSTEM_TOS_NAME;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) tos = candidate.string();
+    }
+    if (tos.empty()) tos = builtInFile(BUILT_IN_ROM);
+    if (tos.empty() || !loadTosRom(tos.c_str())) {
+        log(RETRO_LOG_ERROR, "No TOS image to run: %s", tos.empty() ? "the built-in ROM is missing" : romLoadError.c_str());
+        return false;
+    }
+    log(RETRO_LOG_INFO, "TOS %s, disk %s", tos.c_str(), disk.c_str());
+    clearCartridge();
+    machineReset(true);
+    return true;
+}
+
+RETRO_API bool retro_load_game_special(unsigned, const retro_game_info*, size_t) { return false; }
+
+RETRO_API void retro_unload_game() { EjectDisk(); }
+
+RETRO_API void retro_reset() { machineReset(false); }
+
+RETRO_API void retro_run() {
+    bool updated = false;
+    if (environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &updated) && updated) applyOptions(true);
+    handInput();
+    setFrameSoundRequest(FRAME_SOUND_SAMPLES);
+    if (emulateFrame() == FrameResult::Crashed) {
+        log(RETRO_LOG_ERROR, "The processor halted at $%06X; machine reset.", cpu.pc & 0xFFFFFF);
+        machineReset(true);
+    }
+    videoRefresh(framePicture(), FRAME_WIDTH, FRAME_HEIGHT, FRAME_PITCH);
+    for (int i = 0; i < lastSampleCount; ++i) stereo[2 * i] = stereo[2 * i + 1] = OutputBuffer[i];
+    if (lastSampleCount > 0) audioBatch(stereo, size_t(lastSampleCount));
+}
+
+// ---- Save states: the snapshot file, after its length ---------------------------------------
+RETRO_API size_t retro_serialize_size() { return 4 + snapshotMaxBytes(); }
+
+RETRO_API bool retro_serialize(void* data, size_t size) {
+    static std::vector<uint8_t> file;
+    saveSnapshotToBuffer(file);
+    if (file.size() + 4 > size) return false;
+    auto* out = static_cast<uint8_t*>(data);
+    uint32_t length = uint32_t(file.size());
+    for (int i = 0; i < 4; ++i) out[i] = uint8_t(length >> (8 * i));
+    std::memcpy(out + 4, file.data(), file.size());
+    return true;
+}
+
+RETRO_API bool retro_unserialize(const void* data, size_t size) {
+    auto* in = static_cast<const uint8_t*>(data);
+    if (size < 4) return false;
+    uint32_t length = in[0] | in[1] << 8 | in[2] << 16 | uint32_t(in[3]) << 24;
+    return length <= size - 4 && loadSnapshotFromBuffer(in + 4, length);
+}
+
+RETRO_API void retro_cheat_reset() {}
+RETRO_API void retro_cheat_set(unsigned, bool, const char*) {}
+
+RETRO_API unsigned retro_get_region() { return RETRO_REGION_PAL; }
+
+// ST RAM as the machine holds it: the two bytes of every word exchanged (the byte at ST
+// address a is at offset a ^ 1).
+RETRO_API void* retro_get_memory_data(unsigned id) { return id == RETRO_MEMORY_SYSTEM_RAM && machineUp ? hw.ram : nullptr; }
+RETRO_API size_t retro_get_memory_size(unsigned id) {
+    return id == RETRO_MEMORY_SYSTEM_RAM && machineUp ? ramSizeBytes() : 0;
+}
