@@ -2,6 +2,7 @@
 
 #include <lzo/lzo1x.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,6 +23,9 @@
 #include "machine/scheduler.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
+#include "sound/dma_sound.h"
+#include "sound/drive_sounds.h"
+#include "sound/mixer.h"
 #include "sound/ym2149.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
@@ -352,6 +356,56 @@ struct SoundSection {
     }
 };
 
+// The sound as it runs on from frame to frame, beside the chip registers of "SND!": the
+// sound chip's generators, the low-pass history and the drive noise of the mix, and the
+// STE DMA sound engine with its register page and microwire volumes. Files written
+// before it existed lack it; they load, and the sound then runs on from where the
+// machine that loads them stood.
+struct SoundRunSection {
+    uint32_t version = 1;
+    YmGeneratorState ym;
+    LowPassHistory lowPass;
+    DriveSoundPlace drive;
+    DmaSoundCarried dma;
+
+    template <class S>
+    void fields(S& s) {
+        for (uint32_t& position : ym.tonePosition) s.num(position);
+        s.num(ym.noisePosition);
+        s.num(ym.noiseShift);
+        s.num(ym.noiseOutput);
+        s.num(ym.envelopePosition);
+        s.num(ym.envelopePhase);
+        s.num(ym.resetRequest);
+        s.num(ym.shapeWritten);
+        s.num(lowPass.last);
+        s.num(lowPass.beforeLast);
+        s.num(drive.sound);
+        s.num(drive.position);
+        s.num(dma.addressCounter);
+        s.num(dma.frameStart);
+        s.num(dma.frameEnd);
+        s.num(dma.samplePeriod);
+        s.num(dma.leftVolume);
+        s.num(dma.rightVolume);
+        s.raw(dma.registers, sizeof dma.registers);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        ymSaveGenerators(ymChip, ym);
+        lowPass = lowPassHistory();
+        drive = driveSoundPlace();
+        dmaSoundSave(dma);
+    }
+    // After "SND!", whose register writes restart the envelope.
+    void apply() const {
+        ymRestoreGenerators(ymChip, ym);
+        restoreLowPassHistory(lowPass);
+        resumeDriveSound(drive);
+        dmaSoundRestore(dma);
+    }
+};
+
 uint8_t ramStage[MAX_RAM_BYTES];
 uint8_t pictureStage[PICTURE_BYTES];
 
@@ -405,6 +459,7 @@ struct PictureSection {
 
 struct SectionEntry {
     char tag[5];
+    bool addedLater;  // files written before the section existed lack it and still load
     bool (*parse)(Parser&);  // into the section's staging data
     void (*apply)();
     void (*save)(Saver&);
@@ -437,9 +492,11 @@ void saveSection(Saver& out) {
     s.fields(out);
 }
 
+enum SectionAge : bool { FROM_THE_FIRST = false, ADDED_LATER = true };
+
 template <class Section>
-SectionEntry entry(const char (&tag)[5]) {
-    SectionEntry e{{}, parseSection<Section>, applySection<Section>, saveSection<Section>};
+SectionEntry entry(const char (&tag)[5], SectionAge age = FROM_THE_FIRST) {
+    SectionEntry e{{}, age, parseSection<Section>, applySection<Section>, saveSection<Section>};
     std::memcpy(e.tag, tag, 5);
     return e;
 }
@@ -478,6 +535,7 @@ void registerSnapshotSections() {
     registerSection(entry<SoundSection>("SND!"));
     registerSection(entry<RamSection>("RAM!"));
     registerSection(entry<PictureSection>("SHOT"));
+    registerSection(entry<SoundRunSection>("SND2", ADDED_LATER));
 }
 
 void setSnapshotRomHooks(const SnapshotRomHooks* hooks) { romHooks = hooks; }
@@ -510,14 +568,17 @@ bool saveSnapshot(const std::string& path) {
 }
 
 // Two passes: every section is read and checked into its staging data, and only when
-// the whole file is sound are they applied, in file order. A section body is never read
-// past its size; fields a newer version adds at its end are skipped. A file holding a
-// "MAIN" section is a whole-machine snapshot and must hold every section, so that a
-// file cut short is refused rather than half applied.
+// the whole file is sound are they applied, in the registry's order whatever the file's,
+// so that a section refining another's state always comes after it. A section body is
+// never read past its size; fields a newer version adds at its end are skipped. A file
+// holding a "MAIN" section is a whole-machine snapshot and must hold every section but
+// those added later, so that a file cut short is refused rather than half applied while
+// files written before a section existed still load.
 bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     registerSnapshotSections();
     if (size == 0) return false;
-    std::vector<const SectionEntry*> order;
+    std::vector<const SectionEntry*> found;
+    auto present = [&found](const SectionEntry& e) { return std::find(found.begin(), found.end(), &e) != found.end(); };
     const uint8_t* p = data;
     const uint8_t* end = p + size;
     while (p < end) {
@@ -526,18 +587,20 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
         uint32_t size = little32(p + 4);
         p += 8;
         if (!e || size > size_t(end - p)) return false;
-        for (const SectionEntry* seen : order)
-            if (seen == e) return false;
+        if (present(*e)) return false;
         Parser parser{p, p + size};
         if (!e->parse(parser)) return false;
-        order.push_back(e);
+        found.push_back(e);
         p += size;
     }
     bool whole = false;
-    for (const SectionEntry* e : order) whole |= std::memcmp(e->tag, "MAIN", 4) == 0;
-    if (whole && order.size() != SnapshotRegistry.size()) return false;
+    for (const SectionEntry* e : found) whole |= std::memcmp(e->tag, "MAIN", 4) == 0;
+    if (whole)
+        for (const SectionEntry& e : SnapshotRegistry)
+            if (!e.addedLater && !present(e)) return false;
 
-    for (const SectionEntry* e : order) e->apply();
+    for (const SectionEntry& e : SnapshotRegistry)
+        if (present(e)) e.apply();
     // The blitter's state is not in the file: a blit the replaced machine was running
     // must not go on over the restored RAM.
     blitterReset();

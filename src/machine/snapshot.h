@@ -1,7 +1,7 @@
 #pragma once
 // Memory snapshots: the whole machine (processor, RAM, chip registers, scheduler, floppy
-// controller, keyboard processor, sound chip) in one file of tagged sections, resumed
-// exactly. Ten numbered slots and a default snapshot written at exit.
+// controller, keyboard processor, sound chip, DMA sound) in one file of tagged sections,
+// resumed exactly. Ten numbered slots and a default snapshot written at exit.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -3,6 +3,8 @@
 // through DmaSoundLog when the engine reaches their cycle.
 #include "sound/dma_sound.h"
 
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
 
 #include "machine/hardware_state.h"
@@ -196,6 +198,33 @@ void dmaSoundAddToMix(int32_t* mix, int n) {
     int32_t step = (k << 16) / n;
     uint32_t p = 0;
     for (int i = 0; i < n; ++i, p += uint32_t(step)) mix[i] += DmaFrameSamples.values[p >> 16];
+}
+
+void dmaSoundSave(DmaSoundCarried& s) {
+    const DmaSound& d = dmaSound;
+    s.addressCounter = d.addressCounter;
+    s.frameStart = d.frameStart;
+    s.frameEnd = d.frameEnd;
+    s.samplePeriod = d.samplePeriod;
+    s.leftVolume = leftVolume;
+    s.rightVolume = rightVolume;
+    std::memcpy(s.registers, image, sizeof s.registers);
+}
+
+void dmaSoundRestore(const DmaSoundCarried& s) {
+    DmaSound& d = dmaSound;
+    std::memcpy(image, s.registers, sizeof s.registers);
+    d.addressCounter = s.addressCounter & DMA_ADDRESS_MASK;
+    d.frameStart = s.frameStart & (DMA_ADDRESS_MASK & ~1u);
+    d.frameEnd = s.frameEnd & (DMA_ADDRESS_MASK & ~1u);
+    // Only the rates of the table: a period of 0 would never let the engine move on.
+    d.samplePeriod = std::find(dmaRateTable, dmaRateTable + 4, s.samplePeriod) != dmaRateTable + 4
+                         ? s.samplePeriod
+                         : dmaRateTable[image[MODE] & 3];
+    leftVolume = std::clamp(s.leftVolume, 0, 256);
+    rightVolume = std::clamp(s.rightVolume, 0, 256);
+    refreshCounter();
+    dmaSoundFrameStart();
 }
 
 // ---- The register page -------------------------------------------------------------------

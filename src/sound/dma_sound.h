@@ -29,6 +29,21 @@ extern DmaFrameSampleBuffer DmaFrameSamples;
 // 0-128); the machine reset leaves them.
 extern int32_t leftVolume, rightVolume;
 
+// What the engine carries from one frame to the next, kept by snapshots: the register
+// page (control, mode, frame addresses, counter, microwire data and mask), the frame
+// addresses and the counter as the engine holds them, the sample period and the
+// microwire volumes. The log, the engine's position within the frame and the frame's
+// samples start afresh at every frame boundary, where snapshots are taken.
+struct DmaSoundCarried {
+    uint32_t addressCounter, frameStart, frameEnd, samplePeriod;
+    int32_t leftVolume, rightVolume;
+    uint8_t registers[256];
+};
+void dmaSoundSave(DmaSoundCarried& out);
+// Between frames: the engine resumes as the per-frame reset leaves it. Values no engine
+// produces (from a damaged file) are brought into range.
+void dmaSoundRestore(const DmaSoundCarried& in);
+
 void dmaSoundReset();       // machine reset and start-up
 void dmaSoundFrameStart();  // per-frame reset, after the frame was mixed
 void dmaSoundFrameEnd();    // runs the engine to cycle 160256

@@ -10,12 +10,15 @@ struct DiskSoundSample {
     DiskSoundSample* next;  // itself for a loop, null for a one-shot
 };
 
-static DiskSoundSample motorRunning{motorRunningSound, MOTOR_RUNNING_SAMPLES, 0, &motorRunning};
-static DiskSoundSample driveSounds[4] = {
-    {motorStartingSound, MOTOR_STARTING_SAMPLES, 0, &motorRunning},
-    {shortStepSound, SHORT_STEP_SAMPLES, 0, &motorRunning},
-    {longSeekSound, LONG_SEEK_SAMPLES, 0, &motorRunning},
+// In the order of DriveSound.
+constexpr int DRIVE_SOUNDS = 5;
+constexpr int RUNNING = int(DriveSound::MotorRunning);
+static DiskSoundSample driveSounds[DRIVE_SOUNDS] = {
+    {motorStartingSound, MOTOR_STARTING_SAMPLES, 0, &driveSounds[RUNNING]},
+    {shortStepSound, SHORT_STEP_SAMPLES, 0, &driveSounds[RUNNING]},
+    {longSeekSound, LONG_SEEK_SAMPLES, 0, &driveSounds[RUNNING]},
     {motorStoppingSound, MOTOR_STOPPING_SAMPLES, 0, nullptr},
+    {motorRunningSound, MOTOR_RUNNING_SAMPLES, 0, &driveSounds[RUNNING]},
 };
 static DiskSoundSample* currentSound;
 
@@ -45,4 +48,18 @@ void driveSoundsAddToMix(int32_t* mix, int n) {
             if (currentSound) currentSound->position = 0;
         }
     }
+}
+
+DriveSoundPlace driveSoundPlace() {
+    if (!currentSound) return {-1, 0};
+    return {int32_t(currentSound - driveSounds), currentSound->position};
+}
+
+void resumeDriveSound(const DriveSoundPlace& place) {
+    currentSound = nullptr;
+    if (place.sound < 0 || place.sound >= DRIVE_SOUNDS) return;
+    DiskSoundSample& s = driveSounds[place.sound];
+    if (place.position >= s.length) return;
+    currentSound = &s;
+    s.position = place.position;
 }

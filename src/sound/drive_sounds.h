@@ -4,10 +4,20 @@
 // motor-running loop, or silence after the motor stops).
 #include <cstdint>
 
-enum class DriveSound { MotorStarting, ShortStep, LongSeek, MotorStopping };
+enum class DriveSound { MotorStarting, ShortStep, LongSeek, MotorStopping, MotorRunning };
 
 void startDriveSound(DriveSound sound);
 // Drive sound for a head movement of d tracks: none, a short step, or a long seek.
 void startSeekSound(int tracks);
 // Adds the next n samples of the current sound (and those that follow it) to mix.
 void driveSoundsAddToMix(int32_t* mix, int n);
+
+// Where the drive's noise stands, kept by snapshots: the sound playing (a DriveSound
+// value, -1 for silence) and the next sample of it.
+struct DriveSoundPlace {
+    int32_t sound;
+    uint32_t position;
+};
+DriveSoundPlace driveSoundPlace();
+// A place outside the sounds (from a damaged file) leaves the drive silent.
+void resumeDriveSound(const DriveSoundPlace& place);

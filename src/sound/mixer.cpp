@@ -34,6 +34,16 @@ static void lowPass(int32_t* x, int n) {
     lowPassBeforeLast = beforePrevious;
 }
 
+LowPassHistory lowPassHistory() { return {lowPassLast, lowPassBeforeLast}; }
+
+// A frame's mix stays well inside 2^20 either way; history from a damaged file is held
+// there so that the filter's sums cannot overflow.
+void restoreLowPassHistory(const LowPassHistory& h) {
+    constexpr int32_t REACH = 1 << 20;
+    lowPassLast = std::clamp(h.last, -REACH, REACH);
+    lowPassBeforeLast = std::clamp(h.beforeLast, -REACH, REACH);
+}
+
 void MixFrame(int n) {
     if (n < 1) return;
     n = std::min(n, OUTPUT_BUFFER_SAMPLES);

@@ -17,5 +17,14 @@ int frameSoundRequest();
 // Mixes n samples (1-4096) into OutputBuffer. Counts above the mix buffer are clamped:
 // the frame is mixed as 2048 samples and the rest of the n output samples hold the last.
 void MixFrame(int n);
+
+// The low-pass filter's memory of the previous frame: its last and second-to-last input.
+// Snapshots keep it, so that a resumed machine filters on as it would have.
+struct LowPassHistory {
+    int32_t last, beforeLast;
+};
+LowPassHistory lowPassHistory();
+void restoreLowPassHistory(const LowPassHistory& history);
+
 // Oscilloscope of the last frame's samples over the picture (R5G6B5, pitch in bytes).
 void drawSoundOutput(uint8_t* pixels, int pitch, int sampleCount);

@@ -213,3 +213,25 @@ void ymSaveRegisters(const Ym2149& c, uint8_t out[YM_REGISTERS]) {
 void ymApplyRegisters(Ym2149& c, const uint8_t in[YM_REGISTERS]) {
     for (int r = 0; r < YM_REGISTERS; ++r) ymWriteRegister(c, uint32_t(r), in[r]);
 }
+
+void ymSaveGenerators(const Ym2149& c, YmGeneratorState& s) {
+    for (int ch = 0; ch < 3; ++ch) s.tonePosition[ch] = c.tonePosition[ch];
+    s.noisePosition = c.noisePosition;
+    s.noiseShift = c.noiseShift;
+    s.noiseOutput = c.noiseOutput;
+    s.envelopePosition = c.envelopePosition;
+    s.envelopePhase = c.envelopePhase;
+    s.resetRequest = c.resetRequest;
+    s.shapeWritten = c.shapeWritten;
+}
+
+void ymRestoreGenerators(Ym2149& c, const YmGeneratorState& s) {
+    for (int ch = 0; ch < 3; ++ch) c.tonePosition[ch] = s.tonePosition[ch];
+    c.noisePosition = s.noisePosition;
+    c.noiseShift = s.noiseShift & 0x1FFFF;
+    c.noiseOutput = s.noiseOutput ? 0xFFFF : 0;
+    c.envelopePosition = s.envelopePosition;
+    c.envelopePhase = s.envelopePhase ? 1 : 0;  // indexes the envelope table
+    c.resetRequest = s.resetRequest != 0;
+    c.shapeWritten = s.shapeWritten != 0;
+}

@@ -71,3 +71,18 @@ bool ymReadRegisters(Ym2149& chip, uint8_t out[YM_REGISTERS]);
 // writes, so the generator steps are recomputed and the envelope restarts.
 void ymSaveRegisters(const Ym2149& chip, uint8_t out[YM_REGISTERS]);
 void ymApplyRegisters(Ym2149& chip, const uint8_t in[YM_REGISTERS]);
+
+// What the generators carry from one frame to the next beyond their registers: where each
+// one stands in its period, the noise register, the envelope's place in its shape and the
+// pending flags. Snapshots keep it beside the registers so that a resumed chip plays on
+// sample for sample.
+struct YmGeneratorState {
+    uint32_t tonePosition[3];
+    uint32_t noisePosition, noiseShift, noiseOutput;
+    uint32_t envelopePosition, envelopePhase;
+    uint32_t resetRequest, shapeWritten;
+};
+void ymSaveGenerators(const Ym2149& chip, YmGeneratorState& out);
+// After ymApplyRegisters, which restarts the envelope: puts the generators back where
+// they stood. Values no chip produces (from a damaged file) are brought into range.
+void ymRestoreGenerators(Ym2149& chip, const YmGeneratorState& in);

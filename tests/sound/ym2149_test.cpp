@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "sound/ym2149.h"
@@ -39,28 +41,16 @@ bool allEqual(const std::vector<int32_t>& s, int32_t v) {
     return std::all_of(s.begin(), s.end(), [v](int32_t x) { return x == v; });
 }
 
-// The envelope levels that a channel playing the envelope as a DAC goes through, with
-// repeated levels collapsed (the run must reach level 0, which anchors the levels).
+// The envelope level of each sample of a channel that plays the envelope as a DAC (the
+// run must reach level 0, which anchors the levels).
 std::vector<int> envelopeLevels(const std::vector<int32_t>& s) {
     int32_t lowest = *std::min_element(s.begin(), s.end());
     std::vector<int> levels;
     for (int32_t x : s) {
         int32_t volume = x - lowest + volumeTable[0];
-        int level = int(std::find(volumeTable.begin(), volumeTable.end(), volume) - volumeTable.begin());
-        if (levels.empty() || levels.back() != level) levels.push_back(level);
+        levels.push_back(int(std::find(volumeTable.begin(), volumeTable.end(), volume) - volumeTable.begin()));
     }
     return levels;
-}
-
-// Levels from `from` to `to` by steps of 1, each end included, for every pair given.
-std::vector<int> ramps(std::initializer_list<std::pair<int, int>> pairs) {
-    std::vector<int> r;
-    for (auto [from, to] : pairs)
-        for (int l = from;; l += from < to ? 1 : -1) {
-            r.push_back(l);
-            if (l == to) break;
-        }
-    return r;
 }
 
 }  // namespace
@@ -125,26 +115,37 @@ TEST(Ym2149, ToneFrequencyIsChipClockOver16Periods) {
     EXPECT_NEAR(hz, 2005312.0 / (16 * period), 2.5);
 }
 
-TEST(Ym2149, EnvelopeShapes) {
-    auto levelsOf = [](uint32_t shape) {
+// Each shape as the chip's documentation draws it, one character a ramp of 16 levels:
+// '\' falls 15 to 0, '/' rises 0 to 15, '_' holds 0, '^' holds 15. The first two play once
+// after the shape is written, the last two repeat for ever.
+TEST(Ym2149, EnvelopeShapesPlayAsDrawn) {
+    const std::pair<uint32_t, const char*> shapes[16] = {
+        {0, R"(\___)"}, {1, R"(\___)"}, {2, R"(\___)"}, {3, R"(\___)"},
+        {4, "/___"},    {5, "/___"},    {6, "/___"},    {7, "/___"},
+        {8, R"(\\\\)"}, {9, R"(\___)"}, {10, R"(\/\/)"}, {11, R"(\^^^)"},
+        {12, "////"},   {13, "/^^^"},   {14, R"(/\/\)"}, {15, "/___"},
+    };
+    for (auto [shape, drawing] : shapes) {
+        // The first pass, then the repeating part twice: 96 levels.
+        std::string ramps = std::string(drawing) + std::string(drawing + 2);
+        std::vector<int> expected;
+        for (char ramp : ramps)
+            for (int j = 0; j < 16; ++j)
+                expected.push_back(ramp == '\\' ? 15 - j : ramp == '/' ? j : ramp == '^' ? 15 : 0);
         Chip c;
         c.write(7, 0x3E);
         c.write(0, 0);  // channel A as a DAC of the envelope level
         c.write(8, 0x10);
-        c.write(11, 100);  // 35 samples a level: a phase in 1126 samples
+        c.write(11, 100);  // 35.2 samples a level
         c.write(12, 0);
         c.write(13, shape);
-        return envelopeLevels(c.frame(4000));
-    };
-    // 10: falling and rising ramps in turn.
-    auto levels10 = levelsOf(10);
-    auto expected10 = ramps({{15, 0}, {1, 15}, {14, 0}, {1, 15}, {14, 2}});
-    ASSERT_GE(levels10.size(), expected10.size());
-    EXPECT_EQ(std::vector<int>(levels10.begin(), levels10.begin() + long(expected10.size())), expected10);
-    // 11: falls once, then holds 15.
-    EXPECT_EQ(levelsOf(11), ramps({{15, 0}, {15, 15}}));
-    // 0: falls once, then holds 0.
-    EXPECT_EQ(levelsOf(0), ramps({{15, 0}}));
+        auto levels = envelopeLevels(c.frame(3500));
+        // Each level read in the middle of its samples.
+        double samplesPerLevel = double(1u << 27) / c.ym.envelopeStep;
+        std::vector<int> played;
+        for (size_t k = 0; k < expected.size(); ++k) played.push_back(levels[size_t((k + 0.5) * samplesPerLevel)]);
+        EXPECT_EQ(played, expected) << "shape " << shape << " " << drawing;
+    }
 }
 
 TEST(Ym2149, WritingTheSameShapeRestartsTheEnvelope) {
@@ -220,16 +221,34 @@ TEST(Ym2149, ResetRequestTakesEffectAfterTheFrame) {
     EXPECT_EQ(c.ym.registers[0], 0x55u);  // tone periods survive
 }
 
-TEST(Ym2149, SnapshotRegistersRebuildTheGenerators) {
-    Chip a, b;
-    const uint8_t values[YM_REGISTERS] = {0x34, 0x1F, 0x56, 0x02, 0x03, 0x00, 0x2A, 0xC0, 0x1F, 0x0F, 0x08, 0x20, 0x01, 0x0E};
+// A chip resumed from its saved registers and generator state plays on exactly; the
+// registers alone rebuild the periods but not where each generator stood.
+TEST(Ym2149, SavedRegistersAndGeneratorsResumeTheChipSampleForSample) {
+    // Tone on A, noise on B, the triangle envelope on C; values beyond the registers'
+    // widths are stored masked.
+    const uint8_t values[YM_REGISTERS] = {0x34, 0x1F, 0x56, 0x02, 0x03, 0x00, 0x2A, 0x2E, 0x0C, 0x0A, 0x10, 0x20, 0x01, 0x0E};
+    Chip a;
     ymApplyRegisters(a.ym, values);
-    uint8_t saved[YM_REGISTERS];
-    ymSaveRegisters(a.ym, saved);
-    EXPECT_EQ(saved[1], 0x0F);  // stored masked
-    EXPECT_EQ(saved[6], 0x0A);
-    ymApplyRegisters(b.ym, saved);
-    EXPECT_EQ(b.frame(), a.frame());
-    EXPECT_EQ(b.ym.toneStep[1], a.ym.toneStep[1]);
+    for (int f = 0; f < 3; ++f) a.frame(FrameLog{}.write(90000, 6, 0x0B));
+    uint8_t registers[YM_REGISTERS];
+    YmGeneratorState generators;
+    ymSaveRegisters(a.ym, registers);
+    ymSaveGenerators(a.ym, generators);
+    EXPECT_EQ(registers[1], 0x0F);
+    EXPECT_EQ(registers[6], 0x0B);
+
+    Chip b, registersOnly;
+    for (Chip* c : {&b, &registersOnly}) {
+        c->write(13, 8);  // a different past
+        c->frame();
+        ymApplyRegisters(c->ym, registers);
+    }
+    ymRestoreGenerators(b.ym, generators);
     EXPECT_EQ(b.ym.envelopeStep, a.ym.envelopeStep);
+    EXPECT_EQ(b.ym.noiseStep, a.ym.noiseStep);
+    for (int f = 0; f < 3; ++f) {
+        auto next = a.frame();
+        EXPECT_EQ(b.frame(), next) << "frame " << f;
+        EXPECT_NE(registersOnly.frame(), next) << "frame " << f;
+    }
 }
