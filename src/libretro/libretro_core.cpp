@@ -85,7 +85,7 @@ std::string builtInFile(const char* name) {
 // ---- Core options -----------------------------------------------------------------------
 const retro_variable optionDefinitions[] = {
     {"quarv_machine", "Machine type (restarts the ST); STFM|STE"},
-    {"quarv_ram", "RAM size (restarts the ST); 1 MB|512 KB|2 MB"},
+    {"quarv_ram", "RAM size (restarts the ST); 2 MB|1 MB|512 KB"},
     {"quarv_fast_disk", "Fast disk; disabled|enabled"},
     {nullptr, nullptr},
 };
@@ -99,7 +99,7 @@ const char* option(const char* key) {
 void applyOptions(bool resetOnChange) {
     uint32_t machine = machineSettings.machine, ram = machineSettings.ramSize;
     if (const char* v = option("quarv_machine")) machine = std::strcmp(v, "STE") == 0 ? 1 : 0;
-    if (const char* v = option("quarv_ram")) ram = std::strcmp(v, "512 KB") == 0 ? 0 : std::strcmp(v, "2 MB") == 0 ? 2 : 1;
+    if (const char* v = option("quarv_ram")) ram = std::strcmp(v, "512 KB") == 0 ? 0 : std::strcmp(v, "1 MB") == 0 ? 1 : 2;
     if (const char* v = option("quarv_fast_disk")) machineSettings.fastDisk = std::strcmp(v, "enabled") == 0;
     bool changed = machine != machineSettings.machine || ram != machineSettings.ramSize;
     machineSettings.machine = machine;
