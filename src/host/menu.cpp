@@ -11,6 +11,7 @@
 #include "frontend/rom_list.h"
 #include "machine/rom_images.h"
 #include "host/host_messages.h"
+#include "host/menu_pages.h"
 #include "host/sdl_display.h"
 #include "frontend/run_loop.h"
 #include "video/picture.h"
@@ -18,7 +19,7 @@
 enum MenuTab { TAB_DEBUGGER, TAB_DISKS, TAB_OPTIONS, TAB_SNAPSHOTS, TAB_RUN, TAB_QUIT, TAB_COUNT };
 
 static const char* const TabLabels[TAB_COUNT] = {"Debugger", "Disks", "Options", "Snapshots", "Run", "Quit"};
-static const char* const PageTitles[TAB_RUN] = {"Debugger", "Disks", "Options", "Snapshots, sound and screenshot"};
+static void (*const DrawPage[TAB_RUN])() = {drawDebuggerPage, drawDisksPage, drawOptionsPage, drawSnapshotsPage};
 
 static bool imguiStarted;
 static int currentPage = -1;  // -1: the menu is closed
@@ -109,9 +110,6 @@ static void quitClicked() {
     SDL_PushEvent(&quit);
 }
 
-// The pages fill in with later work; each shows its title for now.
-static void drawPage(int page) { ImGui::TextUnformatted(PageTitles[page]); }
-
 static void drawTabBar() {
     std::memset(tabRects, 0, sizeof tabRects);
     if (!ImGui::BeginTabBar("tabs")) return;
@@ -122,7 +120,7 @@ static void drawTabBar() {
         noteTabRect(tab);
         if (open) {
             if (requestedPage < 0 && currentPage != tab) currentPage = menuPageIndex = tab;
-            drawPage(tab);
+            DrawPage[tab]();
             ImGui::EndTabItem();
         }
     }

@@ -1,0 +1,5 @@
+#include <imgui.h>
+
+#include "host/menu_pages.h"
+
+void drawDebuggerPage() { ImGui::TextUnformatted("Debugger"); }

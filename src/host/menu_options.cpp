@@ -1,0 +1,5 @@
+#include <imgui.h>
+
+#include "host/menu_pages.h"
+
+void drawOptionsPage() { ImGui::TextUnformatted("Options"); }

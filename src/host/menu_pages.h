@@ -1,0 +1,8 @@
+#pragma once
+// The pages under the menu's tab bar, one file each; each draws itself into the current
+// Dear ImGui window when its tab is open.
+
+void drawDebuggerPage();   // menu_debugger.cpp, only with "-debug"
+void drawDisksPage();      // menu_disks.cpp
+void drawOptionsPage();    // menu_options.cpp
+void drawSnapshotsPage();  // menu_snapshots.cpp: snapshots, sound recording, screenshot
