@@ -1,23 +1,17 @@
 // The snapshot loader on any file: it must refuse what it cannot read whole, without
-// reading outside the file or writing outside the machine's state.
+// reading outside the file or writing outside the machine's state; and a machine it
+// accepted must run a frame.
 #include <cstdint>
 #include <cstring>
 
-#include "cpu/cpu.h"
 #include "fuzz_input_file.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
+#include "machine/machine.h"
+#include "machine/machine_reset.h"
 #include "machine/snapshot.h"
-#include "video/video_event_log.h"
 
 static bool setUpMachine() {
-    if (!allocateHostMemory()) return false;
-    buildAddressMaps();
-    buildIoTables();
-    cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
-    videoEventLogReset();
-    registerSnapshotSections();
+    if (!machineInit()) return false;
+    machineReset(true);
     return true;
 }
 
@@ -25,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = setUpMachine();
     static const std::string path = fuzzInputPath("snapshot.Quarv");
     if (!ready || !writeFuzzInput(path, data, size)) return 0;
-    loadSnapshot(path);
+    if (loadSnapshot(path) && emulateFrame() == FrameResult::Crashed) machineReset(true);
     return 0;
 }

@@ -1,12 +1,72 @@
 #include "base/safe_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+static std::string lastError;
+
+const std::string& replacingError() { return lastError; }
+
+// The file a path finally names: a symbolic link is followed (a chain of them too), so
+// that the write lands in the file it points to and the link stays. A relative link
+// target is taken from the link's folder.
+static std::string resolveLinks(const std::string& path) {
+    fs::path p = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(p, error))) break;
+        fs::path target = fs::read_symlink(p, error);
+        if (error) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
+
+// A new file gets the permissions fopen would give it; a replaced file keeps its own.
+static mode_t permissionsFor(const std::string& path) {
+    struct stat existing;
+    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The temporary file is created exclusively under an unpredictable name in the target's
+// folder (the rename must not cross file systems), so nothing another user planted there
+// is opened or followed.
 bool replacingOpen(ReplacingFile& f, const std::string& path) {
-    f.finalPath = path;
-    f.tempPath = path + ".tmp" + std::to_string(::getpid());
-    f.file = std::fopen(f.tempPath.c_str(), "wb");
-    return f.file != nullptr;
+    f.file = nullptr;
+    f.finalPath = resolveLinks(path);
+    struct stat target;
+    if (::stat(f.finalPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+        lastError = path + " is not a regular file";
+        return false;
+    }
+    fs::path folder = fs::path(f.finalPath).parent_path();
+    fs::path temp = (folder.empty() ? fs::path(".") : folder) / ("." + fs::path(f.finalPath).filename().string() + ".XXXXXX");
+    std::string pattern = temp.string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        lastError = "cannot create a file beside " + path + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    ::fchmod(fd, permissionsFor(f.finalPath));
+    f.tempPath = pattern;
+    f.file = ::fdopen(fd, "wb");
+    if (!f.file) {
+        ::close(fd);
+        ::unlink(f.tempPath.c_str());
+        lastError = "cannot write beside " + path;
+        return false;
+    }
+    return true;
 }
 
 bool replacingCommit(ReplacingFile& f) {
@@ -17,20 +77,24 @@ bool replacingCommit(ReplacingFile& f) {
     ok = std::fclose(f.file) == 0 && ok;
     f.file = nullptr;
     if (ok) ok = std::rename(f.tempPath.c_str(), f.finalPath.c_str()) == 0;
-    if (!ok) std::remove(f.tempPath.c_str());
+    if (!ok) {
+        lastError = "cannot write " + f.finalPath + " (" + std::strerror(errno) + ")";
+        ::unlink(f.tempPath.c_str());
+    }
     return ok;
 }
 
 void replacingAbandon(ReplacingFile& f) {
     if (f.file) std::fclose(f.file);
     f.file = nullptr;
-    std::remove(f.tempPath.c_str());
+    ::unlink(f.tempPath.c_str());
 }
 
 bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
     ReplacingFile f;
     if (!replacingOpen(f, path)) return false;
     if (size && std::fwrite(data, 1, size, f.file) != size) {
+        lastError = "cannot write " + path;
         replacingAbandon(f);
         return false;
     }

@@ -63,6 +63,10 @@ bool convertMsa(DiskImage& disk) {
         disk.errorMessage = "MSA image geometry is too large.";
         return false;
     }
+    if (trackBytes == 0 || records == 0) {
+        disk.errorMessage = "MSA image has no sectors.";
+        return false;
+    }
     std::vector<uint8_t> out(records * trackBytes);
     if (!decodeTracks(disk.data, out, records, trackBytes)) {
         disk.errorMessage = "MSA image is truncated.";

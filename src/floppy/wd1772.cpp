@@ -8,6 +8,7 @@
 #include "machine/machine_settings.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
+#include "machine/memory_map.h"
 #include "machine/st_memory.h"
 #include "peripherals/mfp.h"
 #include "sound/drive_sounds.h"
@@ -17,7 +18,6 @@ FdcState fdc;
 int32_t pendingDmaEnd = -1;
 
 constexpr uint32_t SECTOR_COUNT_SELECT = 4;
-constexpr uint32_t DMA_PROTECTED_BYTES = 8;  // the reset vector: DMA never writes there
 constexpr int TRACK_MESSAGE_MS = 3000;
 
 // ---- Lines and selections -------------------------------------------------------------
@@ -44,11 +44,11 @@ static uint32_t sectorTime() { return uint32_t(uint64_t(driveA.lastSectorSize) *
 // past the end of RAM. The address register itself moves on at the next event.
 static void transferSector(uint32_t limit) {
     uint32_t address = fdc.dmaAddress, ramEnd = ramSizeBytes();
-    if (address < DMA_PROTECTED_BYTES) pendingDmaEnd = DMA_PROTECTED_BYTES;
+    if (address < RESET_VECTOR_BYTES) pendingDmaEnd = RESET_VECTOR_BYTES;
     if (!driveA.loaded || fdc.dmaOff || fdc.dmaWrite || address >= ramEnd) return;
     uint32_t length = std::min({driveA.lastSectorSize, limit, ramEnd - address});
     if (length == 0) return;
-    for (uint32_t i = address < DMA_PROTECTED_BYTES ? DMA_PROTECTED_BYTES - address : 0; i < length; ++i)
+    for (uint32_t i = address < RESET_VECTOR_BYTES ? RESET_VECTOR_BYTES - address : 0; i < length; ++i)
         stWriteByte(hw.ram, address + i, driveA.sectorBuffer[i ^ 1]);
     pendingDmaEnd = int32_t(address + length);
 }
@@ -56,7 +56,7 @@ static void transferSector(uint32_t limit) {
 // With the hard disk selected, a write to $FF8604 clears sectorCount x 512 bytes from
 // the DMA address on.
 static void zeroFill() {
-    uint64_t start = std::max(fdc.dmaAddress, DMA_PROTECTED_BYTES);
+    uint64_t start = std::max(fdc.dmaAddress, RESET_VECTOR_BYTES);
     uint64_t end = std::min<uint64_t>(uint64_t(fdc.dmaAddress) + uint64_t(fdc.sectorCount) * 512, ramSizeBytes());
     for (uint64_t a = start; a < end; ++a) stWriteByte(hw.ram, uint32_t(a), 0);
 }

@@ -1,7 +1,10 @@
 #include "frontend/command_line.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "frontend/scripted_input.h"
 
 namespace {
 struct PathOption {
@@ -28,10 +31,13 @@ const FlagOption flagOptions[] = {
     {"-debug", &ProgramOptions::debug},
 };
 
+// Frame counts run up to the last frame a script may name, so that frame numbers stay
+// valid ints wherever they go.
 bool parseCount(const char* text, long& out) {
     char* end = nullptr;
+    errno = 0;
     long v = std::strtol(text, &end, 10);
-    if (end == text || *end || v < 0) return false;
+    if (end == text || *end || errno || v < 0 || v > LAST_SCRIPT_FRAME) return false;
     out = v;
     return true;
 }
@@ -87,7 +93,8 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
             if (!needValue(value)) return false;
             long& target = arg[2] == 'f' ? options.frames : options.typeFrame;
             if (!parseCount(value, target)) {
-                error = std::string(arg) + " wants a number of frames, not \"" + value + "\"";
+                error = std::string(arg) + " wants a number of frames from 0 to " + std::to_string(LAST_SCRIPT_FRAME) +
+                        ", not \"" + value + "\"";
                 return false;
             }
         } else if (std::strcmp(arg, "--machine") == 0) {

@@ -1,5 +1,6 @@
 #include "frontend/config.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -78,8 +79,10 @@ const StringSetting stringSettings[] = {
 };
 }  // namespace
 
+// Only entries that exist are read: a count beyond the section's values names nothing
+// more (a damaged "Count" would otherwise make start-up spin).
 static void readRoms(const IniFile& ini) {
-    int count = int(iniReadNumber(ini, "ROMS", "Count", 0));
+    int count = int(std::min<size_t>(iniReadNumber(ini, "ROMS", "Count", 0), iniValueCount(ini, "ROMS")));
     // Adds insert at the head of the list, so reading backwards restores the order.
     for (int i = count - 1; i >= 0; --i) {
         std::string key = "ROM" + std::to_string(i);
@@ -123,11 +126,19 @@ void loadConfig(const std::string& path) {
     applyMachineType();
 }
 
+// A settings file that could not be read is the user's (it may hold a long ROM list): it
+// is not written over; this session's settings go beside it, in "<file>.new".
 bool saveConfig(const std::string& path) {
     // Values of the store that this program does not know survive a save.
     IniFile ini;
     std::string problem;
-    iniLoad(path, ini, problem);
+    std::string target = path;
+    IniLoad existing = iniLoad(path, ini, problem);
+    if (existing == IniLoad::Unreadable || existing == IniLoad::Malformed) {
+        target = path + ".new";
+        std::fprintf(stderr, "Warning: the settings file %s %s; it is left as it is and the settings are saved in %s.\n",
+                     path.c_str(), problem.c_str(), target.c_str());
+    }
 
     writeRoms(ini);
     for (const NumberSetting& s : numberSettings) {
@@ -141,5 +152,5 @@ bool saveConfig(const std::string& path) {
 
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    return iniSave(path, ini);
+    return iniSave(target, ini);
 }

@@ -100,6 +100,6 @@ int runHeadless(const ProgramOptions& options) {
         std::fprintf(stderr, "quarv: cannot write the snapshot %s.\n", options.snapshotSavePath.c_str());
         status = 1;
     }
-    programShutdown(options.defaultSnapshot, false);
+    if (!programShutdown(options.defaultSnapshot, false)) status = 1;
     return status;
 }

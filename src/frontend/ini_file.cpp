@@ -137,3 +137,8 @@ void iniDeleteSection(IniFile& ini, const char* section) {
             return;
         }
 }
+
+size_t iniValueCount(const IniFile& ini, const char* section) {
+    const IniSection* s = findSection(ini, section);
+    return s ? s->values.size() : 0;
+}

@@ -35,3 +35,5 @@ bool iniReadString(const IniFile& ini, const char* section, const char* name, st
 void iniWriteNumber(IniFile& ini, const char* section, const char* name, uint32_t value);
 void iniWriteString(IniFile& ini, const char* section, const char* name, const std::string& value);
 void iniDeleteSection(IniFile& ini, const char* section);
+// How many values the section holds (0 when it is missing).
+size_t iniValueCount(const IniFile& ini, const char* section);

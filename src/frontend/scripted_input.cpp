@@ -130,6 +130,10 @@ bool scriptTypeText(const std::string& text, int startFrame, std::string& error)
         error = "the typing starts at a negative frame";
         return false;
     }
+    if (int64_t(startFrame) + int64_t(text.size()) * TYPE_FRAMES_PER_CHARACTER > LAST_SCRIPT_FRAME) {
+        error = "the typing ends beyond frame " + std::to_string(LAST_SCRIPT_FRAME);
+        return false;
+    }
     std::vector<ScriptEvent> added;
     int frame = startFrame;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -216,6 +220,10 @@ static bool parseEvent(std::string_view text, std::vector<ScriptEvent>& added, s
     int frame;
     if (colon == std::string_view::npos || !parseInt(text.substr(0, colon), frame) || frame < 0) {
         error = "\"" + std::string(text) + "\" does not start with a frame number and ':'";
+        return false;
+    }
+    if (frame > LAST_SCRIPT_FRAME) {
+        error = "\"" + std::string(text) + "\" names a frame beyond " + std::to_string(LAST_SCRIPT_FRAME);
         return false;
     }
     std::string_view action = text.substr(colon + 1);

@@ -17,6 +17,9 @@
 constexpr int TYPE_FRAMES_PER_CHARACTER = 3;
 // How long a key or button named without + or - in a key script is held.
 constexpr int TAP_FRAMES = 2;
+// The last frame a script may name (about 230 days of ST time), so that every frame an
+// event leads to stays a valid frame number.
+constexpr int LAST_SCRIPT_FRAME = 1000000000;
 
 // Types the text as on an ST with the US keyboard layout, from frame startFrame on.
 // Escapes: \n Return, \t Tab, \b Backspace, \e Escape, \\ backslash; a newline character

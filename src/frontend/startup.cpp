@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "base/safe_file.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/rom_list.h"
@@ -93,8 +95,13 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     return StartupResult::Ready;
 }
 
-void programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
-    if (saveDefaultSnapshot) saveSnapshot(DEFAULT_SNAPSHOT_FILE);
+bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
+    bool saved = true;
+    if (saveDefaultSnapshot && !saveSnapshot(DEFAULT_SNAPSHOT_FILE)) {
+        std::fprintf(stderr, "quarv: cannot save the default snapshot %s: %s\n", DEFAULT_SNAPSHOT_FILE,
+                     replacingError().c_str());
+        saved = false;
+    }
     setRunState(-1);
     const HostPlatform& platform = hostPlatform();
     platform.releaseSound();
@@ -105,5 +112,9 @@ void programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     if (*insertedDiskPath()) config.driveA = insertedDiskPath();
     machineShutdown();
     setSnapshotRomHooks(nullptr);
-    if (saveSettings) saveConfig(configPath);
+    if (saveSettings && !saveConfig(configPath)) {
+        std::fprintf(stderr, "quarv: cannot save the settings %s: %s\n", configPath.c_str(), replacingError().c_str());
+        saved = false;
+    }
+    return saved;
 }

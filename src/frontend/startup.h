@@ -22,4 +22,5 @@ extern std::string configPath;  // the settings file of this run
 
 // Saves the default snapshot and the configuration when asked, stops the devices and
 // frees the machine.
-void programShutdown(bool saveDefaultSnapshot, bool saveSettings);
+// False (with the reason on standard error) when a save failed.
+bool programShutdown(bool saveDefaultSnapshot, bool saveSettings);

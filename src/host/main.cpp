@@ -22,15 +22,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quarv: %s\n%s", error.c_str(), commandLineHelp());
         return 2;
     }
-    if (!acquireSingleInstance()) {
+    // Only runs that share the default snapshot exclude each other: headless runs without
+    // it share nothing, so scripts and tests may run several at once. A refused start is
+    // a failure for the caller.
+    bool sharesDefaultSnapshot = !options.headless || options.defaultSnapshot;
+    if (sharesDefaultSnapshot && !acquireSingleInstance()) {
 #ifdef QUARV_WITH_WINDOW
         if (!options.headless) {
             showMessageBox("Already Running...", "Quarv is already running!", MessageIcon::Warning);
-            return 0;
+            return 1;
         }
 #endif
         std::fprintf(stderr, "Already Running...: Quarv is already running!\n");
-        return 0;
+        return 1;
     }
 #ifdef QUARV_WITH_WINDOW
     if (!options.headless) return runWindowed(options);

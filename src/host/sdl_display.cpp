@@ -185,10 +185,10 @@ void clearDisplay() {
 
 bool displayPacesFrames() { return fullscreen && config.forceVblSync; }
 
-// Full screen presents wait for the display's vertical blank; in a window the sound
-// output alone paces the frames.
+// With "Force PC Video sync." in full screen the presents wait for the display's vertical
+// blank and pace the frames; otherwise the sound output alone paces them.
 bool InitDisplay() {
-    Uint32 flags = fullscreen ? SDL_RENDERER_PRESENTVSYNC : 0;
+    Uint32 flags = displayPacesFrames() ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer = SDL_CreateRenderer(window, -1, flags);
     if (!renderer) return graphicsError(101);
     SDL_RenderSetLogicalSize(renderer, FRAME_WIDTH, FRAME_HEIGHT);

@@ -84,7 +84,7 @@ int runWindowed(const ProgramOptions& options) {
 
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);
-    programShutdown(true, true);
+    bool saved = programShutdown(true, true);
     SDL_Quit();
-    return 0;
+    return saved ? 0 : 1;
 }

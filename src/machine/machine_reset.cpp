@@ -21,8 +21,10 @@ void hardwareReset() {
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
 }
 
+// The reset vectors come from the ROM whatever happened to their copy at ST address 0.
 void machineReset(bool cold) {
-    if (cold) std::memset(hw.ram + 8, 0, RAM_AREA_SIZE - 8);
+    if (cold) std::memset(hw.ram + RESET_VECTOR_BYTES, 0, RAM_AREA_SIZE - RESET_VECTOR_BYTES);
+    std::memcpy(hw.ram, hw.rom, RESET_VECTOR_BYTES);
     cpuReset();
     hardwareReset();
     ymRequestReset();

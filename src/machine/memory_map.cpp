@@ -67,7 +67,7 @@ void buildAddressMaps() {
     setReadRows(ROW_IO + 1, MAP_END, MAP_END, nullptr, nullptr, nullptr);
 
     setWriteRows(WROW_SCREEN, 0x000000, 0x00FFFF, ScreenWriteLoggerByte, ScreenWriteLoggerWord, hw.ram);
-    setWriteRows(WROW_RAM, 0x000008, 0x3FFFFF, nullptr, nullptr, hw.ram + 8);
+    setWriteRows(WROW_RAM, RESET_VECTOR_BYTES, 0x3FFFFF, nullptr, nullptr, hw.ram + RESET_VECTOR_BYTES);
     setWriteRows(WROW_IO, 0xFF8000, 0xFFFFFF, ioWriteByte, ioWriteWord, nullptr);
     setWriteRows(WROW_IO + 1, MAP_END, MAP_END, nullptr, nullptr, nullptr);
 

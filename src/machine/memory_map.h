@@ -14,6 +14,7 @@ constexpr uint32_t CARTRIDGE_AREA_OFFSET = 0x440000;
 constexpr uint32_t CARTRIDGE_AREA_SIZE = 0x20000;
 constexpr uint32_t CARTRIDGE_BASE = 0xFA0000;
 constexpr uint32_t ADDRESS_MASK = 0xFFFFFF;
+constexpr uint32_t RESET_VECTOR_BYTES = 8;  // ST addresses 0-7 read the ROM's first 8 bytes
 constexpr uint32_t MAP_END = 0xFFFFFFFF;  // start and end of the terminator row
 
 struct ReadRow;

@@ -37,18 +37,40 @@ static bool readImage(const char* fileName, uint32_t limit, const char* what, st
     return true;
 }
 
+// A TOS image starts with the branch over its header ($602E, or $601E for the oldest),
+// and its header names where it lives: $FC0000 (192 KB at most, below the I/O area) or
+// $E00000 (256 KB). Anything else would be mapped over RAM or the I/O registers.
+static bool checkTosHeader(const char* fileName, const std::vector<uint8_t>& image) {
+    uint32_t first = image.size() >= 12 ? bigEndianLong(image.data()) >> 16 : 0;
+    if (first != 0x602E && first != 0x601E) {
+        romLoadError = std::string("The TOS image ") + fileName + " does not start with a TOS header.";
+        return false;
+    }
+    uint32_t base = bigEndianLong(image.data() + 8);
+    if (base != 0xFC0000 && base != 0xE00000) {
+        char text[32];
+        std::snprintf(text, sizeof text, "$%X", base);
+        romLoadError = std::string("The TOS image ") + fileName + " names the base address " + text +
+                       ", not $FC0000 or $E00000.";
+        return false;
+    }
+    if (base == 0xFC0000 && image.size() > 0x30000) {
+        romLoadError = std::string("The TOS image ") + fileName + " is longer than 192 KB for $FC0000.";
+        return false;
+    }
+    return true;
+}
+
 bool loadTosRom(const char* fileName) {
     std::vector<uint8_t> image;
-    if (!readImage(fileName, ROM_AREA_SIZE, "TOS", image)) {
+    if (!readImage(fileName, ROM_AREA_SIZE, "TOS", image) || !checkTosHeader(fileName, image)) {
         romLoaded = false;
         return false;
     }
     romLoadError.clear();
     uint32_t n = uint32_t(image.size());
     stCopyFromFileOrder(hw.rom, image.data(), n);
-    uint8_t header[12] = {};
-    std::memcpy(header, image.data(), n < sizeof header ? n : sizeof header);
-    placeRom(bigEndianLong(header + 8), n);
+    placeRom(bigEndianLong(image.data() + 8), n);
     std::memcpy(hw.ram, hw.rom, 8);  // initial SSP and PC for the reset
     std::snprintf(currentRomName, sizeof currentRomName, "%s", fileName);
     romLoaded = true;

@@ -9,8 +9,10 @@ extern char currentRomName[260];
 extern std::string romLoadError;
 
 // Loads a TOS image into the ROM area and maps it at the base its header names; the
-// image's first 8 bytes become RAM 0-7. False when the file cannot be read, is empty or
-// is longer than the 256 KB area (nothing is changed then).
+// image's first 8 bytes become RAM 0-7. False, with the reason in romLoadError, when the
+// file cannot be read, is empty, is longer than the 256 KB area, does not start with a TOS
+// header, or names a base other than $FC0000 (at most 192 KB) or $E00000 (nothing is
+// changed then).
 bool loadTosRom(const char* fileName);
 // Loads a cartridge image into its 128 KB area; false (area unchanged) when the file
 // cannot be read or is longer than the area.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -223,6 +224,16 @@ struct MfpSection {
         hw.timerA = a, hw.timerB = b, hw.timerC = c, hw.timerD = d;
         hw.timerBEventCounter = eventCounter;
     }
+    // Schedules no MFP produces (the longest period is 256 ticks at prescale 200, some
+    // 167,000 cycles; due positions lie within a few frames) would overflow the
+    // scheduler's arithmetic: such a file is refused.
+    bool valid() const {
+        auto sane = [](const MfpTimerSchedule& t) {
+            return t.period >= 0 && t.period <= 0x100000 && t.cyclesPerTick >= 0 && t.cyclesPerTick <= 0x10000 &&
+                   t.due >= -0x100000 && t.due <= 0x100000;
+        };
+        return sane(a) && sane(b) && sane(c) && sane(d);
+    }
 };
 
 struct InterruptTimingSection {
@@ -247,6 +258,14 @@ struct InterruptTimingSection {
         uint8_t interlace = scheduler.interlaceToggle;
         scheduler = state;
         scheduler.interlaceToggle = interlace;
+    }
+    // Positions within a few frames of the frame start, line counts within a frame, a
+    // frame count that can go on counting: anything else no machine produced.
+    bool valid() const {
+        auto position = [](int32_t c) { return c >= -4 * FRAME_CYCLES && c <= 4 * FRAME_CYCLES; };
+        return position(state.aciaPollCycle) && position(state.vblCycle) && position(state.hblCycle) &&
+               position(state.lineEventCycle) && state.lineCounter >= 0 && state.lineCounter <= 2 * FRAME_LINES &&
+               state.frameCounter >= 0 && state.frameCounter < (1 << 30);
     }
 };
 
@@ -478,6 +497,7 @@ bool parseSection(Parser& p) {
     p.num(s.version);
     if (!p.ok || !s.acceptVersion()) return false;
     s.fields(p);
+    if constexpr (requires { s.valid(); }) return p.ok && s.valid();
     return p.ok;
 }
 
@@ -511,7 +531,11 @@ const SectionEntry* findEntry(const uint8_t* tag) {
     return nullptr;
 }
 
+// Only a regular file is read: a folder or a device named in its place is no snapshot
+// (reading a folder through a stream throws).
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), {});

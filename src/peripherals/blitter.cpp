@@ -120,7 +120,7 @@ uint16_t busRead(uint32_t a, int32_t stamp) {
 }
 void busWrite(uint32_t a, uint16_t v, int32_t stamp) {
     if (a < RAM_AREA_SIZE) {
-        if (a >= 8) stWriteWord(hw.ram, a, v);
+        if (a >= RESET_VECTOR_BYTES) stWriteWord(hw.ram, a, v);
     } else {
         writeWordAt(a, v, stamp);
     }

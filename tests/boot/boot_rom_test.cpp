@@ -21,7 +21,6 @@ const uint16_t WHITE = 0x777;
 class BootRom : public testing::Test {
 protected:
     void SetUp() override {
-        if (!haveProcessorCore()) GTEST_SKIP() << "needs the 68000 core";
         dir = makeTempDir("boot_rom");
         scriptedInputClear();
     }

@@ -15,8 +15,6 @@
 #include "support/test_machine.h"
 #include "video/picture.h"
 
-bool haveProcessorCore() { return cpuRequestInterrupt(0, -1) == 2; }
-
 std::string builtRomPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM"; }
 std::string builtDiskPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST"; }
 

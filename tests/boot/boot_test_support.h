@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-// Whether the 68000 core is there to run the machine.
-bool haveProcessorCore();
-
 std::string builtRomPath();   // run/QuarvDefault.ROM
 std::string builtDiskPath();  // run/QuarvDefault.ST
 

@@ -42,7 +42,6 @@ const uint16_t LOGO_COLOURS[] = {0x760, 0x750, 0x740, 0x730, 0x720, 0x712, 0x604
 class DemoDisk : public testing::Test {
 protected:
     void SetUp() override {
-        if (!haveProcessorCore()) GTEST_SKIP() << "needs the 68000 core";
         scriptedInputClear();
     }
     void TearDown() override {

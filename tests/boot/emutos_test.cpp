@@ -59,7 +59,7 @@ Boot bootEmuTos(bool ste) {
 }
 
 TEST(EmuTos, BootsToTheDesktopAndItsMenusFollowTheMouse) {
-    if (!std::filesystem::exists(EMUTOS)) GTEST_SKIP() << "EmuTOS is not at " << EMUTOS << " (see ../shared)";
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);
     Boot stfm = bootEmuTos(false);
     ASSERT_FALSE(HasFatalFailure());
     Boot ste = bootEmuTos(true);

@@ -13,6 +13,7 @@
 
 #include "cpu/cpu_core.h"
 #include "cpu/effective_address.h"
+#include "support/test_machine.h"
 
 namespace {
 const std::string vectorDir = QUARV_SHARED_DIR "/m68000-tests";
@@ -225,7 +226,7 @@ std::vector<std::string> vectorFiles() {
 class VectorFile : public testing::TestWithParam<std::string> {};
 
 TEST_P(VectorFile, MatchesTheRecorded68000) {
-    if (GetParam() == "absent") GTEST_SKIP() << "no 68000 test vectors in " << vectorDir;
+    SKIP_WITHOUT_SHARED_DATA(GetParam() != "absent", "the 68000 test vectors in " + vectorDir);
     static bool built = cpuBuildDispatchTable() == 0;
     ASSERT_TRUE(built);
     FileResult r = runFile(vectorDir + "/" + GetParam());

@@ -78,12 +78,16 @@ TEST_F(DiskImageTest, MsaStoredAndRunLengthTracks) {
     EXPECT_EQ(driveA.data[511], 'w');
 }
 
-TEST_F(DiskImageTest, TruncatedOrOversizedMsaIsRefused) {
+TEST_F(DiskImageTest, TruncatedEmptyOrOversizedMsaIsRefused) {
     Bytes msa = msaImage(rawImage(2, 1, 9), 2, 1, 9, {1});
     for (size_t cut : {size_t(20), size_t(1)}) {
         EXPECT_FALSE(InsertDisk(write("cut.msa", Bytes(msa.begin(), msa.end() - cut)).c_str()));
         EXPECT_STREQ(driveA.errorMessage, "MSA image is truncated.");
     }
+    Bytes empty = msa;
+    empty[2] = empty[3] = 0;  // no sectors per track
+    EXPECT_FALSE(InsertDisk(write("empty.msa", empty).c_str()));
+    EXPECT_STREQ(driveA.errorMessage, "MSA image has no sectors.");
     msa[2] = msa[3] = msa[8] = msa[9] = 0xFF;  // 65536 tracks of 65535 sectors
     msa.resize(300000, 0);
     EXPECT_FALSE(InsertDisk(write("huge.msa", msa).c_str()));

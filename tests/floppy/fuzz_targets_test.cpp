@@ -1,5 +1,5 @@
-// The floppy fuzz targets in the normal tests: their seeds, then a few thousand
-// deterministic mutations.
+// The floppy fuzz targets in the sanitizer build's tests: their seeds, then a few
+// thousand deterministic mutations.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -13,8 +13,8 @@
 #include "../../fuzz/zip_archive.cpp"
 #undef LLVMFuzzerTestOneInput
 
-
-TEST(FuzzTargets, DiskImagesAndMutationsRunClean) {
+TEST(FuzzTargets, DiskImagesAndMutationsRunCleanUnderSanitizers) {
+    SKIP_WITHOUT_SANITIZERS();
     Bytes dim = dimHeader(0, 1, 9), raw = rawImage(1, 1, 9), sector(512, 0x4E);
     dim.insert(dim.end(), raw.begin(), raw.end());
     Bytes stream = {0, 21, 1, 25};
@@ -29,7 +29,8 @@ TEST(FuzzTargets, DiskImagesAndMutationsRunClean) {
     EXPECT_FALSE(driveA.loaded);
 }
 
-TEST(FuzzTargets, ArchivesAndMutationsRunClean) {
+TEST(FuzzTargets, ArchivesAndMutationsRunCleanUnderSanitizers) {
+    SKIP_WITHOUT_SANITIZERS();
     Bytes text = testPattern(3000, 11, true), noise = testPattern(700, 12, false);
     runMutations(fuzzZipArchiveInput,
                  {buildZip({{"DISK.ST", text}, {"disk.msa", noise, false}}),

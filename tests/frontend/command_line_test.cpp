@@ -36,6 +36,9 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
     EXPECT_FALSE(parse({"--ram", "3m"}, o, error));
     EXPECT_FALSE(parse({"--frames", "-4"}, o, error));
     EXPECT_FALSE(parse({"--frames", "12x"}, o, error));
+    EXPECT_FALSE(parse({"--frames", "99999999999999999999"}, o, error));
+    EXPECT_FALSE(parse({"--type-frame", "2147483647"}, o, error)) << "frames after it would not be ints";
+    EXPECT_NE(error.find("from 0 to"), std::string::npos) << error;
     EXPECT_FALSE(parse({"--rom"}, o, error));
     EXPECT_EQ(error, "--rom needs a value");
     EXPECT_FALSE(parse({"--colour"}, o, error));

@@ -151,11 +151,27 @@ TEST_F(Roms, ImagesLongerThanTheirAreaAreRefused) {
     EXPECT_EQ(readWordMapped(0xFA0002), 0xEFFFu);
 }
 
-TEST_F(Roms, AMissingOrEmptyFileLeavesTheRomUnloaded) {
-    EXPECT_FALSE(loadTosRom((dir + "/none").c_str()));
+TEST_F(Roms, FilesThatAreNoTosImageAreRefusedWithTheirReason) {
+    struct Bad {
+        std::string name;
+        uint32_t size, first, base;
+        const char* reason;
+    };
+    const Bad bad[] = {
+        {"none", 0, 0, 0, "Cannot open"},
+        {"empty", 0, 0, 0, "is empty"},
+        {"text.img", 192 * 1024, 0x48656C6C, 0xFC0000, "does not start with a TOS header"},
+        {"low.img", 192 * 1024, 0x602E0100, 0x000000, "names the base address $0,"},
+        {"long.img", 256 * 1024, 0x602E0100, 0xFC0000, "longer than 192 KB for $FC0000"},
+    };
     std::ofstream(dir + "/empty");
-    EXPECT_FALSE(loadTosRom((dir + "/empty").c_str()));
-    EXPECT_FALSE(romLoaded);
+    for (const Bad& b : bad) {
+        std::string path = dir + "/" + b.name;
+        if (b.size) writeRom(path, b.size, b.first, b.base);
+        EXPECT_FALSE(loadTosRom(path.c_str())) << b.name;
+        EXPECT_FALSE(romLoaded);
+        EXPECT_NE(romLoadError.find(b.reason), std::string::npos) << romLoadError;
+    }
 }
 
 }  // namespace

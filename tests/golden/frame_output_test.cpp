@@ -51,14 +51,14 @@ TEST(FrameOutput, DemoDiskSte) {
                   5462545643956327668ull});
 }
 TEST(FrameOutput, EmuTosStfm) {
-    if (!std::filesystem::exists(EMUTOS)) GTEST_SKIP() << "EmuTOS is not at " << EMUTOS;
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);
     expectOutput({EMUTOS, "", false},
                  {{8661540247554463349ull, 8661540247554463349ull, 5996518774417164141ull,
                    5996518774417164141ull, 5996518774417164141ull, 16227614812441061669ull},
                   6662342420869910191ull});
 }
 TEST(FrameOutput, EmuTosSte) {
-    if (!std::filesystem::exists(EMUTOS)) GTEST_SKIP() << "EmuTOS is not at " << EMUTOS;
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);
     expectOutput({EMUTOS, "", true},
                  {{8661540247554463349ull, 8661540247554463349ull, 5996518774417164141ull,
                    5996518774417164141ull, 5996518774417164141ull, 16227614812441061669ull},

@@ -47,11 +47,12 @@ TEST_F(ScriptedInputTest, KeyScriptWithHoldsTapsAndMouse) {
 
 TEST_F(ScriptedInputTest, BadScriptsScheduleNothing) {
     std::string error;
-    for (const char* bad : {"x:A", "5:NOPE", "5:move(1)", "-3:A", "5:", "5:+", "7:#300", "5:A 6:@"}) {
+    for (const char* bad : {"x:A", "5:NOPE", "5:move(1)", "-3:A", "5:", "5:+", "7:#300", "5:A 6:@", "2147483647:A"}) {
         EXPECT_FALSE(scriptParseKeys(bad, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
     EXPECT_FALSE(scriptTypeText("caf\xc3\xa9", 0, error));
     EXPECT_FALSE(scriptTypeText("\\q", 0, error));
+    EXPECT_FALSE(scriptTypeText("ab", 2147483640, error)) << "its frames would overflow";
     EXPECT_EQ(scriptedInputLastFrame(), -1);
 }

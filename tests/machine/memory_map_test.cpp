@@ -6,6 +6,7 @@
 #include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
+#include "machine/machine_reset.h"
 #include "machine/memory_map.h"
 #include "support/test_machine.h"
 #include "video/video_event_log.h"
@@ -79,9 +80,24 @@ TEST_F(MemoryMap, RomIsReadOnlyAndItsFirstBytesAreNotWritable) {
     EXPECT_EQ(walkReadByte(ReadByteMap, 0xFC0000, core), 0x60u);
     EXPECT_FALSE(walkWriteByte(WriteByteMap, 0xFC0000, 0x12, core));
     EXPECT_EQ(stReadByte(hw.rom, 0), 0x60);
-    // ST addresses 0-7 are outside the RAM write row; only the screen window covers them.
+    // ST addresses 0-7 hold the reset vectors: outside the RAM write row, and a fault
+    // even when the screen window starts at 0 and covers them.
     setScreenWindow(0x78000);
     EXPECT_FALSE(walkWriteWord(WriteWordMap, 0x000004, 0x1111, core));
+    stWriteLong(hw.ram, 4, 0x00FC0030);
+    setScreenWindow(0);
+    for (uint32_t a : {0u, 4u, 7u}) {
+        core = StandInCore{};
+        walkWriteByte(WriteByteMap, a, 0x55, core);
+        EXPECT_EQ(core.busErrors, 1) << a;
+    }
+    core = StandInCore{};
+    walkWriteLong(WriteWordMap, 4, 0x12345678, core);
+    EXPECT_EQ(core.busErrors, 2);
+    EXPECT_EQ(stReadLong(hw.ram, 4), 0x00FC0030u) << "the vectors are as they were";
+    EXPECT_EQ(hw.videoEventWrite - VideoEventLog, 0) << "and nothing was logged as a screen write";
+    walkWriteWord(WriteWordMap, 8, 0x1234, core);
+    EXPECT_EQ(peekWord(8), 0x1234) << "the screen after them is written";
 }
 
 TEST_F(MemoryMap, LongReadAtTheEndOfARowIsSplitAcrossRows) {
@@ -258,4 +274,20 @@ TEST_F(MemoryMap, HostSideAccesses) {
     EXPECT_EQ(busErrorPending, 0);
 }
 
+}  // namespace
+
+namespace {
+// A copy of the vectors at ST address 0 that something overwrote does not outlive a reset.
+TEST(MachineReset, EveryResetTakesItsVectorsFromTheRom) {
+    setUpMemoryMap();
+    stWriteLong(hw.rom, 0, 0x00001000);
+    stWriteLong(hw.rom, 4, 0x00FC0030);
+    for (bool cold : {false, true}) {
+        stWriteLong(hw.ram, 4, 0xDEAD0000);
+        machineReset(cold);
+        EXPECT_EQ(cpu.pc, 0xFC0030u);
+        EXPECT_EQ(cpu.regs[15], 0x1000u);
+        EXPECT_EQ(peekLong(4), 0x00FC0030u);
+    }
+}
 }  // namespace

@@ -17,7 +17,6 @@
 
 namespace {
 
-bool haveProcessorCore() { return cpuRequestInterrupt(0, -1) == 2; }
 
 
 void startProgram(const char* name) {
@@ -34,7 +33,6 @@ void expectExpiries(uint32_t count, int64_t cycles, int64_t period, const char* 
 }
 
 TEST(SchedulerMachine, InterruptCountsOverFiveFrames) {
-    if (!haveProcessorCore()) GTEST_SKIP() << "needs the 68000 core";
     startProgram("sched_irq_count");
     ASSERT_FALSE(HasFatalFailure());
     runTestFrames(10);
@@ -51,7 +49,6 @@ TEST(SchedulerMachine, InterruptCountsOverFiveFrames) {
 }
 
 TEST(SchedulerMachine, AProcessorThatHaltsLogsTheCrashAndResetsCold) {
-    if (!haveProcessorCore()) GTEST_SKIP() << "needs the 68000 core";
     WorkingDirectory inTemp(makeTempDir("sched_crash"));  // the crash log lands there
     hw.mfp[MFP_AER] = 0;  // the program's first-start mark
     int crashesBefore = crashCount;

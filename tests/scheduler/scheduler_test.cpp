@@ -42,9 +42,6 @@ protected:
     int frame = 0;
 
     void SetUp() override {
-        // The processor's interrupt latch decides every result here: without it nothing
-        // is ever refused and nothing is pending.
-        if (cpuRequestInterrupt(0, -1) != 2) GTEST_SKIP() << "needs the 68000 core's interrupt requests";
         setUpMemoryMap();
         for (int a = 1; a < 256; a += 2) hw.mfp[a] = 0;
         hw.timerA = hw.timerB = hw.timerC = hw.timerD = MfpTimerSchedule{};

@@ -308,6 +308,15 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
     expectRefused(future, "MAIN of a later version");
     expectRefused({}, "empty file");
     EXPECT_FALSE(loadSnapshot(dir + "/missing.Quarv"));
+    EXPECT_FALSE(loadSnapshot(dir)) << "a folder";
+
+    // Values no machine produces, which would overflow the scheduler's arithmetic.
+    std::vector<uint8_t> impossible = file;
+    putLittle32(impossible, section("IT! ").offset + 40, 0x7FFFFFFF);  // the frame counter
+    expectRefused(impossible, "frame counter at its end");
+    impossible = file;
+    putLittle32(impossible, section("MFP!").offset + 268, 0x7FFFFFF0);  // timer A's due position
+    expectRefused(impossible, "timer due beyond any frame");
 
     runTestFrames(2);
     EXPECT_EQ(crashCount, 0);
@@ -333,10 +342,13 @@ TEST_F(Snapshots, SlotsAreNumberedFromOneAndKeepTheirPicture) {
 }
 
 TEST_F(Snapshots, AFailedSaveKeepsThePreviousFile) {
-    std::filesystem::create_directory(path + ".tmp" + std::to_string(::getpid()));
     runTestFrames(2);
-    EXPECT_FALSE(saveSnapshot(path));
+    {
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(saveSnapshot(path));
+    }
     EXPECT_EQ(readFileBytes(path), file);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary file left";
 }
 
 // N frames, a save, M frames recorded as WAV; against a fresh machine with another past

@@ -1,10 +1,14 @@
 #include "support/test_machine.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -40,11 +44,30 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+bool sharedDataRequired() {
+    const char* v = std::getenv("QUARV_REQUIRE_SHARED");
+    return v && *v && std::strcmp(v, "0") != 0;
+}
+
 std::string makeTempDir(const std::string& tag) {
     auto dir = std::filesystem::temp_directory_path() / ("quarv_test_" + tag + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+    rlimit limit;
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    previous[0] = limit.rlim_cur, previous[1] = limit.rlim_max;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit = {previous[0], previous[1]};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 void startTestMachine(const TestMachineSetup& setup) {

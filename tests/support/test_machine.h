@@ -12,8 +12,26 @@ void setUpMemoryMap();
 // Path of an assembled 68000 program (build/m68k/<name>.bin).
 std::string m68kProgramPath(const std::string& name);
 std::vector<uint8_t> readFileBytes(const std::string& path);
+// Data from ../shared (the 68000 vectors, EmuTOS): a test without it is skipped with the
+// reason, or fails when QUARV_REQUIRE_SHARED is set (CI has the data, so a missing file
+// there is a fault, not a reason to pass).
+bool sharedDataRequired();
+#define SKIP_WITHOUT_SHARED_DATA(present, what)                                                     \
+    do {                                                                                           \
+        if (present) break;                                                                        \
+        if (sharedDataRequired()) FAIL() << (what) << " is missing and QUARV_REQUIRE_SHARED is set"; \
+        GTEST_SKIP() << (what) << " is absent (see ../shared)";                                    \
+    } while (0)
+
 // A fresh empty folder for a test's files.
 std::string makeTempDir(const std::string& tag);
+// While it lives, no file may grow beyond `bytes` (writes past it fail, as on a full
+// disk): the way tests make a save fail half-way.
+struct FileSizeLimit {
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    unsigned long previous[2];
+};
 // Runs in another working folder (where the program writes its files) for its lifetime.
 struct WorkingDirectory {
     std::filesystem::path previous = std::filesystem::current_path();
