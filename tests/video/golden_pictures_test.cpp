@@ -3,6 +3,7 @@
 // each program writes (pattern, palette, and the cycles at which its tricks land).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "cpu/cpu.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr uint32_t SCREEN = 0x10000;
 constexpr int FRAMES = 10;  // filling the screen takes the first five or so
 constexpr int PITCH = FRAME_WIDTH * 2;
-
 
 void runProgram(const char* name, bool ste = false) {
     TestMachineSetup setup;
@@ -39,9 +39,13 @@ std::vector<uint8_t> pattern(int words, uint16_t step) {
 const std::vector<uint16_t> STANDARD_COLOURS = {0x000, 0x700, 0x070, 0x007, 0x777, 0xFFF, 0x800, 0x080,
                                                 0x008, 0x123, 0x456, 0xF00, 0x0F0, 0x00F, 0xA5C, 0xF1E3};
 
-void paletteOf(const std::vector<uint16_t>& words, uint32_t palette[16]) {
+using Palette = std::array<uint32_t, 16>;
+Palette paletteOf(const std::vector<uint16_t>& words) {
+    Palette palette;
     for (int i = 0; i < 16; ++i) palette[i] = doubled(hostPixelOf(i < int(words.size()) ? words[i] : 0));
+    return palette;
 }
+const Palette STANDARD_PALETTE = paletteOf(STANDARD_COLOURS);
 
 void compareFrame(const ExpectedPicture& expected) {
     expected.compare(reinterpret_cast<const uint8_t*>(framePicture()), PITCH);
@@ -63,8 +67,6 @@ ExpectedPicture framePicture(int top, int display, uint32_t border, Line line) {
 
 class GoldenPicture : public ::testing::Test {
 protected:
-    void SetUp() override {
-    }
     void TearDown() override {
         if (!IsSkipped()) stopTestMachine();
     }
@@ -73,8 +75,7 @@ protected:
 TEST_F(GoldenPicture, LowResolution16Colours) {
     runProgram("video_low_res");
     ASSERT_FALSE(HasFatalFailure());
-    uint32_t palette[16];
-    paletteOf(STANDARD_COLOURS, palette);
+    const uint32_t* palette = STANDARD_PALETTE.data();
     std::vector<uint8_t> mem = pattern(16000, 0x9E37);
     compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
         return e.displayLine(l, mem.data(), offset, palette);
@@ -84,8 +85,8 @@ TEST_F(GoldenPicture, LowResolution16Colours) {
 TEST_F(GoldenPicture, MediumResolution) {
     runProgram("video_medium_res");
     ASSERT_FALSE(HasFatalFailure());
-    uint32_t palette[16];
-    paletteOf({0x777, 0x700, 0x070, 0x007}, palette);
+    const Palette medium = paletteOf({0x777, 0x700, 0x070, 0x007});
+    const uint32_t* palette = medium.data();
     std::vector<uint8_t> mem = pattern(16000, 0x3B5D);
     compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
         return e.mediumLine(l, mem.data(), offset, palette);
@@ -121,8 +122,7 @@ TEST_F(GoldenPicture, PaletteChangeInTheMiddleOfALine) {
 TEST_F(GoldenPicture, TopAndBottomBordersOpen) {
     runProgram("video_vertical_borders");
     ASSERT_FALSE(HasFatalFailure());
-    uint32_t palette[16];
-    paletteOf(STANDARD_COLOURS, palette);
+    const uint32_t* palette = STANDARD_PALETTE.data();
     std::vector<uint8_t> mem = pattern(21760, 0x9E37);
     compareFrame(framePicture(13, 272, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
         return e.displayLine(l, mem.data(), offset, palette);
@@ -132,8 +132,7 @@ TEST_F(GoldenPicture, TopAndBottomBordersOpen) {
 TEST_F(GoldenPicture, SideBordersAndShortenedLines) {
     runProgram("video_line_borders");
     ASSERT_FALSE(HasFatalFailure());
-    uint32_t palette[16];
-    paletteOf(STANDARD_COLOURS, palette);
+    const uint32_t* palette = STANDARD_PALETTE.data();
     std::vector<uint8_t> mem = pattern(16100, 0x9E37);
     compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
         int frameLine = l + 21;
@@ -173,8 +172,7 @@ TEST_F(GoldenPicture, VideoCounterReadsAtKnownCycles) {
 TEST_F(GoldenPicture, SteCounterWriteMidFrame) {
     runProgram("video_ste_counter", true);
     ASSERT_FALSE(HasFatalFailure());
-    uint32_t palette[16];
-    paletteOf(STANDARD_COLOURS, palette);
+    const uint32_t* palette = STANDARD_PALETTE.data();
     std::vector<uint8_t> first = pattern(16000, 0x9E37), second = pattern(16000, 0x2F1B);
     // The offset runs on through the first screen; from line 151 the second is shown
     // from its start.
