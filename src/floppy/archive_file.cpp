@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <sys/stat.h>
+#include <vector>
 
 #include "floppy/crc32.h"
 
@@ -73,6 +74,47 @@ static void prepareDeflated(ArchiveFile* f) {
     if (!f->inflate) f->error = true;
 }
 
+// A member written by a streaming tool (flag bit 3) has zeros where its local header
+// would give the CRC-32 and sizes; they follow its data in a data descriptor, and the
+// central directory at the end of the archive repeats them. They are taken from the
+// directory entry that points back at this local header.
+static bool readCentralEntry(FILE* host, uint64_t headerOffset, ZipLocalHeader& h) {
+    if (fseeko(host, 0, SEEK_END) != 0) return false;
+    off_t length = ftello(host);
+    if (length < off_t(ZIP_END_RECORD_SIZE)) return false;
+    // The end record is the last thing in the archive but for a comment of up to 64 KB.
+    size_t tailSize = size_t(std::min<off_t>(length, ZIP_END_RECORD_SIZE + 0xFFFF));
+    std::vector<uint8_t> tail(tailSize);
+    if (!readHost(host, uint64_t(length) - tailSize, tail.data(), tailSize)) return false;
+    size_t end = tailSize - ZIP_END_RECORD_SIZE + 1;
+    while (end > 0 && le32(&tail[end - 1]) != ZIP_END_SIGNATURE) --end;
+    if (end == 0) return false;
+    const uint8_t* record = &tail[end - 1];
+    uint32_t directorySize = le32(record + 12), directoryOffset = le32(record + 16);
+    if (uint64_t(directoryOffset) + directorySize > uint64_t(length)) return false;
+    std::vector<uint8_t> directory(directorySize);
+    if (!readHost(host, directoryOffset, directory.data(), directorySize)) return false;
+    for (size_t at = 0; at + ZIP_CENTRAL_HEADER_SIZE <= directorySize;) {
+        const uint8_t* e = &directory[at];
+        if (le32(e) != ZIP_CENTRAL_SIGNATURE) return false;
+        if (le32(e + 42) == headerOffset) {
+            h.crc32 = le32(e + 16);
+            h.compressedSize = le32(e + 20);
+            h.uncompressedSize = le32(e + 24);
+            return true;
+        }
+        at += ZIP_CENTRAL_HEADER_SIZE + le16(e + 28) + le16(e + 30) + le16(e + 32);
+    }
+    return false;
+}
+
+// The data descriptor after a streamed member's data: CRC-32 and the two sizes, usually
+// with a signature of its own in front.
+static uint64_t descriptorLength(FILE* host, uint64_t offset) {
+    uint8_t first[4];
+    return readHost(host, offset, first, 4) && le32(first) == ZIP_DESCRIPTOR_SIGNATURE ? 16 : 12;
+}
+
 static void readHeader(ArchiveFile* f, uint64_t offset) {
     f->error = false;
     f->name = nullptr;
@@ -125,8 +167,9 @@ static void readHeader(ArchiveFile* f, uint64_t offset) {
     }
     f->name[h.nameLength] = 0;
 
-    bool encrypted = h.flags & 1;
-    if (encrypted || (h.method != ZIP_STORED && h.method != ZIP_DEFLATED)) {
+    bool encrypted = h.flags & ZIP_FLAG_ENCRYPTED;
+    bool sized = !(h.flags & ZIP_FLAG_DATA_DESCRIPTOR) || readCentralEntry(f->host, offset, h);
+    if (!sized || encrypted || (h.method != ZIP_STORED && h.method != ZIP_DEFLATED)) {
         f->error = true;
     } else if (h.method == ZIP_STORED) {
         // The member's bytes are read straight from the archive; sizes that disagree
@@ -246,7 +289,9 @@ const char* archiveMemberName(const ArchiveFile* f) { return f ? f->name : nullp
 int archiveNextMember(ArchiveFile* f) {
     if (!f) return -1;
     finishMember(f);
-    readHeader(f, f->dataOffset + f->header.compressedSize);
+    uint64_t next = f->dataOffset + f->header.compressedSize;
+    if (f->header.flags & ZIP_FLAG_DATA_DESCRIPTOR) next += descriptorLength(f->host, next);
+    readHeader(f, next);
     return f->name ? 0 : -1;
 }
 

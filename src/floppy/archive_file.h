@@ -1,10 +1,11 @@
 #pragma once
 // Read-only access to a plain file or to the members of a ZIP archive, one member at
 // a time. Members are found by walking the local file headers from the start of the
-// archive (the central directory is not read); deflated members are decompressed by
-// our own decoder as far as reads need, into 32 KB memory chunks when small and into
-// an anonymous temporary file from 256 KB on. Any failure sets a sticky error flag:
-// reads then return nothing, seeks and tells -1, close non-zero.
+// archive; the central directory is read only for members whose sizes follow their data
+// (streamed archives). Deflated members are decompressed by our own decoder as far as
+// reads need, into 32 KB memory chunks when small and into an anonymous temporary file
+// from 256 KB on. Any failure sets a sticky error flag: reads then return nothing,
+// seeks and tells -1, close non-zero.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,13 @@
 
 constexpr uint32_t ZIP_LOCAL_SIGNATURE = 0x04034B50;  // "PK\3\4"
 constexpr uint32_t ZIP_LOCAL_HEADER_SIZE = 30;
+constexpr uint32_t ZIP_CENTRAL_SIGNATURE = 0x02014B50;     // "PK\1\2"
+constexpr uint32_t ZIP_CENTRAL_HEADER_SIZE = 46;
+constexpr uint32_t ZIP_END_SIGNATURE = 0x06054B50;         // "PK\5\6"
+constexpr uint32_t ZIP_END_RECORD_SIZE = 22;
+constexpr uint32_t ZIP_DESCRIPTOR_SIGNATURE = 0x08074B50;  // "PK\7\8"
+constexpr uint16_t ZIP_FLAG_ENCRYPTED = 1;
+constexpr uint16_t ZIP_FLAG_DATA_DESCRIPTOR = 8;  // CRC and sizes follow the data
 constexpr uint32_t ARCHIVE_INPUT_SIZE = 8192;         // compressed bytes read at a time
 constexpr uint32_t ARCHIVE_CHUNK_SIZE = 32768;
 constexpr uint32_t ARCHIVE_MAX_CHUNKS = 2048;         // 64 MB

@@ -31,9 +31,16 @@ static bool readWholeFile(const char* path) {
     return true;
 }
 
+static bool canOpen(const char* path) {
+    ArchiveFile* file = archiveOpenPath(path);
+    if (file) archiveClose(file);
+    return file != nullptr;
+}
+
 static bool loadDisk(const char* path) {
     DiskImageInfo info;
-    if (!DetectDiskImage(path, &info)) return fail("Unknown image format.");
+    if (!DetectDiskImage(path, &info))
+        return fail(canOpen(path) ? "Unknown image format." : "Cannot open the disk image.");
     if (!readWholeFile(path)) return false;
     driveA.format = info.format;
     driveA.layout = DISK_LAYOUT_SECTORS;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "machine/memory_map.h"
 
 RomList romList;
 
@@ -126,4 +127,32 @@ std::string romCountryText(const uint8_t* header) {
     unsigned country = configuration >> 1;
     std::string name = country < 17 ? countries[country] : "?";
     return name + " (" + ((configuration & 1) ? "PAL" : "NTSC") + ")";
+}
+
+static std::string format(const char* pattern, unsigned a, unsigned b = 0, unsigned c = 0, unsigned d = 0) {
+    char text[32];
+    std::snprintf(text, sizeof text, pattern, a, b, c, d);
+    return text;
+}
+
+// The year's two BCD bytes are shown as four digits: the second byte keeps its leading
+// zero (2005 is $20 $05).
+RomRowTexts romRowTexts(uint32_t id) {
+    RomRowTexts row;
+    RomRecord* r = findRecord(id);
+    if (!r) return row;
+    const uint8_t* h = r->header;
+    const char* slash = std::strrchr(r->fileName, '/');
+    row.fileName = slash ? slash + 1 : r->fileName;
+    row.type = romKindName(r->kind);
+    row.active = r->active ? "Yes" : "";
+    if (isCartridge(r)) {
+        row.base = format("$%X", CARTRIDGE_BASE);
+        return row;
+    }
+    row.base = format("$%X", bigEndianLong(h + 8));
+    row.version = format("%X.%X", h[2], h[3]);
+    row.date = format("%X/%X/%X%02X", h[25], h[24], h[26], h[27]);
+    row.country = romCountryText(h);
+    return row;
 }

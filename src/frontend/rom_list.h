@@ -38,3 +38,10 @@ int32_t romListFindActive(bool cartridge);
 const char* romKindName(int32_t kind);
 // "Germany (PAL)" from the header's configuration word; "?" for an unknown country.
 std::string romCountryText(const uint8_t* header);
+// One row of the ROM list page: the file name without its folder, the kind, the base
+// ("$FC0000"; "$FA0000" for a cartridge) and, for TOS images only, version ("1.0"), build
+// date ("20/11/1985") and country; "Yes" for an active record.
+struct RomRowTexts {
+    std::string fileName, type, base, version, date, country, active;
+};
+RomRowTexts romRowTexts(uint32_t id);

@@ -18,7 +18,7 @@
 #include "video/screenshot.h"
 
 int runState = RUN_STATE_MENU;
-int menuPageIndex = 1;
+int menuPageIndex = MENU_PAGE_DISKS;
 bool debugEnabled;
 long framesEmulated;
 int crashCount;

@@ -14,6 +14,9 @@ enum RunState : int {
     RUN_STATE_TRACE = 6,             // the debugger's instruction-by-instruction run
 };
 
+// The menu's pages, in the order of its tabs.
+enum MenuPage : int { MENU_PAGE_DEBUGGER, MENU_PAGE_DISKS, MENU_PAGE_OPTIONS, MENU_PAGE_SNAPSHOTS };
+
 extern int runState;
 extern int menuPageIndex;   // page the menu shows when it is entered
 extern bool debugEnabled;   // "-debug"

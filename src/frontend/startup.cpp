@@ -18,6 +18,7 @@
 #include "video/screenshot.h"
 
 std::string startupError;
+std::string startupDiskError;
 std::string configPath;
 
 static const char* const DEFAULT_DISK = "QuarvDefault.ST";
@@ -31,10 +32,18 @@ static void applyCommandLine(const ProgramOptions& options) {
     applyMachineType();
 }
 
+std::string diskRefusedMessage(const std::string& path) {
+    const char* reason = driveA.errorMessage && *driveA.errorMessage ? driveA.errorMessage : "unreadable.";
+    return "Cannot use the disk image " + path + ": " + reason;
+}
+
+// The disk named on the command line, else the one of the settings, else the demo disk.
+// A named disk that cannot be used leaves the drive empty.
 static void insertStartupDisk(const ProgramOptions& options) {
     if (InsertDisk(config.driveA.c_str())) return;
     if (!options.diskPath.empty()) {
-        startupError = "Cannot use the disk image " + options.diskPath + ".";
+        startupDiskError = diskRefusedMessage(options.diskPath);
+        config.driveA.clear();
         return;
     }
     config.driveA = DEFAULT_DISK;
@@ -60,6 +69,7 @@ static const SnapshotRomHooks romListHooks = {activeTosId, romListSetActive};
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings) {
     startupError.clear();
+    startupDiskError.clear();
     setHostPlatform(&platform);
     debugEnabled = options.debug;
     configPath = options.configPath.empty() ? defaultConfigPath() : options.configPath;
@@ -74,6 +84,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     for (const char* dir : {"shot", "sound", "MemoryShot"}) ::mkdir(dir, 0777);  // existing ones stay
 
     insertStartupDisk(options);
+    if (settings.badDiskRefuses) startupError = startupDiskError;
     loadStartupRoms(options);
     if (!startupError.empty()) return StartupResult::Refused;
 
@@ -88,7 +99,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     if (settings.defaultSnapshot && loadSnapshot(DEFAULT_SNAPSHOT_FILE)) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
-        menuPageIndex = 3;
+        menuPageIndex = MENU_PAGE_SNAPSHOTS;
         if (config.defaultMemRun) state = RUN_STATE_RUNNING;
     }
     setRunState(state);

@@ -10,8 +10,10 @@
 #include "frontend/config.h"
 #include "frontend/rom_list.h"
 #include "machine/rom_images.h"
-#include "host/host_messages.h"
+#include "host/menu_dialogs.h"
 #include "host/menu_pages.h"
+#include "host/menu_widgets.h"
+#include "host/preview_textures.h"
 #include "host/sdl_display.h"
 #include "frontend/run_loop.h"
 #include "video/picture.h"
@@ -47,6 +49,7 @@ bool menuInit() {
 }
 
 void menuShutdown() {
+    releasePreviewTextures();
     if (imguiStarted) {
         ImGui_ImplSDLRenderer_Shutdown();
         ImGui_ImplSDL2_Shutdown();
@@ -57,6 +60,7 @@ void menuShutdown() {
 }
 
 void menuRecreateTextures() {
+    releasePreviewTextures();
     ImGui_ImplSDLRenderer_DestroyDeviceObjects();
     ImGui_ImplSDLRenderer_CreateDeviceObjects();
 }
@@ -78,14 +82,14 @@ bool menuIsOpen() { return currentPage >= 0; }
 
 void menuHandleEvent(const SDL_Event& event) { ImGui_ImplSDL2_ProcessEvent(&event); }
 
-bool menuTabCentre(const char* label, int& x, int& y) {
+bool menuControlCentre(const char* label, int& x, int& y) {
     for (int t = 0; t < TAB_COUNT; ++t)
         if (std::strcmp(label, TabLabels[t]) == 0 && tabRects[t].w > 0) {
             x = tabRects[t].x + tabRects[t].w / 2;
             y = tabRects[t].y + tabRects[t].h / 2;
             return true;
         }
-    return false;
+    return notedItemCentre(label, x, y);
 }
 
 static void noteTabRect(int tab) {
@@ -95,19 +99,24 @@ static void noteTabRect(int tab) {
 
 static void runClicked() {
     if (!romLoaded) {
-        showMessageBox("Can't run...", "Unable to run, no TOS ROM selected!\nPlease select a TOS ROM in the options.",
-                       MessageIcon::Warning);
+        menuMessage("Can't run...", "Unable to run, no TOS ROM selected!\nPlease select a TOS ROM in the options.");
         return;
     }
     openMenuPage(-1);
     setRunState(RUN_STATE_RUNNING);
 }
 
+static void quit() {
+    SDL_Event event = {};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
 static void quitClicked() {
-    if (config.confirmQuit && !askYesNo("Quit...", "Do you really want to quit Quarv?")) return;
-    SDL_Event quit = {};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    if (config.confirmQuit)
+        menuQuestion("Quit...", "Do you really want to quit Quarv?", quit);
+    else
+        quit();
 }
 
 static void drawTabBar() {
@@ -139,6 +148,7 @@ void menuPass() {
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
+    clearNotedItems();
     ImVec2 screen = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2((screen.x - MENU_WIDTH) / 2, (screen.y - MENU_HEIGHT) / 2));
     ImGui::SetNextWindowSize(ImVec2(MENU_WIDTH, MENU_HEIGHT));
@@ -146,6 +156,7 @@ void menuPass() {
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
     if (ImGui::Begin("menu", nullptr, fixed)) drawTabBar();
     ImGui::End();
+    drawMenuDialogs();
     ImGui::Render();
 
     // The picture in the logical 800 x 600 area, the menu in window pixels as its

@@ -20,6 +20,6 @@ void menuHandleEvent(const SDL_Event& event);
 // a short wait for input, so that the menu does not spin.
 void menuPass();
 
-// Where a tab ("Run", "Quit", ...) was drawn in the last pass, in window pixels; false
-// when it was not drawn.
-bool menuTabCentre(const char* label, int& x, int& y);
+// Where a tab ("Run", "Quit", ...) or else a control of a page or dialog with this text
+// was drawn in the last pass, in window pixels; false when none was drawn.
+bool menuControlCentre(const char* label, int& x, int& y);

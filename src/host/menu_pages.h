@@ -5,4 +5,5 @@
 void drawDebuggerPage();   // menu_debugger.cpp, only with "-debug"
 void drawDisksPage();      // menu_disks.cpp
 void drawOptionsPage();    // menu_options.cpp
+void drawRomList(float height);  // menu_rom_list.cpp, the options page's ROM list
 void drawSnapshotsPage();  // menu_snapshots.cpp: snapshots, sound recording, screenshot

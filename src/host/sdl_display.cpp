@@ -105,6 +105,7 @@ static void uploadPicture(const uint16_t* picture) {
 }
 
 bool texturesReady() { return pictureTexture != nullptr; }
+bool cpuRenderingReady() { return cpuTexture != nullptr; }
 
 void setTextureMode(bool on) {
     textureMode = cpuTexture ? on && pictureTexture : true;

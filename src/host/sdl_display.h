@@ -39,4 +39,5 @@ void recreateDisplayTextures();
 // Texture mode is possible only with the 1024 x 512 texture; CPU rendering only with
 // the 800 x 600 one. Switching applies from the next frame.
 bool texturesReady();
+bool cpuRenderingReady();
 void setTextureMode(bool on);

@@ -26,7 +26,7 @@ std::string dumpPath, shotPath;
 int clickX, clickY;
 long pressAt = -1, releaseAt = -1;
 
-const char* const Actions[] = {"press", "release", "click", "dump", "shot", "quit"};
+const char* const Actions[] = {"press", "release", "click", "type", "dump", "shot", "quit"};
 
 bool knownAction(const std::string& a) {
     for (const char* known : Actions)
@@ -77,17 +77,31 @@ static void pushButton(Uint32 type) {
     SDL_PushEvent(&e);
 }
 
+// Text as the keyboard's text input gives it, in pieces of what one event holds.
+static void pushText(const std::string& text) {
+    constexpr size_t PIECE = sizeof(SDL_TextInputEvent::text) - 1;
+    for (size_t at = 0; at < text.size(); at += PIECE) {
+        SDL_Event e = {};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = SDL_GetWindowID(mainWindow());
+        text.copy(e.text.text, PIECE, at);
+        SDL_PushEvent(&e);
+    }
+}
+
 static void runStep(const Step& s) {
     if (s.action == "press" || s.action == "release") {
         pushKey(s.action == "press" ? SDL_KEYDOWN : SDL_KEYUP, std::atoi(s.argument.c_str()));
     } else if (s.action == "click") {
-        if (!menuTabCentre(s.argument.c_str(), clickX, clickY)) {
-            std::fprintf(stderr, "quarv: test script: no tab \"%s\" on screen\n", s.argument.c_str());
+        if (!menuControlCentre(s.argument.c_str(), clickX, clickY)) {
+            std::fprintf(stderr, "quarv: test script: no control \"%s\" on screen\n", s.argument.c_str());
             return;
         }
         SDL_WarpMouseInWindow(mainWindow(), clickX, clickY);
         pressAt = passes + 2;
         releaseAt = passes + 4;
+    } else if (s.action == "type") {
+        pushText(s.argument);
     } else if (s.action == "dump") {
         dumpPath = s.argument;
     } else if (s.action == "shot") {

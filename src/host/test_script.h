@@ -3,7 +3,9 @@
 // QUARV_TEST_SCRIPT holds steps "PASS ACTION [ARGUMENT]" separated by ';', run when the
 // main loop reaches pass PASS (one pass per emulated frame while running):
 //   press N / release N   an SDL key event for SDL scancode N
-//   click LABEL           the mouse onto a menu tab, then a left click on it
+//   click LABEL           the mouse onto a menu tab, or else onto the control of a page
+//                         or dialog that shows LABEL, then a left click on it
+//   type TEXT             TEXT as typed, into the control that has the keyboard
 //   dump FILE             the next emulated frame as presented, as PNG
 //   shot FILE             the next picture presented, menu included, as PNG
 //   quit                  the window's close request

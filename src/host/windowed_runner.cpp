@@ -8,6 +8,7 @@
 #include "frontend/run_loop.h"
 #include "host/host_messages.h"
 #include "host/menu.h"
+#include "host/menu_dialogs.h"
 #include "host/sdl_audio.h"
 #include "host/sdl_display.h"
 #include "host/sdl_input.h"
@@ -70,7 +71,11 @@ int runWindowed(const ProgramOptions& options) {
     std::error_code error;
     bool firstStart = !std::filesystem::exists(DEFAULT_SNAPSHOT_FILE, error);
 
-    StartupResult started = programStartup(options, windowPlatform, StartupSettings{});
+    // A disk that cannot be used leaves the drive empty: the menu opens on the disks page
+    // with the reason, and the user may choose another.
+    StartupSettings settings;
+    settings.badDiskRefuses = false;
+    StartupResult started = programStartup(options, windowPlatform, settings);
     if (started == StartupResult::Failed) {
         SDL_Quit();
         return -1;
@@ -81,6 +86,11 @@ int runWindowed(const ProgramOptions& options) {
         return 1;
     }
     if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(RUN_STATE_RUNNING);
+    if (!startupDiskError.empty()) {
+        menuMessage("Disk Error", startupDiskError);
+        menuPageIndex = MENU_PAGE_DISKS;
+        setRunState(RUN_STATE_MENU);
+    }
 
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);

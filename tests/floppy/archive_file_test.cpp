@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "floppy/archive_file.h"
-#include "floppy/zip_writer.h"
+#include "support/zip_writer.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -148,5 +148,47 @@ TEST_F(ArchiveFileTest, DamagedMembersFail) {
     f = archiveOpen(path("cut.zip").c_str(), "rb");
     Bytes out(data.size());
     EXPECT_EQ(archiveRead(out.data(), 1, out.size(), f), 0u);
+    EXPECT_NE(archiveClose(f), 0);
+}
+
+// Streaming writers put the CRC and sizes after the data (flag bit 3); the reader takes
+// them from the central directory, still checks the CRC, and walks on past the data
+// descriptor, with or without its signature.
+TEST_F(ArchiveFileTest, StreamedMembersTakeTheirSizesFromTheCentralDirectory) {
+    Bytes large = testPattern(300 * 1024, 11, true), small = testPattern(3000, 12, false);
+    Bytes last = testPattern(900, 13, true);
+    ZipMember first{"large.st", large}, second{"small.st", small, false}, third{"last.msa", last};
+    first.streamed = second.streamed = true;
+    second.descriptorSignature = false;
+    std::string archive = zip({first, second, third});
+    ArchiveFile* f = archiveOpen(archive.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    for (const ZipMember* m : {&first, &second, &third}) {
+        EXPECT_STREQ(archiveMemberName(f), m->name.c_str());
+        EXPECT_EQ(readAll(f), m->data) << m->name;
+        if (m != &third) {
+            ASSERT_EQ(archiveNextMember(f), 0) << "after " << m->name;
+        }
+    }
+    EXPECT_EQ(archiveNextMember(f), -1);
+    archiveClose(f);
+
+    f = archiveOpenPath((archive + "/LAST.MSA").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(readAll(f), last);
+    EXPECT_EQ(archiveClose(f), 0);
+
+    first.crcXor = 0x10;
+    f = archiveOpen(zip({first}).c_str(), "rb");
+    EXPECT_EQ(readAll(f), large);
+    EXPECT_NE(archiveClose(f), 0) << "the directory's CRC is checked";
+
+    // Without a central directory the sizes are unknown: the member cannot be read.
+    Bytes cut = buildZip({second});
+    cut.resize(cut.size() - 22 - 46 - second.name.size());
+    writeBytes(path("cut.zip"), cut);
+    f = archiveOpen(path("cut.zip").c_str(), "rb");
+    uint8_t byte;
+    EXPECT_EQ(archiveRead(&byte, 1, 1, f), 0u);
     EXPECT_NE(archiveClose(f), 0);
 }

@@ -1,7 +1,7 @@
 // Detection, loading and sector access of ST, MSA and DIM images, plain and zipped.
 #include <gtest/gtest.h>
 
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 #include "floppy/disk_image.h"
 #include "machine/hardware_state.h"
 #include "machine/st_memory.h"

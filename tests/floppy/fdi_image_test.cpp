@@ -2,7 +2,7 @@
 // and every reason a file is refused.
 #include <gtest/gtest.h>
 
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 #include "floppy/disk_image.h"
 #include "support/test_machine.h"
 

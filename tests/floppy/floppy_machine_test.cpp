@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "cpu/cpu.h"
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "machine/st_memory.h"

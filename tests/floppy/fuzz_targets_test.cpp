@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 #include "support/fuzz_mutations.h"
 
 #define LLVMFuzzerTestOneInput fuzzDiskImageInput

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "floppy/inflate.h"
-#include "floppy/zip_writer.h"
+#include "support/zip_writer.h"
 
 namespace {
 

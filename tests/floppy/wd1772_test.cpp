@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cpu/cpu.h"
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
 #include "frontend/config.h"

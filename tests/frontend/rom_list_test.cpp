@@ -175,3 +175,34 @@ TEST_F(Roms, FilesThatAreNoTosImageAreRefusedWithTheirReason) {
 }
 
 }  // namespace
+
+// The ROM list page's columns: the header's facts for a TOS image, only kind and base
+// for a cartridge. A year's second BCD byte keeps its leading zero.
+TEST_F(Roms, RowTextsOfTheListPage) {
+    std::string tos = writeRom(dir + "/tos.img", 256, 0x602E0104, 0xFC0000, 0x0003);
+    std::vector<uint8_t> bytes = readFileBytes(tos);
+    bytes[24] = 0x11, bytes[25] = 0x20, bytes[26] = 0x19, bytes[27] = 0x85;
+    std::ofstream(tos, std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    int32_t id = romListAdd(tos.c_str());
+    ASSERT_GE(id, 0);
+    RomRowTexts row = romRowTexts(uint32_t(id));
+    EXPECT_EQ(row.fileName, "tos.img");
+    EXPECT_EQ(row.type, "TOS ROM");
+    EXPECT_EQ(row.base, "$FC0000");
+    EXPECT_EQ(row.version, "1.4");
+    EXPECT_EQ(row.date, "20/11/1985");
+    EXPECT_EQ(row.country, "Germany (PAL)");
+    EXPECT_EQ(row.active, "");
+    romListSetActive(uint32_t(id));
+    EXPECT_EQ(romRowTexts(uint32_t(id)).active, "Yes");
+
+    bytes[24] = 0x01, bytes[25] = 0x02, bytes[26] = 0x20, bytes[27] = 0x05;
+    std::string emutos = dir + "/emutos.img";
+    std::ofstream(emutos, std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_EQ(romRowTexts(uint32_t(romListAdd(emutos.c_str()))).date, "2/1/2005");
+
+    RomRowTexts cartridge = romRowTexts(uint32_t(romListAdd(writeRom(dir + "/c.img", 128, 0xABCDEF42, 0).c_str())));
+    EXPECT_EQ(cartridge.type, "Application");
+    EXPECT_EQ(cartridge.base, "$FA0000");
+    EXPECT_EQ(cartridge.version + cartridge.date + cartridge.country, "");
+}

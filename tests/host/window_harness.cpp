@@ -57,6 +57,8 @@ int runQuarvWindow(const VirtualDisplay& display, const WindowRun& run) {
     pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(run.folder.c_str()) != 0) ::_exit(126);
+        int errors = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (errors >= 0) ::dup2(errors, 2);
         ::setenv("DISPLAY", display.name().c_str(), 1);
         ::setenv("SDL_VIDEODRIVER", "x11", 1);
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);

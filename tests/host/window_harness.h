@@ -19,7 +19,7 @@ private:
 };
 
 struct WindowRun {
-    std::string folder;      // working folder: settings file, pictures, MemoryShot
+    std::string folder;      // working folder: settings file, pictures, MemoryShot, stderr.txt
     std::string settings;    // settings file contents, besides no questions at start
     std::string script;      // QUARV_TEST_SCRIPT
     std::vector<std::string> arguments;

@@ -3,7 +3,7 @@
 // lies, MSA files with stored or run-length tracks, DIM and FDI headers.
 #include <cstdint>
 
-#include "floppy/zip_writer.h"
+#include "support/zip_writer.h"
 
 // The byte at offset i of sector n (1-based) of side s of track t in a test image.
 inline uint8_t sectorByte(int t, int s, int n, int i) { return uint8_t(t * 7 + s * 101 + n * 13 + i); }

@@ -1,4 +1,4 @@
-#include "floppy/disk_builders.h"
+#include "support/disk_builders.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "floppy/zip_writer.h"
+#include "support/zip_writer.h"
 
 #include <zlib.h>
 
@@ -41,27 +41,60 @@ static void put(Bytes& b, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
 
-// Local headers with their data, then the end of the central directory (the reader
-// must stop at whatever follows the last member).
 Bytes buildZip(const std::vector<ZipMember>& members) {
-    Bytes zip;
+    Bytes zip, directory;
     for (const ZipMember& m : members) {
         Bytes payload = m.deflated ? deflateRaw(m.data) : m.data;
+        uint32_t crc = uint32_t(crc32(0, m.data.data(), uInt(m.data.size()))) ^ m.crcXor;
+        uint32_t size = uint32_t(m.uncompressedSize >= 0 ? m.uncompressedSize : int64_t(m.data.size()));
+        uint32_t method = m.method >= 0 ? uint32_t(m.method) : m.deflated ? 8 : 0;
+        uint16_t flags = uint16_t(m.flags | (m.streamed ? 8 : 0));
+        uint32_t offset = uint32_t(zip.size());
         put(zip, 0x04034B50, 4);
         put(zip, 20, 2);
-        put(zip, m.flags, 2);
-        put(zip, m.method >= 0 ? uint32_t(m.method) : m.deflated ? 8 : 0, 2);
+        put(zip, flags, 2);
+        put(zip, method, 2);
         put(zip, 0x00210000, 4);  // time and date
-        put(zip, uint32_t(crc32(0, m.data.data(), uInt(m.data.size()))) ^ m.crcXor, 4);
-        put(zip, uint32_t(payload.size()), 4);
-        put(zip, uint32_t(m.uncompressedSize >= 0 ? m.uncompressedSize : int64_t(m.data.size())), 4);
+        put(zip, m.streamed ? 0 : crc, 4);
+        put(zip, m.streamed ? 0 : uint32_t(payload.size()), 4);
+        put(zip, m.streamed ? 0 : size, 4);
         put(zip, uint32_t(m.name.size()), 2);
         put(zip, 0, 2);
         zip.insert(zip.end(), m.name.begin(), m.name.end());
         zip.insert(zip.end(), payload.begin(), payload.end());
+        if (m.streamed) {
+            if (m.descriptorSignature) put(zip, 0x08074B50, 4);
+            put(zip, crc, 4);
+            put(zip, uint32_t(payload.size()), 4);
+            put(zip, size, 4);
+        }
+        put(directory, 0x02014B50, 4);
+        put(directory, 20, 2);  // made by
+        put(directory, 20, 2);  // needed
+        put(directory, flags, 2);
+        put(directory, method, 2);
+        put(directory, 0x00210000, 4);
+        put(directory, crc, 4);
+        put(directory, uint32_t(payload.size()), 4);
+        put(directory, size, 4);
+        put(directory, uint32_t(m.name.size()), 2);
+        put(directory, 0, 2);   // extra
+        put(directory, 0, 2);   // comment
+        put(directory, 0, 2);   // disk
+        put(directory, 0, 2);   // internal attributes
+        put(directory, 0, 4);   // external attributes
+        put(directory, offset, 4);
+        directory.insert(directory.end(), m.name.begin(), m.name.end());
     }
+    uint32_t directoryOffset = uint32_t(zip.size());
+    zip.insert(zip.end(), directory.begin(), directory.end());
     put(zip, 0x06054B50, 4);
-    zip.resize(zip.size() + 18, 0);
+    put(zip, 0, 4);  // disk numbers
+    put(zip, uint32_t(members.size()), 2);
+    put(zip, uint32_t(members.size()), 2);
+    put(zip, uint32_t(directory.size()), 4);
+    put(zip, directoryOffset, 4);
+    put(zip, 0, 2);  // comment
     return zip;
 }
 
