@@ -27,6 +27,7 @@
 #include "machine/memory_map.h"
 
 void setUpMemoryMap() {
+    machineSettings = MachineSettings{};
     allocateHostMemory();
     std::memset(hw.ram, 0, HOST_BLOCK_SIZE);
     buildAddressMaps();
@@ -72,6 +73,7 @@ FileSizeLimit::~FileSizeLimit() {
 
 void startTestMachine(const TestMachineSetup& setup) {
     config = Config{};
+    machineSettings = MachineSettings{};
     ProgramOptions options;
     options.headless = true;
     options.romPath = setup.rom;

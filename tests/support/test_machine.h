@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// Allocates host memory, builds the address and I/O tables and empties the event logs
-// (idempotent; clears RAM).
+// Allocates host memory, builds the address and I/O tables and empties the event logs;
+// the machine settings are the defaults (idempotent; clears RAM).
 void setUpMemoryMap();
 // Path of an assembled 68000 program (build/m68k/<name>.bin).
 std::string m68kProgramPath(const std::string& name);
