@@ -6,6 +6,8 @@
 
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
+#include "frontend/debug_run.h"
+#include "frontend/instruction_trace.h"
 #include "frontend/rom_list.h"
 #include "frontend/run_loop.h"
 #include "machine/machine.h"
@@ -73,6 +75,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 
     insertStartupDisk(options);
     loadStartupRoms(options);
+    if (startupError.empty()) applyDebugOptions(options, startupError);
     if (!startupError.empty()) return StartupResult::Refused;
 
     if (!platform.createWindow() || !platform.initDisplay() || !platform.initInput()) {
@@ -87,7 +90,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = 3;
-        if (config.defaultMemRun) state = RUN_STATE_RUNNING;
+        if (config.defaultMemRun) state = startRunState();
     }
     setRunState(state);
     return StartupResult::Ready;
@@ -104,6 +107,7 @@ void programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     // Drive A's setting follows the disk in the drive (a snapshot may have changed it).
     if (*insertedDiskPath()) config.driveA = insertedDiskPath();
     machineShutdown();
+    traceClose();
     setSnapshotRomHooks(nullptr);
     if (saveSettings) saveConfig(configPath);
 }

@@ -4,6 +4,8 @@
 // main loop reaches pass PASS (one pass per emulated frame while running):
 //   press N / release N   an SDL key event for SDL scancode N
 //   click LABEL           the mouse onto a menu tab, then a left click on it
+//   clickat X Y           the mouse to window pixel (X, Y), then a left click there
+//   text TEXT             typed text, as a text field receives it
 //   dump FILE             the next emulated frame as presented, as PNG
 //   shot FILE             the next picture presented, menu included, as PNG
 //   quit                  the window's close request
