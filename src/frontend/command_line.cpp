@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frontend/debug_run.h"
 #include "frontend/scripted_input.h"
 
 namespace {
@@ -17,7 +18,7 @@ const PathOption pathOptions[] = {
     {"--png", &ProgramOptions::pngPath},           {"--wav", &ProgramOptions::wavPath},
     {"--ym", &ProgramOptions::ymPath},             {"--type", &ProgramOptions::typeText},
     {"--keys", &ProgramOptions::keysScript},       {"--snapshot-load", &ProgramOptions::snapshotLoadPath},
-    {"--snapshot-save", &ProgramOptions::snapshotSavePath},
+    {"--snapshot-save", &ProgramOptions::snapshotSavePath}, {"--trace", &ProgramOptions::tracePath},
 };
 struct FlagOption {
     const char* name;
@@ -62,7 +63,11 @@ const char* commandLineHelp() {
            "  --ym FILE             record the sound chip as YM6\n"
            "  --snapshot-load FILE  resume a memory snapshot before running\n"
            "  --snapshot-save FILE  save a memory snapshot at exit\n"
-           "  --default-snapshot    resume and save the default snapshot\n";
+           "  --default-snapshot    resume and save the default snapshot\n"
+           "debugging (the run stops and reports; in the window, on the debugger page):\n"
+           "  --break ADDR          stop when the PC reaches ADDR (hexadecimal; repeatable)\n"
+           "  --watch ADDR[-END][:r|w|rw]  stop when the 68000 reads or writes there (repeatable)\n"
+           "  --trace FILE          write every executed instruction to FILE\n";
 }
 
 bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options, std::string& error) {
@@ -115,6 +120,22 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
                 error = std::string("--ram wants 512k, 1m, 2m or 4m, not \"") + value + "\"";
                 return false;
             }
+        } else if (std::strcmp(arg, "--break") == 0) {
+            if (!needValue(value)) return false;
+            uint32_t address;
+            if (!parseHexAddress(value, address, false)) {
+                error = std::string("--break wants a hexadecimal address, not \"") + value + "\"";
+                return false;
+            }
+            options.breakpoints.push_back(address);
+        } else if (std::strcmp(arg, "--watch") == 0) {
+            if (!needValue(value)) return false;
+            Watchpoint w;
+            if (!parseWatchpoint(value, w)) {
+                error = std::string("--watch wants ADDR[-END][:r|w|rw] in hexadecimal, not \"") + value + "\"";
+                return false;
+            }
+            options.watchpoints.push_back(w);
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             error = "help";
             return false;
@@ -124,5 +145,7 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
         }
         // Any other token is ignored, as the program always did.
     }
+    if (!options.breakpoints.empty() || !options.watchpoints.empty() || !options.tracePath.empty())
+        options.debug = true;
     return true;
 }

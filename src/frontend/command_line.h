@@ -1,6 +1,10 @@
 #pragma once
 // The program's command line.
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "frontend/watchpoints.h"
 
 struct ProgramOptions {
     bool headless = false;
@@ -23,6 +27,10 @@ struct ProgramOptions {
     std::string keysScript;
     std::string snapshotLoadPath;
     std::string snapshotSavePath;
+    // The debugger from the command line (each makes the debugger page reachable).
+    std::vector<uint32_t> breakpoints;    // --break ADDR, repeatable
+    std::vector<Watchpoint> watchpoints;  // --watch ADDR[-END][:r|w|rw], repeatable
+    std::string tracePath;                // --trace FILE
 };
 
 // False with a one-line reason for a bad option.

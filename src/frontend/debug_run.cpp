@@ -1,19 +1,73 @@
 #include "frontend/debug_run.h"
 
-#include "cpu/cpu.h"
-#include "machine/machine_reset.h"
-#include "frontend/input_devices.h"
-#include "frontend/run_loop.h"
-#include "machine/machine.h"
-#include "sound/mixer.h"
-#include "machine/scheduler.h"
-#include "peripherals/input.h"
-#include "frontend/scripted_input.h"
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 
-DebugRunState debugRun = {{}, 0, {}, -1, -1};
+#include "cpu/cpu.h"
+#include "frontend/debugger_view.h"
+#include "frontend/disassembler.h"
+#include "frontend/input_devices.h"
+#include "frontend/instruction_trace.h"
+#include "frontend/run_loop.h"
+#include "frontend/scripted_input.h"
+#include "machine/machine.h"
+#include "machine/machine_reset.h"
+#include "machine/memory_map.h"
+#include "machine/scheduler.h"
+#include "peripherals/blitter.h"
+#include "peripherals/input.h"
+#include "sound/mixer.h"
+
+DebugRunState debugRun;
+
+const char* const InterruptSourceNames[8] = {"VBL", "HBL", "Timer A", "Timer B", "Timer C", "Timer D", "ACIA", "FDC"};
+
+bool parseHexAddress(const char* text, uint32_t& out, bool masked) {
+    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+    if (*text == '$') ++text;
+    else if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text += 2;
+    if (!std::isxdigit(static_cast<unsigned char>(*text))) return false;
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text, &end, 16);
+    while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+    if (*end || value > 0xFFFFFFFFull || (!masked && value > ADDRESS_MASK)) return false;
+    out = uint32_t(value) & ADDRESS_MASK;
+    return true;
+}
+
+static bool debugFromCommandLine;
+
+static bool atBreakpoint(uint32_t pc) {
+    for (int i = 0; i < debugRun.breakpointCount; ++i)
+        if (debugRun.breakpoints[i] == (pc & ADDRESS_MASK)) return true;
+    return false;
+}
+
+bool applyDebugOptions(const ProgramOptions& options, std::string& error) {
+    debugRun = DebugRunState{};
+    clearWatchpoints();
+    traceClose();
+    debugFromCommandLine = !options.breakpoints.empty() || !options.watchpoints.empty() || !options.tracePath.empty();
+    if (options.breakpoints.size() > size_t(MAX_BREAKPOINTS) || options.watchpoints.size() > size_t(MAX_WATCHPOINTS)) {
+        error = "At most " + std::to_string(MAX_BREAKPOINTS) + " breakpoints and " + std::to_string(MAX_WATCHPOINTS) +
+                " watchpoints.";
+        return false;
+    }
+    for (uint32_t address : options.breakpoints)
+        if (!atBreakpoint(address)) toggleBreakpoint(address);
+    for (const Watchpoint& w : options.watchpoints) addWatchpoint(w);
+    if (!options.tracePath.empty() && !traceOpen(options.tracePath)) {
+        error = "Cannot write the trace file " + options.tracePath + ".";
+        return false;
+    }
+    return true;
+}
+
+int startRunState() { return debugFromCommandLine ? RUN_STATE_TRACE : RUN_STATE_RUNNING; }
 
 bool toggleBreakpoint(uint32_t address) {
-    address &= 0xFFFFFF;
+    address &= ADDRESS_MASK;
     for (int i = 0; i < debugRun.breakpointCount; ++i)
         if (debugRun.breakpoints[i] == address) {
             for (int j = i + 1; j < debugRun.breakpointCount; ++j) debugRun.breakpoints[j - 1] = debugRun.breakpoints[j];
@@ -25,47 +79,165 @@ bool toggleBreakpoint(uint32_t address) {
     return true;
 }
 
-static bool atBreakpoint(uint32_t pc) {
-    for (int i = 0; i < debugRun.breakpointCount; ++i)
-        if (debugRun.breakpoints[i] == (pc & 0xFFFFFF)) return true;
-    return false;
+static void noteStop(DebugStop why) {
+    debugRun.stop = why;
+    viewFollowPc();
 }
 
-static void stopRun() {
+static void stopRun(DebugStop why) {
+    noteStop(why);
     menuPageIndex = 0;
     setRunState(RUN_STATE_MENU);
+}
+
+// One instruction as the debugger executes it, traced when asked; the address it ran
+// at goes to `pc`. An interrupt that is already due is entered first, as the processor
+// would at the start of its slice, so that the instruction is the one at the PC. False
+// when no instruction ran: the blitter held the bus, the processor is stopped, or it
+// crashed (crash log and cold reset, as in the plain run).
+static bool executeOne(uint32_t& pc) {
+    cpuServiceInterrupts();
+    bool executes = !blitterOwnsBus() && !cpuStopped();
+    pc = cpu.pc & ADDRESS_MASK;
+    if (executes && traceActive()) traceBefore(pc);
+    if (runSlice(4) != RUN_OK) {
+        reportProcessorCrash();
+        return false;
+    }
+    if (executes && traceActive()) traceAfter();
+    return executes;
+}
+
+// The frame ended: it goes to the host as a plain run's frame does.
+static void frameEnded() {
+    ++framesEmulated;
+    frameToHost();
+}
+
+// Stop conditions after each instruction, in this order: F12, the step-over address,
+// F11 (reset, then the wait for its release), the frame-cycle target, a breakpoint, a
+// watched access. The PC conditions only count when an instruction ran, so that a run
+// resumed where the blitter holds the bus or the processor is stopped goes on.
+static bool stopAfterInstruction(bool executed, uint32_t instruction) {
+    bool keys = hostPlatform().emulatorKeys;
+    uint32_t pc = cpu.pc & ADDRESS_MASK;
+    if (keys && hostKeyDown(KEY_F12)) {
+        stopRun(DebugStop::Key);
+    } else if (executed && int32_t(pc) == debugRun.stepOverAddress) {
+        stopRun(DebugStop::StepOver);
+    } else if (keys && hostKeyDown(KEY_F11)) {
+        machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
+        hostPlatform().clearDisplay();
+        setRunState(RUN_STATE_RESET_WAIT_TRACE);
+    } else if (debugRun.nopTarget > 0 && cpu.odometer >= debugRun.nopTarget) {
+        debugRun.nopTarget = -1;
+        stopRun(DebugStop::CycleTarget);
+    } else if (executed && atBreakpoint(pc)) {
+        stopRun(DebugStop::Breakpoint);
+    } else if (watchHit.hit) {
+        debugRun.stopHit = watchHit;
+        debugRun.stopInstruction = instruction;
+        stopRun(DebugStop::Watchpoint);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void debugRunPass() {
     scriptedInputFrame(int(framesEmulated));
     pollInputDevices();
     setFrameSoundRequest(FRAME_SOUND_SAMPLES);
+    armWatchpoints();
     while (runState == RUN_STATE_TRACE) {
+        watchHit.hit = false;
         int32_t n = serviceEvents();
-        if (n == -1) {
-            ++framesEmulated;
-            frameToHost();
-            return;
-        }
         if (n == 0) {
             cpuServiceInterrupts();
             int kind = scheduler.nextEventKind;
             if (kind < 8 && debugRun.breakOnIrq[kind]) {
-                stopRun();
-                return;
+                debugRun.stopEvent = kind;
+                stopRun(DebugStop::Interrupt);
+                break;
             }
-            serviceEvents();
+            // The interrupt's 56 cycles may have carried the frame to its end.
+            n = serviceEvents();
         }
-        if (runSlice(4) != RUN_OK) machineReset(true);
+        if (n == -1) {
+            frameEnded();
+            break;
+        }
+        uint32_t instruction;
+        bool executed = executeOne(instruction);
+        if (stopAfterInstruction(executed, instruction)) break;
+    }
+    disarmWatchpoints();
+}
 
-        if (hostKeyDown(KEY_F12) || int32_t(cpu.pc) == debugRun.stepOverAddress || atBreakpoint(cpu.pc)) {
-            stopRun();
-        } else if (hostKeyDown(KEY_F11)) {
-            machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
-            setRunState(RUN_STATE_RESET_WAIT_TRACE);
-        } else if (debugRun.nopTarget > 0 && cpu.odometer >= debugRun.nopTarget) {
-            debugRun.nopTarget = -1;
-            stopRun();
-        }
+static void startRun() {
+    debugRun.stop = DebugStop::None;
+    setRunState(RUN_STATE_TRACE);
+}
+
+void debugContinue() {
+    debugRun.stepOverAddress = -1;
+    startRun();
+}
+
+void debugStepOver() {
+    debugRun.stepOverAddress = int32_t(disassembleOne(cpu.pc & ADDRESS_MASK));
+    startRun();
+}
+
+void debugRunToCycle(long nops) {
+    debugRun.nopTarget = int32_t(nops * 4);
+    debugRun.stepOverAddress = -1;
+    startRun();
+}
+
+void debugStepOne() {
+    armWatchpoints();
+    watchHit.hit = false;
+    int32_t n = serviceEvents();
+    uint32_t instruction = cpu.pc & ADDRESS_MASK;
+    if (n == 0) {
+        cpuServiceInterrupts();
+    } else {
+        if (n == -1) ++framesEmulated;
+        executeOne(instruction);
+    }
+    disarmWatchpoints();
+    if (watchHit.hit) {
+        debugRun.stopHit = watchHit;
+        debugRun.stopInstruction = instruction;
+        noteStop(DebugStop::Watchpoint);
+    } else {
+        noteStop(DebugStop::Step);
+    }
+}
+
+void debugSkipInstruction() {
+    cpu.pc = disassembleOne(cpu.pc & ADDRESS_MASK);
+    noteStop(DebugStop::Step);
+}
+
+void debugStopText(char* out, int size) {
+    size_t n = size_t(size);
+    uint32_t pc = cpu.pc & ADDRESS_MASK;
+    const WatchHit& hit = debugRun.stopHit;
+    switch (debugRun.stop) {
+    case DebugStop::None: std::snprintf(out, n, "at $%06X", pc); break;
+    case DebugStop::Key: std::snprintf(out, n, "F12 at $%06X", pc); break;
+    case DebugStop::StepOver: std::snprintf(out, n, "step over at $%06X", pc); break;
+    case DebugStop::CycleTarget: std::snprintf(out, n, "frame cycle %d at $%06X", cpu.odometer, pc); break;
+    case DebugStop::Breakpoint: std::snprintf(out, n, "breakpoint at $%06X", pc); break;
+    case DebugStop::Watchpoint:
+        std::snprintf(out, n, "watchpoint: %s.%c $%06X = $%X by $%06X", hit.write ? "write" : "read",
+                      hit.size == 1 ? 'b' : 'w', hit.address, hit.value, debugRun.stopInstruction);
+        break;
+    case DebugStop::Interrupt:
+        std::snprintf(out, n, "interrupt %s at $%06X", InterruptSourceNames[debugRun.stopEvent & 7], pc);
+        break;
+    case DebugStop::Step: std::snprintf(out, n, "step at $%06X", pc); break;
     }
 }

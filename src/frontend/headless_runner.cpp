@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frontend/debug_report.h"
+#include "frontend/debug_run.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
 #include "frontend/startup.h"
@@ -20,7 +22,8 @@ static void nothing() {}
 static void nothingPage(int) {}
 static bool answerYes(const char*, const char*) { return true; }
 static void printMessageBox(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
-static bool keepRunning() { return !interrupted; }
+// A stop of the debugger's run would open the menu: a headless run ends there.
+static bool keepRunning() { return !interrupted && runState != RUN_STATE_MENU; }
 static void noPicture(const uint16_t*) {}
 static bool no() { return false; }
 
@@ -76,8 +79,9 @@ int runHeadless(const ProgramOptions& options) {
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    setRunState(RUN_STATE_RUNNING);
+    setRunState(startRunState());
     double hostSeconds = runMainLoop(options.frames);
+    if (runState == RUN_STATE_MENU) printDebuggerReport(stdout);
     if (options.bench) printSpeedReport(hostSeconds);
     int status = 0;
     if (!options.screenshotPath.empty() && !saveScreenshotAs(options.screenshotPath)) {

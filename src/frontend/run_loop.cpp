@@ -47,7 +47,7 @@ void setRunState(int state) {
     entryDoneFor = -1;
 }
 
-static void reportCrash() {
+void reportProcessorCrash() {
     ++crashCount;
     bool written = writeCrashLog("crashLog.txt");
     std::fprintf(stderr, "The processor halted at $%06X; %smachine reset.\n", cpu.pc & 0xFFFFFF,
@@ -66,7 +66,7 @@ void frameToHost() {
 void runFrame() {
     setFrameSoundRequest(platform->pacedByDisplay() ? audioSamplesForFrame() : FRAME_SOUND_SAMPLES);
     if (emulateFrame() == FrameResult::Crashed) {
-        reportCrash();
+        reportProcessorCrash();
         return;
     }
     ++framesEmulated;

@@ -35,6 +35,8 @@ void setRunState(int state);
 void runFrame();
 // After a frame ended (also in the debugger's run): picture and sound to the host.
 void frameToHost();
+// The processor halted: "crashLog.txt", a line on standard error, a cold reset.
+void reportProcessorCrash();
 // One pass of the main loop; false when the program is to end.
 bool mainLoopPass();
 // Passes until the program is asked to end or `frames` frames ran (-1: no limit; a

@@ -8,6 +8,8 @@
 #include "base/safe_file.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
+#include "frontend/debug_run.h"
+#include "frontend/instruction_trace.h"
 #include "frontend/rom_list.h"
 #include "frontend/run_loop.h"
 #include "machine/machine.h"
@@ -86,6 +88,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     insertStartupDisk(options);
     if (settings.badDiskRefuses) startupError = startupDiskError;
     loadStartupRoms(options);
+    if (startupError.empty()) applyDebugOptions(options, startupError);
     if (!startupError.empty()) return StartupResult::Refused;
 
     if (!platform.createWindow() || !platform.initDisplay() || !platform.initInput()) {
@@ -100,7 +103,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;
-        if (config.defaultMemRun) state = RUN_STATE_RUNNING;
+        if (config.defaultMemRun) state = startRunState();
     }
     setRunState(state);
     return StartupResult::Ready;
@@ -122,6 +125,7 @@ bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     // Drive A's setting follows the disk in the drive (a snapshot may have changed it).
     if (*insertedDiskPath()) config.driveA = insertedDiskPath();
     machineShutdown();
+    traceClose();
     setSnapshotRomHooks(nullptr);
     if (saveSettings && !saveConfig(configPath)) {
         std::fprintf(stderr, "quarv: cannot save the settings %s: %s\n", configPath.c_str(), replacingError().c_str());

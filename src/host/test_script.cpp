@@ -26,7 +26,7 @@ std::string dumpPath, shotPath;
 int clickX, clickY;
 long pressAt = -1, releaseAt = -1;
 
-const char* const Actions[] = {"press", "release", "click", "type", "dump", "shot", "quit"};
+const char* const Actions[] = {"press", "release", "click", "clickat", "type", "dump", "shot", "quit"};
 
 bool knownAction(const std::string& a) {
     for (const char* known : Actions)
@@ -55,13 +55,29 @@ bool testScriptLoad() {
     return true;
 }
 
+// The menu reads Ctrl, Shift and Alt from SDL's modifier state, which only a real
+// keyboard changes: a scripted modifier key changes it as well.
+static void setModifier(int scancode, bool down) {
+    static const struct {
+        int scancode;
+        SDL_Keymod mod;
+    } modifiers[] = {{SDL_SCANCODE_LCTRL, KMOD_LCTRL},   {SDL_SCANCODE_LSHIFT, KMOD_LSHIFT},
+                     {SDL_SCANCODE_LALT, KMOD_LALT},     {SDL_SCANCODE_RCTRL, KMOD_RCTRL},
+                     {SDL_SCANCODE_RSHIFT, KMOD_RSHIFT}, {SDL_SCANCODE_RALT, KMOD_RALT}};
+    for (const auto& m : modifiers)
+        if (m.scancode == scancode)
+            SDL_SetModState(SDL_Keymod(down ? SDL_GetModState() | m.mod : SDL_GetModState() & ~m.mod));
+}
+
 static void pushKey(Uint32 type, int scancode) {
+    setModifier(scancode, type == SDL_KEYDOWN);
     SDL_Event e = {};
     e.type = type;
     e.key.windowID = SDL_GetWindowID(mainWindow());
     e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.scancode = SDL_Scancode(scancode);
     e.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(scancode));
+    e.key.keysym.mod = Uint16(SDL_GetModState());
     SDL_PushEvent(&e);
 }
 
@@ -89,17 +105,28 @@ static void pushText(const std::string& text) {
     }
 }
 
+static void clickAt(int x, int y) {
+    clickX = x;
+    clickY = y;
+    SDL_WarpMouseInWindow(mainWindow(), clickX, clickY);
+    pressAt = passes + 2;
+    releaseAt = passes + 4;
+}
+
 static void runStep(const Step& s) {
     if (s.action == "press" || s.action == "release") {
         pushKey(s.action == "press" ? SDL_KEYDOWN : SDL_KEYUP, std::atoi(s.argument.c_str()));
     } else if (s.action == "click") {
-        if (!menuControlCentre(s.argument.c_str(), clickX, clickY)) {
+        int x, y;
+        if (!menuControlCentre(s.argument.c_str(), x, y)) {
             std::fprintf(stderr, "quarv: test script: no control \"%s\" on screen\n", s.argument.c_str());
             return;
         }
-        SDL_WarpMouseInWindow(mainWindow(), clickX, clickY);
-        pressAt = passes + 2;
-        releaseAt = passes + 4;
+        clickAt(x, y);
+    } else if (s.action == "clickat") {
+        int x = 0, y = 0;
+        std::sscanf(s.argument.c_str(), "%d %d", &x, &y);
+        clickAt(x, y);
     } else if (s.action == "type") {
         pushText(s.argument);
     } else if (s.action == "dump") {

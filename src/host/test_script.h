@@ -5,6 +5,7 @@
 //   press N / release N   an SDL key event for SDL scancode N
 //   click LABEL           the mouse onto a menu tab, or else onto the control of a page
 //                         or dialog that shows LABEL, then a left click on it
+//   clickat X Y           the mouse to window pixel (X, Y), then a left click there
 //   type TEXT             TEXT as typed, into the control that has the keyboard
 //   dump FILE             the next emulated frame as presented, as PNG
 //   shot FILE             the next picture presented, menu included, as PNG

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "frontend/debug_run.h"
 #include "frontend/run_loop.h"
 #include "host/host_messages.h"
 #include "host/menu.h"
@@ -85,7 +86,7 @@ int runWindowed(const ProgramOptions& options) {
         SDL_Quit();
         return 1;
     }
-    if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(RUN_STATE_RUNNING);
+    if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
     if (!startupDiskError.empty()) {
         menuMessage("Disk Error", startupDiskError);
         menuPageIndex = MENU_PAGE_DISKS;

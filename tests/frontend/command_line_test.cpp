@@ -45,4 +45,22 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
     EXPECT_EQ(error, "unknown option --colour");
 }
 
+// --break and --watch repeat; any of the debugging options makes the page reachable.
+TEST(CommandLine, DebuggingOptions) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--break", "$FC0030", "--break", "1000", "--watch", "78000-7FFFF:w", "--trace", "t.txt"}, o,
+                      error))
+        << error;
+    EXPECT_EQ(o.breakpoints, (std::vector<uint32_t>{0xFC0030, 0x1000}));
+    ASSERT_EQ(o.watchpoints.size(), 1u);
+    EXPECT_EQ(o.watchpoints[0].access, WATCH_WRITE);
+    EXPECT_EQ(o.tracePath, "t.txt");
+    EXPECT_TRUE(o.debug);
+
+    EXPECT_FALSE(parse({"--break", "main"}, o, error));
+    EXPECT_EQ(error, "--break wants a hexadecimal address, not \"main\"");
+    EXPECT_FALSE(parse({"--watch", "9003-9000"}, o, error));
+}
+
 }  // namespace
