@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test bench fuzz clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps build run test bench fuzz install package clean
 
 all: build
 
@@ -21,6 +23,13 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the program, its core and files, in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARV_TESTS=OFF -DQUARV_LIBRETRO=OFF

@@ -1,5 +1,6 @@
 #include "frontend/command_line.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@ const PathOption pathOptions[] = {
     {"--ym", &ProgramOptions::ymPath},             {"--type", &ProgramOptions::typeText},
     {"--keys", &ProgramOptions::keysScript},       {"--snapshot-load", &ProgramOptions::snapshotLoadPath},
     {"--snapshot-save", &ProgramOptions::snapshotSavePath}, {"--trace", &ProgramOptions::tracePath},
+    {"--data-dir", &ProgramOptions::dataDir},
 };
 struct FlagOption {
     const char* name;
@@ -30,7 +32,17 @@ const FlagOption flagOptions[] = {
     {"--default-snapshot", &ProgramOptions::defaultSnapshot},
     {"--fast-disk", &ProgramOptions::fastDisk},
     {"-debug", &ProgramOptions::debug},
+    {"--version", &ProgramOptions::version},
 };
+
+// A disk image named without an option (as a desktop's "open with" passes it).
+bool isDiskImageName(const char* arg) {
+    std::string name = arg;
+    for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* extension : {".st", ".msa", ".dim", ".fdi", ".zip"})
+        if (name.size() > std::strlen(extension) && name.ends_with(extension)) return true;
+    return false;
+}
 
 // Frame counts run up to the last frame a script may name, so that frame numbers stay
 // valid ints wherever they go.
@@ -45,13 +57,16 @@ bool parseCount(const char* text, long& out) {
 }  // namespace
 
 const char* commandLineHelp() {
-    return "usage: quarv [-debug] [--headless] [options]\n"
+    return "usage: quarv [-debug] [--headless] [options] [DISK]\n"
+           "  DISK                  a disk image for drive A, as --disk DISK\n"
            "  --rom FILE            TOS image to run\n"
            "  --disk FILE           disk image for drive A (a.zip/member.st for a ZIP member)\n"
            "  --machine stfm|ste    machine type\n"
            "  --ram 512k|1m|2m|4m   RAM size\n"
            "  --fast-disk           floppy commands complete at once\n"
            "  --config FILE         settings file\n"
+           "  --data-dir DIR        folder for screenshots, recordings, snapshots and logs\n"
+           "  --version             print the version and end\n"
            "headless runs:\n"
            "  --frames N            run N frames, then shut down\n"
            "  --bench               print the emulation speed at exit\n"
@@ -143,6 +158,7 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
             error = std::string("unknown option ") + arg;
             return false;
         }
+        if (arg[0] != '-' && isDiskImageName(arg) && options.diskPath.empty()) options.diskPath = arg;
         // Any other token is ignored, as the program always did.
     }
     if (!options.breakpoints.empty() || !options.watchpoints.empty() || !options.tracePath.empty())

@@ -12,10 +12,12 @@ struct ProgramOptions {
     bool bench = false;            // print the speed of the run at exit
     bool defaultSnapshot = false;  // headless: read and write the default snapshot
     bool fastDisk = false;
+    bool version = false;          // print the version line and end
     long frames = -1;              // headless: frames to run (-1: until interrupted)
     int machine = -1;              // 0 STFM, 1 STE, -1 as configured
     int ramIndex = -1;             // 0-3, -1 as configured
     std::string configPath;
+    std::string dataDir;           // --data-dir: where the program's own files go
     std::string romPath;
     std::string diskPath;
     std::string screenshotPath;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/data_folder.h"
 #include "cpu/cpu.h"
 #include "frontend/audio_output.h"
 #include "frontend/debug_run.h"
@@ -49,9 +50,10 @@ void setRunState(int state) {
 
 void reportProcessorCrash() {
     ++crashCount;
-    bool written = writeCrashLog("crashLog.txt");
-    std::fprintf(stderr, "The processor halted at $%06X; %smachine reset.\n", cpu.pc & 0xFFFFFF,
-                 written ? "crashLog.txt written, " : "");
+    std::string log = dataFile("crashLog.txt");
+    bool written = writeCrashLog(log.c_str());
+    std::fprintf(stderr, "The processor halted at $%06X; %s%smachine reset.\n", cpu.pc & 0xFFFFFF,
+                 written ? log.c_str() : "", written ? " written, " : "");
     machineReset(true);
 }
 

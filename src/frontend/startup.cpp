@@ -1,15 +1,16 @@
 #include "frontend/startup.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
+#include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/debug_run.h"
 #include "frontend/instruction_trace.h"
+#include "frontend/program_files.h"
 #include "frontend/rom_list.h"
 #include "frontend/run_loop.h"
 #include "machine/machine.h"
@@ -23,8 +24,13 @@ std::string startupError;
 std::string startupDiskError;
 std::string configPath;
 
-static const char* const DEFAULT_DISK = "QuarvDefault.ST";
-static const char* const DEFAULT_ROM = "QuarvDefault.ROM";
+static const char* const BUILT_IN_DISK = "QuarvDefault.ST";
+static const char* const BUILT_IN_ROM = "QuarvDefault.ROM";
+
+static std::string builtIn(const char* name) {
+    std::string path = findBuiltInFile(programFolder(), name);
+    return path.empty() ? name : path;
+}
 
 static void applyCommandLine(const ProgramOptions& options) {
     if (options.machine >= 0) machineSettings.machine = uint32_t(options.machine);
@@ -48,15 +54,15 @@ static void insertStartupDisk(const ProgramOptions& options) {
         config.driveA.clear();
         return;
     }
-    config.driveA = DEFAULT_DISK;
-    InsertDisk(DEFAULT_DISK);
+    config.driveA = builtIn(BUILT_IN_DISK);
+    InsertDisk(config.driveA.c_str());
 }
 
 static void loadStartupRoms(const ProgramOptions& options) {
     std::string rom = options.romPath;
     if (rom.empty()) {
         int32_t active = romListFindActive(false);
-        rom = active >= 0 ? romListName(uint32_t(active)) : DEFAULT_ROM;
+        rom = active >= 0 ? romListName(uint32_t(active)) : builtIn(BUILT_IN_ROM);
     }
     if (!loadTosRom(rom.c_str()) && !options.romPath.empty()) startupError = romLoadError;
 
@@ -83,7 +89,11 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
         return StartupResult::Refused;
     }
     setSnapshotRomHooks(&romListHooks);
-    for (const char* dir : {"shot", "sound", "MemoryShot"}) ::mkdir(dir, 0777);  // existing ones stay
+    setDataFolder(chooseDataFolder(options.dataDir));
+    for (const char* sub : {"shot", "sound", "MemoryShot"}) {
+        std::error_code error;  // existing ones stay; a folder that cannot be made shows when a file is written
+        std::filesystem::create_directories(dataFile(sub), error);
+    }
 
     insertStartupDisk(options);
     if (settings.badDiskRefuses) startupError = startupDiskError;
@@ -99,7 +109,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     machineReset(true);
 
     int state = RUN_STATE_MENU;
-    if (settings.defaultSnapshot && loadSnapshot(DEFAULT_SNAPSHOT_FILE)) {
+    if (settings.defaultSnapshot && loadSnapshot(defaultSnapshotFile())) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;
@@ -111,8 +121,8 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 
 bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     bool saved = true;
-    if (saveDefaultSnapshot && !saveSnapshot(DEFAULT_SNAPSHOT_FILE)) {
-        std::fprintf(stderr, "quarv: cannot save the default snapshot %s: %s\n", DEFAULT_SNAPSHOT_FILE,
+    if (saveDefaultSnapshot && !saveSnapshot(defaultSnapshotFile())) {
+        std::fprintf(stderr, "quarv: cannot save the default snapshot %s: %s\n", defaultSnapshotFile().c_str(),
                      replacingError().c_str());
         saved = false;
     }

@@ -22,6 +22,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quarv: %s\n%s", error.c_str(), commandLineHelp());
         return 2;
     }
+    if (options.version) {
+        std::puts(QUARV_VERSION_STRING);
+        return 0;
+    }
     // Only runs that share the default snapshot exclude each other: headless runs without
     // it share nothing, so scripts and tests may run several at once. A refused start is
     // a failure for the caller.

@@ -67,11 +67,6 @@ const HostPlatform windowPlatform = {
 int runWindowed(const ProgramOptions& options) {
     if (!testScriptLoad()) return 2;
     unpaced = options.bench;
-    // A first start has no default snapshot to resume: then the machine runs at once
-    // when it has a TOS, rather than opening on the menu.
-    std::error_code error;
-    bool firstStart = !std::filesystem::exists(DEFAULT_SNAPSHOT_FILE, error);
-
     // A disk that cannot be used leaves the drive empty: the menu opens on the disks page
     // with the reason, and the user may choose another.
     StartupSettings settings;
@@ -86,6 +81,10 @@ int runWindowed(const ProgramOptions& options) {
         SDL_Quit();
         return 1;
     }
+    // A first start has no default snapshot to resume: then the machine runs at once
+    // when it has a TOS, rather than opening on the menu.
+    std::error_code error;
+    bool firstStart = !std::filesystem::exists(defaultSnapshotFile(), error);
     if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
     if (!startupDiskError.empty()) {
         menuMessage("Disk Error", startupDiskError);

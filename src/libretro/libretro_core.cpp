@@ -12,6 +12,7 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "frontend/program_files.h"
 #include "libretro/libretro_api.h"
 #include "libretro/retro_keys.h"
 #include "machine/event_log.h"
@@ -46,8 +47,8 @@ unsigned diskIndex;
 bool ejected;
 
 // Without a TOS image in the front end's system folder the built-in ROM runs, and
-// without a game the built-in demo disk: both are found beside the core (the build's run
-// folder) or where it is installed.
+// without a game the built-in demo disk: both are found where they were installed beside
+// the core, or in the build's run folder.
 constexpr const char* SYSTEM_TOS_NAME = "tos.img";
 constexpr const char* BUILT_IN_ROM = "QuarvDefault.ROM";
 constexpr const char* BUILT_IN_DISK = "QuarvDefault.ST";
@@ -71,16 +72,7 @@ std::filesystem::path coreFolder() {
     return ".";
 }
 
-std::string builtInFile(const char* name) {
-    std::filesystem::path folder = coreFolder();
-    for (const std::filesystem::path& candidate :
-         {folder / "run" / name, folder / name, folder / ".." / "share" / "quarv" / name,
-          folder / ".." / ".." / "share" / "quarv" / name}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
-    }
-    return "";
-}
+std::string builtInFile(const char* name) { return findBuiltInFile(coreFolder().string(), name); }
 
 // ---- Core options -----------------------------------------------------------------------
 const retro_variable optionDefinitions[] = {

@@ -16,6 +16,7 @@
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
+#include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "machine/hardware_state.h"
 #include "machine/machine_settings.h"
@@ -31,7 +32,7 @@
 #include "video/renderer.h"
 #include "video/shifter.h"
 
-const char* const DEFAULT_SNAPSHOT_FILE = "MemoryShot/DefaultSnapshot.Quarv";
+std::string defaultSnapshotFile() { return dataFile("MemoryShot/DefaultSnapshot.Quarv"); }
 uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 
 namespace {
@@ -642,7 +643,7 @@ bool loadSnapshot(const std::string& path) {
 std::string slotFileName(int slot) {
     char name[64];
     std::snprintf(name, sizeof name, "MemoryShot/QuarvMemoryShot_%d.Quarv", slot + 1);
-    return name;
+    return dataFile(name);
 }
 
 bool saveSlot(int slot) { return saveSnapshot(slotFileName(slot)); }

@@ -10,7 +10,8 @@
 #include "video/screenshot.h"
 
 constexpr int SNAPSHOT_SLOTS = 10;
-extern const char* const DEFAULT_SNAPSHOT_FILE;  // "MemoryShot/DefaultSnapshot.Quarv"
+// "MemoryShot/DefaultSnapshot.Quarv" in the data folder.
+std::string defaultSnapshotFile();
 
 // The picture of the last slot whose "SHOT" section was read (400 x 300, 12-bit colours).
 extern uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];

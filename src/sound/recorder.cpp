@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "sound/recording_files.h"
 #include "sound/ym2149.h"
@@ -50,15 +51,9 @@ static void removeRecorderMessage(SoundRecorder& r) {
     r.message = -1;
 }
 
-// The first "sound/song_NNN" name of this kind that does not exist yet.
+// The first "sound/song_NNN" name of this kind that nothing holds yet.
 static std::string nextFileName(bool ymMode) {
-    for (int k = 0;; ++k) {
-        char name[64];
-        std::snprintf(name, sizeof name, "sound/song_%03d%s", k, ymMode ? ".ym" : ".wav");
-        std::FILE* f = std::fopen(name, "rb");
-        if (!f) return name;
-        std::fclose(f);
-    }
+    return nextFreeDataFile(ymMode ? "sound/song_%03d.ym" : "sound/song_%03d.wav");
 }
 
 // A persistent message whose text the time display fills in; the WAV file is opened
@@ -100,7 +95,7 @@ static bool createRecorder(bool ymMode, bool waitForChip, const std::string& fil
 bool recorderStart(bool ymMode, bool waitForChip) {
     if (recorder) return false;
     std::error_code ignored;  // the folder is normally made at start-up
-    std::filesystem::create_directories("sound", ignored);
+    std::filesystem::create_directories(dataFile("sound"), ignored);
     return createRecorder(ymMode, waitForChip, nextFileName(ymMode));
 }
 

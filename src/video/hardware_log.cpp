@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/data_folder.h"
 #include "machine/event_log.h"
 
 constexpr uint32_t SYNC_MODE_ADDRESS = 0xFF820A;
@@ -69,7 +70,7 @@ void hardwareLogStep(bool enabled) {
         return;
     }
     if (!logFile) {
-        logFile = std::fopen("HardwareLog.txt", "w");
+        logFile = std::fopen(dataFile("HardwareLog.txt").c_str(), "w");
         if (!logFile) return;
         frameNumber = 0;
     }

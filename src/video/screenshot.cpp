@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "video/picture.h"
 #include "video/picture_encoders.h"
@@ -65,14 +66,7 @@ static bool writeCapture(const std::string& path, CaptureFormat format) {
 bool SaveScreenshot(bool gifWanted, std::string& fileName) {
     buildCapturePalette();
     CaptureFormat format = gifWanted && palette.count <= 256 ? CaptureFormat::Gif : CaptureFormat::Tga;
-    const char* extension = format == CaptureFormat::Gif ? "gif" : "tga";
-    char name[64];
-    std::error_code error;
-    for (int n = 0;; ++n) {
-        std::snprintf(name, sizeof name, "shot/Quarv_%03d.%s", n, extension);
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) break;
-    }
-    fileName = name;
+    fileName = nextFreeDataFile(format == CaptureFormat::Gif ? "shot/Quarv_%03d.gif" : "shot/Quarv_%03d.tga");
     return writeCapture(fileName, format);
 }
 

@@ -63,9 +63,10 @@ int runQuarvWindow(const VirtualDisplay& display, const WindowRun& run) {
         ::setenv("SDL_VIDEODRIVER", "x11", 1);
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
         ::setenv("XDG_RUNTIME_DIR", run.folder.c_str(), 1);  // its own single-instance lock
+        ::setenv("XDG_DATA_HOME", run.folder.c_str(), 1);    // and its own data folder
         ::setenv("QUARV_TEST_SCRIPT", run.script.c_str(), 1);
         ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // the X and GL libraries keep their allocations
-        std::vector<std::string> args = {QUARV_PROGRAM, "--config", settingsPath};
+        std::vector<std::string> args = {QUARV_PROGRAM, "--config", settingsPath, "--data-dir", "."};
         args.insert(args.end(), run.arguments.begin(), run.arguments.end());
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "frontend/single_instance.h"
 #include "support/test_machine.h"
@@ -23,8 +25,8 @@ struct ProgramRun {
 // folder as its runtime folder (where the single-instance lock lives), so that no other
 // Quarv on the machine takes part.
 ProgramRun quarv(const std::string& folder, const std::string& arguments) {
-    std::string command = "cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' '" QUARV_PROGRAM
-                          "' --config quarv.ini " + arguments + " 2>&1";
+    std::string command = "cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' XDG_DATA_HOME='" + folder +
+                          "/data' '" QUARV_PROGRAM "' --config quarv.ini " + arguments + " 2>&1";
     ProgramRun r{-1, ""};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -81,10 +83,90 @@ TEST(Program, BadRequestsFailWithTheirReason) {
 // not a quiet one.
 TEST(Program, AFailedDefaultSnapshotIsAFailure) {
     std::string folder = runFolder();
-    std::ofstream(folder + "/MemoryShot") << "in the way";
+    std::filesystem::create_directories(folder + "/data/quarv");
+    std::ofstream(folder + "/data/quarv/MemoryShot") << "in the way";
     ProgramRun r = quarv(folder, "--headless --frames 2 --default-snapshot");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("cannot save the default snapshot"), std::string::npos) << r.output;
+}
+
+}  // namespace
+
+// ---- The installed program ---------------------------------------------------------------
+namespace {
+
+ProgramRun shell(const std::string& command) {
+    ProgramRun r{-1, ""};
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return r;
+    char buffer[512];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
+    int raw = ::pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Installed into a prefix of its own and started from an empty folder with a home of its
+// own: it runs the built-in ROM and demo disk from share/quarv, shows what the program in
+// the build shows, and makes its folders in the data folder only.
+TEST(Install, TheInstalledProgramRunsFromAnyFolder) {
+    std::string root = makeTempDir("install");
+    ProgramRun install = shell("'" + std::string(CMAKE_COMMAND) + "' --install '" QUARV_BINARY_DIR "' --prefix '" +
+                               root + "/prefix'");
+    ASSERT_EQ(install.status, 0) << install.output;
+    for (const char* file : {"bin/quarv", "share/quarv/QuarvDefault.ROM", "share/quarv/QuarvDefault.ST",
+                             "share/applications/quarv.desktop", "share/man/man6/quarv.6",
+                             "share/icons/hicolor/scalable/apps/quarv.svg", "share/mime/packages/quarv.xml"})
+        EXPECT_TRUE(std::filesystem::exists(root + "/prefix/" + file)) << file;
+
+    std::filesystem::create_directories(root + "/empty");
+    std::string env = "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME='" + root + "/home' XDG_RUNTIME_DIR='" + root + "' ";
+    ProgramRun version = shell(env + "'" + root + "/prefix/bin/quarv' --version");
+    EXPECT_EQ(version.output, "Quarv v1.21\n");
+    ProgramRun run = shell("cd '" + root + "/empty' && " + env + "'" + root +
+                           "/prefix/bin/quarv' --headless --frames 200 --png out.png");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(entries(root + "/empty"), std::vector<std::string>{"out.png"}) << "nothing else in the working folder";
+    EXPECT_EQ(entries(root + "/home/.local/share/quarv"), (std::vector<std::string>{"MemoryShot", "shot", "sound"}));
+
+    std::filesystem::create_directories(root + "/built");
+    ProgramRun built = shell("cd '" + root + "/built' && " + env + "'" QUARV_PROGRAM
+                             "' --headless --frames 200 --png out.png --data-dir data");
+    ASSERT_EQ(built.status, 0) << built.output;
+    EXPECT_TRUE(readFileBytes(root + "/empty/out.png") == readFileBytes(root + "/built/out.png"))
+        << "the installed program shows the demo as the built one does";
+}
+
+// --data-dir chooses the folder; a working folder that already has the three folders is
+// a portable copy and keeps them.
+TEST(Install, DataFolderOptionAndPortableFolders) {
+    std::string folder = runFolder();
+    ASSERT_EQ(quarv(folder, "--headless --frames 2 --default-snapshot --data-dir mine").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/mine/MemoryShot/DefaultSnapshot.Quarv"));
+    for (const char* sub : {"shot", "sound", "MemoryShot"}) std::filesystem::create_directory(folder + "/" + sub);
+    ASSERT_EQ(quarv(folder, "--headless --frames 2 --default-snapshot").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/MemoryShot/DefaultSnapshot.Quarv"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/data")) << "the usual data folder is not used";
+}
+
+TEST(Install, ThePackageListsItsRuntimeDependencies) {
+    std::string folder = makeTempDir("package");
+    ProgramRun pack = shell("cd '" + folder + "' && cpack --config '" QUARV_BINARY_DIR "/CPackConfig.cmake' -B '" +
+                            folder + "'");
+    ASSERT_EQ(pack.status, 0) << pack.output;
+    std::string deb = folder + "/quarv_1.21_amd64.deb";
+    ProgramRun depends = shell("dpkg-deb -f '" + deb + "' Depends");
+    ASSERT_EQ(depends.status, 0) << depends.output;
+    for (const char* library : {"libsdl2-2.0-0", "liblzo2-2", "libc6"})
+        EXPECT_NE(depends.output.find(library), std::string::npos) << depends.output;
+    EXPECT_NE(shell("dpkg-deb -c '" + deb + "'").output.find("./usr/share/quarv/QuarvDefault.ROM"), std::string::npos);
 }
 
 }  // namespace

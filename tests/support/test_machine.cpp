@@ -81,6 +81,7 @@ void startTestMachine(const TestMachineSetup& setup) {
     options.machine = setup.ste ? 1 : 0;
     options.ramIndex = setup.ramIndex;
     options.fastDisk = setup.fastDisk;
+    options.dataDir = ".";  // the test's working folder
     StartupSettings settings;
     settings.readConfig = false;
     settings.defaultSnapshot = false;
