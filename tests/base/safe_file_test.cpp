@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "base/safe_file.h"
@@ -16,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 void put(const std::string& path, const std::string& content) { std::ofstream(path) << content; }
 int entries(const std::string& dir) { return int(std::distance(fs::directory_iterator(dir), {})); }
 
@@ -38,8 +31,8 @@ protected:
 TEST_F(SafeFile, APlantedLinkAtTheOldTemporaryNameIsNotFollowed) {
     fs::create_symlink(victim, target + ".tmp" + std::to_string(::getpid()));
     ASSERT_TRUE(writeFileReplacing(target, "picture", 7));
-    EXPECT_EQ(text(target), "picture");
-    EXPECT_EQ(text(victim), "precious");
+    EXPECT_EQ(readFileText(target), "picture");
+    EXPECT_EQ(readFileText(victim), "precious");
 }
 
 // A target that is a link is written through: the file it names changes, the link stays.
@@ -50,7 +43,7 @@ TEST_F(SafeFile, ALinkAsTargetIsWrittenThrough) {
     fs::create_symlink("real.ini", target);  // relative, from the link's folder
     ASSERT_TRUE(writeFileReplacing(target, "new", 3));
     EXPECT_TRUE(fs::is_symlink(target));
-    EXPECT_EQ(text(real), "new");
+    EXPECT_EQ(readFileText(real), "new");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640)) << "a replaced file keeps its mode";
     EXPECT_EQ(entries(dir), 3) << "no temporary file left";
 }
@@ -70,7 +63,7 @@ TEST_F(SafeFile, AFailedWriteLeavesTheOldFileAndNoTemporaryOne) {
         FileSizeLimit full(4);
         EXPECT_FALSE(writeFileReplacing(target, "a longer picture", 16));
     }
-    EXPECT_EQ(text(target), "old");
+    EXPECT_EQ(readFileText(target), "old");
     EXPECT_EQ(entries(dir), 2);
 }
 

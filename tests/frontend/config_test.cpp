@@ -17,13 +17,6 @@
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 std::string writeTosImage(const std::string& dir, const std::string& name) {
@@ -90,13 +83,13 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.directory, "/disks/");
     EXPECT_EQ(machineSettings.floppyAProtected, 1u);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
-    EXPECT_NE(fileText(path).find("nCurrentSlot=4"), std::string::npos);
+    EXPECT_NE(readFileText(path).find("nCurrentSlot=4"), std::string::npos);
 }
 
 TEST_F(ConfigStore, ValueNamesAreMatchedWithoutRegardToCase) {
     machineSettings.dacSound = 0;
     ASSERT_TRUE(saveConfig(path));
-    EXPECT_NE(fileText(path).find("bDACSound=0"), std::string::npos);
+    EXPECT_NE(readFileText(path).find("bDACSound=0"), std::string::npos);
     machineSettings.dacSound = 1;
     loadConfig(path);  // read back under the name "bDacSound"
     EXPECT_EQ(machineSettings.dacSound, 0u);
@@ -132,7 +125,7 @@ TEST_F(ConfigStore, TheRomListRoundTripsInOrderWithoutStaleEntries) {
     romListRemove(uint32_t(idC));
     ASSERT_TRUE(saveConfig(path));
 
-    std::string text = fileText(path);
+    std::string text = readFileText(path);
     EXPECT_NE(text.find("Count=2"), std::string::npos);
     EXPECT_EQ(text.find("ROM2"), std::string::npos);
     EXPECT_EQ(text.find("c.img"), std::string::npos);
@@ -149,7 +142,7 @@ TEST_F(ConfigStore, TheRomListRoundTripsInOrderWithoutStaleEntries) {
 TEST_F(ConfigStore, UnknownValuesSurviveASave) {
     writeText(path, "[Machine]\nMyOwnSetting=12\n[Extra]\nkept=yes\n");
     ASSERT_TRUE(saveConfig(path));
-    std::string text = fileText(path);
+    std::string text = readFileText(path);
     EXPECT_NE(text.find("MyOwnSetting=12"), std::string::npos);
     EXPECT_NE(text.find("kept=yes"), std::string::npos);
 }
@@ -162,14 +155,14 @@ TEST_F(ConfigStore, AMalformedFileGivesTheDefaultsAndOneWarning) {
     EXPECT_EQ(machineSettings.ramSize, 2u);
     EXPECT_NE(warning.find("line 3"), std::string::npos);
     EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1);
-    EXPECT_NE(fileText(path).find("this line"), std::string::npos);  // left alone
+    EXPECT_NE(readFileText(path).find("this line"), std::string::npos);  // left alone
 
     // Not written over at exit either: the settings go beside it.
     testing::internal::CaptureStderr();
     EXPECT_TRUE(saveConfig(path));
     EXPECT_NE(testing::internal::GetCapturedStderr().find(path + ".new"), std::string::npos);
-    EXPECT_NE(fileText(path).find("this line"), std::string::npos);
-    EXPECT_NE(fileText(path + ".new").find("RAMSize=2"), std::string::npos);
+    EXPECT_NE(readFileText(path).find("this line"), std::string::npos);
+    EXPECT_NE(readFileText(path + ".new").find("RAMSize=2"), std::string::npos);
 }
 
 TEST_F(ConfigStore, ARomCountBeyondTheEntriesReadsOnlyTheEntries) {
@@ -182,15 +175,15 @@ TEST_F(ConfigStore, ARomCountBeyondTheEntriesReadsOnlyTheEntries) {
 TEST_F(ConfigStore, AFailedSaveLeavesThePreviousFileIntact) {
     config.frameSkip = 3;
     ASSERT_TRUE(saveConfig(path));
-    std::string before = fileText(path);
+    std::string before = readFileText(path);
     config.frameSkip = 9;
     {
         FileSizeLimit full(16);
         EXPECT_FALSE(saveConfig(path));
     }
-    EXPECT_EQ(fileText(path), before);
+    EXPECT_EQ(readFileText(path), before);
     ASSERT_TRUE(saveConfig(path));
-    EXPECT_NE(fileText(path).find("FrameSkip=9"), std::string::npos);
+    EXPECT_NE(readFileText(path).find("FrameSkip=9"), std::string::npos);
 }
 
 TEST(IniFile, NumbersAreDecimalAndMayBeNegative) {

@@ -21,20 +21,24 @@ struct ProgramRun {
     std::string output;  // standard output and error
 };
 
-// Runs quarv with the arguments in `folder`, with a settings file of its own and the
-// folder as its runtime folder (where the single-instance lock lives), so that no other
-// Quarv on the machine takes part.
-ProgramRun quarv(const std::string& folder, const std::string& arguments) {
-    std::string command = "cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' XDG_DATA_HOME='" + folder +
-                          "/data' '" QUARV_PROGRAM "' --config quarv.ini " + arguments + " 2>&1";
+// A shell command's exit status and what it printed (standard output and error).
+ProgramRun shell(const std::string& command) {
     ProgramRun r{-1, ""};
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return r;
     char buffer[512];
     while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
     int raw = ::pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
+}
+
+// Runs quarv with the arguments in `folder`, with a settings file of its own and the
+// folder as its runtime folder (where the single-instance lock lives) and data home, so
+// that no other Quarv on the machine takes part.
+ProgramRun quarv(const std::string& folder, const std::string& arguments) {
+    return shell("cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' XDG_DATA_HOME='" + folder + "/data' '" QUARV_PROGRAM
+                 "' --config quarv.ini " + arguments);
 }
 
 std::string runFolder() {
@@ -94,17 +98,6 @@ TEST(Program, AFailedDefaultSnapshotIsAFailure) {
 
 // ---- The installed program ---------------------------------------------------------------
 namespace {
-
-ProgramRun shell(const std::string& command) {
-    ProgramRun r{-1, ""};
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return r;
-    char buffer[512];
-    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) r.output.append(buffer, n);
-    int raw = ::pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
 
 std::vector<std::string> entries(const std::string& folder) {
     std::vector<std::string> names;

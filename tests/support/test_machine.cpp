@@ -50,6 +50,11 @@ bool sharedDataRequired() {
     return v && *v && std::strcmp(v, "0") != 0;
 }
 
+std::string readFileText(const std::string& path) {
+    std::vector<uint8_t> bytes = readFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 std::string makeTempDir(const std::string& tag) {
     auto dir = std::filesystem::temp_directory_path() / ("quarv_test_" + tag + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);

@@ -12,6 +12,7 @@ void setUpMemoryMap();
 // Path of an assembled 68000 program (build/m68k/<name>.bin).
 std::string m68kProgramPath(const std::string& name);
 std::vector<uint8_t> readFileBytes(const std::string& path);
+std::string readFileText(const std::string& path);
 // Data from ../shared (the 68000 vectors, EmuTOS): a test without it is skipped with the
 // reason, or fails when QUARV_REQUIRE_SHARED is set (CI has the data, so a missing file
 // there is a fault, not a reason to pass).
