@@ -191,6 +191,9 @@ struct CpuSection {
         cpu.odometer = state.odometer;
         cpu.sr = state.sr & 0xA71F;  // only the defined bits
     }
+    // A snapshot is taken between frames: the frame position lies within a few frames of
+    // the frame's start, never where the scheduler's arithmetic would overflow.
+    bool valid() const { return state.odometer >= -4 * FRAME_CYCLES && state.odometer <= 4 * FRAME_CYCLES; }
 };
 
 struct MfpSection {
@@ -305,6 +308,11 @@ struct FdcSection {
         fdc = state;
         pendingDmaEnd = dmaEnd;
         if (version >= 2) hw.ymRegisterImage[14] = portA;
+    }
+    // A pending event lies seconds ahead at most (spin-up, a long seek, the motor's stop).
+    bool valid() const {
+        return state.eventType == FDC_EVENT_NONE ||
+               (int32_t(state.eventTime) >= -(1 << 28) && int32_t(state.eventTime) <= (1 << 28));
     }
 };
 

@@ -317,6 +317,9 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
     impossible = file;
     putLittle32(impossible, section("MFP!").offset + 268, 0x7FFFFFF0);  // timer A's due position
     expectRefused(impossible, "timer due beyond any frame");
+    impossible = file;
+    putLittle32(impossible, section("68K!").offset + 116, 0x80000000);  // the frame position
+    expectRefused(impossible, "frame position far before the frame");
 
     runTestFrames(2);
     EXPECT_EQ(crashCount, 0);
