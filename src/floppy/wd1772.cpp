@@ -244,7 +244,9 @@ uint32_t fdcEvent() {
         fdc.status = 0;
         startDriveSound(DriveSound::MotorStopping);
         break;
-    default: break;
+    default:  // no such event: nothing stays due for ever
+        fdc.eventType = FDC_EVENT_NONE;
+        break;
     }
     return type;
 }

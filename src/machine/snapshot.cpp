@@ -309,10 +309,12 @@ struct FdcSection {
         pendingDmaEnd = dmaEnd;
         if (version >= 2) hw.ymRegisterImage[14] = portA;
     }
-    // A pending event lies seconds ahead at most (spin-up, a long seek, the motor's stop).
+    // A pending event is one the controller has, seconds ahead at most (spin-up, a long
+    // seek, the motor's stop).
     bool valid() const {
-        return state.eventType == FDC_EVENT_NONE ||
-               (int32_t(state.eventTime) >= -(1 << 28) && int32_t(state.eventTime) <= (1 << 28));
+        if (state.eventType == FDC_EVENT_NONE) return true;
+        return state.eventType <= FDC_EVENT_NEXT_SECTOR && int32_t(state.eventTime) >= -(1 << 28) &&
+               int32_t(state.eventTime) <= (1 << 28);
     }
 };
 

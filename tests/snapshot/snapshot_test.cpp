@@ -320,6 +320,9 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
     impossible = file;
     putLittle32(impossible, section("68K!").offset + 116, 0x80000000);  // the frame position
     expectRefused(impossible, "frame position far before the frame");
+    impossible = file;
+    putLittle32(impossible, section("FDC!").offset + 16, 9);  // a floppy event that does not exist
+    expectRefused(impossible, "unknown floppy event");
 
     runTestFrames(2);
     EXPECT_EQ(crashCount, 0);
