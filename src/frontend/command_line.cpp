@@ -31,6 +31,7 @@ const FlagOption flagOptions[] = {
     {"--bench", &ProgramOptions::bench},
     {"--default-snapshot", &ProgramOptions::defaultSnapshot},
     {"--fast-disk", &ProgramOptions::fastDisk},
+    {"--no-disk", &ProgramOptions::noDisk},
     {"-debug", &ProgramOptions::debug},
     {"--version", &ProgramOptions::version},
 };
@@ -63,6 +64,7 @@ const char* commandLineHelp() {
            "  --disk FILE           disk image for drive A (a.zip/member.st for a ZIP member)\n"
            "  --machine stfm|ste    machine type\n"
            "  --ram 512k|1m|2m|4m   RAM size\n"
+           "  --no-disk             start with drive A empty\n"
            "  --fast-disk           floppy commands complete at once\n"
            "  --config FILE         settings file\n"
            "  --data-dir DIR        folder for screenshots, recordings, snapshots and logs\n"

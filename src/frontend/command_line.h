@@ -12,6 +12,7 @@ struct ProgramOptions {
     bool bench = false;            // print the speed of the run at exit
     bool defaultSnapshot = false;  // headless: read and write the default snapshot
     bool fastDisk = false;
+    bool noDisk = false;           // drive A empty at start
     bool version = false;          // print the version line and end
     long frames = -1;              // headless: frames to run (-1: until interrupted)
     int machine = -1;              // 0 STFM, 1 STE, -1 as configured

@@ -48,6 +48,7 @@ std::string diskRefusedMessage(const std::string& path) {
 // The disk named on the command line, else the one of the settings, else the demo disk.
 // A named disk that cannot be used leaves the drive empty.
 static void insertStartupDisk(const ProgramOptions& options) {
+    if (options.noDisk) return;
     if (InsertDisk(config.driveA.c_str())) return;
     if (!options.diskPath.empty()) {
         startupDiskError = diskRefusedMessage(options.diskPath);

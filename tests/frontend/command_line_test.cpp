@@ -26,6 +26,9 @@ TEST(CommandLine, HeadlessOptions) {
     EXPECT_EQ(o.frames, 300);
     EXPECT_EQ(o.configPath, "my.ini");
     EXPECT_FALSE(o.defaultSnapshot);
+    ASSERT_TRUE(parse({"--no-disk", "game.msa"}, o, error)) << error;
+    EXPECT_TRUE(o.noDisk);
+    EXPECT_EQ(o.diskPath, "game.msa") << "a disk image named without an option";
 }
 
 TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
