@@ -6,17 +6,10 @@
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 
-class AciaTest : public KeyboardTest {
-protected:
-    void SetUp() override {
-        KeyboardTest::SetUp();
-        setUpMemoryMap();
-    }
-    static uint32_t readByte(uint32_t a) { return ioReadByte(a, nullptr, 0); }
-    static void writeByte(uint32_t a, uint8_t v) { ioWriteByte(a, v, nullptr, 0); }
-};
-
-TEST_F(AciaTest, RegistersAndCommandBytes) {
+TEST_F(KeyboardTest, AciaRegistersAndCommandBytes) {
+    setUpMemoryMap();
+    auto readByte = [](uint32_t a) { return ioReadByte(a, nullptr, 0); };
+    auto writeByte = [](uint32_t a, uint8_t v) { ioWriteByte(a, v, nullptr, 0); };
     hw.acia[0] = 0;
     EXPECT_EQ(readByte(0xFFFC00), 0x02) << "transmit empty always reads set";
     writeByte(0xFFFC00, 0x96);

@@ -17,8 +17,6 @@
 
 namespace {
 
-
-
 void startProgram(const char* name) {
     TestMachineSetup setup;
     setup.rom = m68kProgramPath(name);
@@ -61,11 +59,10 @@ TEST(SchedulerMachine, AProcessorThatHaltsLogsTheCrashAndResetsCold) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 12u);
-    EXPECT_EQ(lines[0].rfind("PC: $", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1].rfind("D0: $", 0), 0u) << lines[1];
-    EXPECT_EQ(lines[9].rfind("ASP: $", 0), 0u) << lines[9];
-    EXPECT_EQ(lines[10].rfind("Odometer: $", 0), 0u) << lines[10];
-    EXPECT_EQ(lines[11].rfind("$466 = $", 0), 0u) << lines[11];
+    const std::pair<int, const char*> starts[] = {
+        {0, "PC: $"}, {1, "D0: $"}, {9, "ASP: $"}, {10, "Odometer: $"}, {11, "$466 = $"}};
+    for (auto [line, start] : starts)
+        EXPECT_EQ(lines[line].rfind(start, 0), 0u) << lines[line];
 
     EXPECT_EQ(peekLong(0x10000), 0x52455354u);  // "REST": the second start ran
     EXPECT_GE(peekLong(0x10004), 2u);           // and the machine goes on

@@ -51,17 +51,18 @@ protected:
         hw.bottomBorderOpen = 0;
         fdc = FdcState{};
         scheduler = SchedulerState{};
-        // The frame end closes and empties the frame's logs, as start-up leaves them.
-        videoEventLogReset();
-        ymWriteLogReset();
-        hardwareLogReset();
-        dmaSoundReset();
+        hardwareLogReset();  // the frame end closes and empties the frame's logs
         cpu.odometer = 0;
         std::memset(cpu.interrupt, 0, sizeof cpu.interrupt);
         setMask(3);
     }
 
     static void setMask(int mask) { cpu.sr = uint16_t(0x2000 | mask << 8); }
+    static void startTimerA() {  // every 130 cycles, unmasked
+        hw.mfp[MFP_IMRA] = 0x20;
+        writeMfp(MFP_TADR, 10);
+        writeMfp(MFP_TACR, 0x01, 0);
+    }
 
     // Takes every pending level above the mask (level 7 always), highest first.
     void takeInterrupts() {
@@ -198,9 +199,7 @@ TEST_F(Scheduler, TimerBCountsTheDisplayedLines) {
 }
 
 TEST_F(Scheduler, ExpiriesUnderMaskSeven) {
-    hw.mfp[MFP_IMRA] = 0x20;
-    writeMfp(MFP_TADR, 10);
-    writeMfp(MFP_TACR, 0x01, 0);  // timer A every 130 cycles
+    startTimerA();
     writeMfp(MFP_TCDR, 2);
     writeMfp(MFP_TDDR, 3);
     writeMfp(MFP_TCDCR, 0x11, 0);  // C every 26, D every 39; IMRB clear
@@ -219,10 +218,8 @@ TEST_F(Scheduler, ExpiriesUnderMaskSeven) {
 }
 
 TEST_F(Scheduler, RefusedMfpRequestStaysPendingAndIsRetried) {
-    hw.mfp[MFP_IMRA] = 0x20;
+    startTimerA();
     writeMfp(MFP_VR, 0x50);
-    writeMfp(MFP_TADR, 10);
-    writeMfp(MFP_TACR, 0x01, 0);
     setMask(6);
     ASSERT_EQ(cpuRequestInterrupt(6, 0x44), 0);  // level 6 already waiting
     runUntil(130);
@@ -237,9 +234,8 @@ TEST_F(Scheduler, RefusedMfpRequestStaysPendingAndIsRetried) {
 }
 
 TEST_F(Scheduler, InServiceChannelsHoldBackLowerPriorities) {
-    hw.mfp[MFP_IMRA] = hw.mfp[MFP_IMRB] = 0x20;
-    writeMfp(MFP_TADR, 10);
-    writeMfp(MFP_TACR, 0x01, 0);  // timer A at 130
+    startTimerA();
+    hw.mfp[MFP_IMRB] = 0x20;
     writeMfp(MFP_TCDR, 6);
     writeMfp(MFP_TCDCR, 0x10, 0);  // timer C at 78, 156, ...
     writeMfp(MFP_VR, 0x48);        // software end of interrupt
