@@ -32,16 +32,14 @@ protected:
     // Starts the ROM with the given disk (empty: none); the drive is fast, so that a look
     // at drive A takes a moment, not the seconds of spin-up and search.
     void start(const std::string& disk, bool ste = false, int ramIndex = 2) {
-        TestMachineSetup setup;
-        setup.rom = builtRomPath();
-        setup.disk = disk;
-        setup.ste = ste;
-        setup.ramIndex = ramIndex;
-        setup.fastDisk = true;
-        startTestMachine(setup);
+        startTestMachine({builtRomPath(), disk, ste, ramIndex, true});
         ASSERT_FALSE(HasFatalFailure());
         started = true;
         if (disk.empty()) EjectDisk();  // the start-up falls back to a default disk
+    }
+    void startWithBootSector(const std::vector<uint8_t>& code, bool executable) {
+        writeTestDisk(dir + "/boot.st", code, executable);
+        start(dir + "/boot.st");
     }
     std::string dir;
     bool started = false;
@@ -79,9 +77,7 @@ TEST_F(BootRom, TitleAsksForABootableDiskAndNamesTheMachine) {
 // A disk whose boot sector is not executable is named as such; a bootable disk put in
 // later is found at the next look and booted.
 TEST_F(BootRom, NamesANonBootableDiskAndBootsOneInsertedLater) {
-    std::string plain = dir + "/plain.st";
-    writeTestDisk(plain, bootCodeOf({0x4E, 0x75}), false);
-    start(plain);
+    startWithBootSector(bootCodeOf({0x4E, 0x75}), false);
     runTestFrames(30);
     Picture picture = capturePicture();
     EXPECT_TRUE(findText(picture, "Insert a bootable disk").found);
@@ -92,21 +88,16 @@ TEST_F(BootRom, NamesANonBootableDiskAndBootsOneInsertedLater) {
     EXPECT_TRUE(findText(capturePicture(), "Drums: YM2149 tone and noise").found) << "the demo runs";
 }
 
-// A boot program that returns is not run again from the same disk.
 TEST_F(BootRom, ABootProgramThatReturnsIsNotRunAgain) {
-    std::string disk = dir + "/returns.st";
-    // addq.w #1,$30000 ; rts
-    writeTestDisk(disk, bootCodeOf({0x52, 0x79, 0x00, 0x03, 0x00, 0x00, 0x4E, 0x75}), true);
-    start(disk);
+    // ADDQ.W #1,$30000; RTS
+    startWithBootSector(bootCodeOf({0x52, 0x79, 0x00, 0x03, 0x00, 0x00, 0x4E, 0x75}), true);
     runTestFrames(250);  // several looks at drive A
     EXPECT_EQ(peekWord(0x30000), 1);
     EXPECT_TRUE(findText(capturePicture(), "The boot program of this disk has ended").found);
 }
 
 TEST_F(BootRom, XbiosServesABootProgramFromSupervisorAndUserMode) {
-    std::string disk = dir + "/xbios.st";
-    writeTestDisk(disk, readFileBytes(m68kProgramPath("boot_xbios_probe")), true);
-    start(disk);
+    startWithBootSector(readFileBytes(m68kProgramPath("boot_xbios_probe")), true);
     runTestFrames(40);
     const uint32_t r = 0x7000;
     ASSERT_EQ(peekLong(r + 64), 0x444F4E45u) << "the probe did not finish";
@@ -137,9 +128,7 @@ TEST_F(BootRom, XbiosServesABootProgramFromSupervisorAndUserMode) {
 }
 
 TEST_F(BootRom, AnExceptionShowsTheCrashScreenAndAKeyRestarts) {
-    std::string disk = dir + "/illegal.st";
-    writeTestDisk(disk, bootCodeOf({0x4A, 0xFC}), true);  // ILLEGAL, at $1026 in the disk buffer
-    start(disk);
+    startWithBootSector(bootCodeOf({0x4A, 0xFC}), true);  // ILLEGAL, at $1026 in the disk buffer
     runTestFrames(30);
     Picture picture = capturePicture();
     EXPECT_TRUE(findText(picture, "Illegal instruction").found);

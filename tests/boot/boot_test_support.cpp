@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstring>
-#include <fstream>
 #include <numbers>
 #include <regex>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "cpu/cpu.h"
 #include "support/test_machine.h"
+#include "support/zip_writer.h"
 #include "video/picture.h"
 
 std::string builtRomPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM"; }
@@ -33,12 +31,11 @@ uint16_t hostColour(uint16_t c) {
     return uint16_t(four(8) << 12 | four(4) << 7 | four(0) << 1);
 }
 
-const std::vector<Glyph>& romFont() {
+// Characters $20-$7E, read from the ROM's source.
+using Glyph = std::array<uint8_t, 8>;
+static const std::vector<Glyph>& romFont() {
     static std::vector<Glyph> font = [] {
-        std::ifstream in(std::string(QUARV_SOURCE_DIR) + "/roms/include/quarv_font.i");
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string source = text.str();
+        std::string source = readFileText(std::string(QUARV_SOURCE_DIR) + "/roms/include/quarv_font.i");
         std::vector<Glyph> glyphs;
         std::regex row(R"(\.byte\s+0b([01]{8}))");
         int n = 0;
@@ -105,22 +102,13 @@ void writeTestDisk(const std::string& path, const std::vector<uint8_t>& code, bo
     image[511] = uint8_t(check);
     for (int sector = 2; sector <= 9; sector++)
         for (int i = 0; i < 512; i++) image[(sector - 1) * 512 + i] = sectorPattern(sector, i);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+    writeBytes(path, image);
 }
 
 std::vector<int16_t> readWavSamples(const std::string& path) {
     std::vector<uint8_t> bytes = readFileBytes(path);
     std::vector<int16_t> samples;
-    // Chunks after the 12-byte RIFF header; the samples are the "data" chunk.
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        uint32_t length = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 | uint32_t(bytes[at + 7]) << 24;
-        if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            for (size_t i = at + 8; i + 1 < bytes.size() && i + 1 < at + 8 + length; i += 2)
-                samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
-            break;
-        }
-        at += 8 + length;
-    }
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
     return samples;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the built-in ROM and demo tests share: the built files, the machine's picture
-// read back as the ST drew it, the ROM's font, and sound and disk helpers.
+// read back as the ST drew it, text found in it, and sound and disk helpers.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -25,13 +25,9 @@ Picture capturePicture();
 // The host pixel of an ST palette word.
 uint16_t hostColour(uint16_t stColour);
 
-// The ROM's 8 x 8 font, characters $20-$7E, read from its source.
-using Glyph = std::array<uint8_t, 8>;
-const std::vector<Glyph>& romFont();
-
-// Where `text` is drawn in the font: every glyph row's set pixels in one colour, which
-// its clear pixels do not have. colours[r] is that colour for glyph row r (0 for rows
-// without pixels).
+// Where `text` is drawn in the ROM's 8 x 8 font: every glyph row's set pixels in one
+// colour, which its clear pixels do not have. colours[r] is that colour for glyph row r
+// (0 for rows without pixels).
 struct TextPlace {
     bool found = false;
     int line = 0;
@@ -46,7 +42,7 @@ TextPlace findText(const Picture& picture, const std::string& text);
 void writeTestDisk(const std::string& path, const std::vector<uint8_t>& code, bool executable);
 uint8_t sectorPattern(int sector, int index);
 
-// 16-bit mono samples of a WAV file the recorder wrote.
+// 16-bit mono samples of a WAV file the recorder wrote (after its 44-byte header).
 std::vector<int16_t> readWavSamples(const std::string& path);
 // The strongest spectral peaks between lowHz and highHz, strongest first, as
 // frequencies; at least `minimumSpacing` (a ratio, e.g. 1.03) apart.

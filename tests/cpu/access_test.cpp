@@ -9,7 +9,7 @@
 
 namespace {
 constexpr uint32_t WATCHED = 0xF00000;
-constexpr uint16_t NOP = 0x4E71, ADDQ_1_D1 = 0x5281;
+constexpr uint16_t ADDQ_1_D1 = 0x5281;
 
 struct Access {
     uint32_t address;
@@ -37,9 +37,7 @@ protected:
     void SetUp() override {
         CpuTest::SetUp();
         addHandlerRow(WATCHED, WATCHED + 0xFFFF, watchRead, watchWrite);
-        accesses.clear();
         start();
-        cpu.odometer = 1000;
         cpu.regs[8] = WATCHED;
     }
     std::vector<Access> run(std::initializer_list<uint16_t> program) {
@@ -65,7 +63,6 @@ TEST_F(AccessTest, HandlersSeeTheCyclePositionOfEachAccess) {
     EXPECT_EQ(run({0x0250, 0x0001}), (V{{W, 1000, false}, {W, 1000, true}}));  // ANDI.W #1,(A0)
     EXPECT_EQ(run({0x48D0, 0x0003}),  // MOVEM.L D0-D1,(A0)
               (V{{W, 1008, true}, {W + 2, 1012, true}, {W + 4, 1016, true}, {W + 6, 1020, true}}));
-    cpu.odometer = 1000;
     cpu.regs[15] = W + 0x100;
     EXPECT_EQ(run({0x4EB9, 0x0000, 0x2000}),  // JSR $2000: the push
               (V{{W + 0xFC, 1000, true}, {W + 0xFE, 1004, true}}));

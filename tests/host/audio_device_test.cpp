@@ -52,20 +52,6 @@ TEST(AudioDevice, PlaysWhatWasWrittenAcrossTheRingsEnd) {
     EXPECT_EQ(audioDeviceSamplesForFrame(), 1536);
 }
 
-TEST(AudioDevice, FreeRoomFollowsTheWrappedCursor) {
-    audioDeviceRestart();
-    std::vector<int16_t> frame(881);
-    for (int f = 0; f < 4; ++f) audioDeviceWriteFrame(frame.data(), 1762, false);  // offset 7048
-    play(8192 - 1024);                                                              // cursor 7168
-    EXPECT_EQ(audioDeviceFreeRoom(), (7168u - 7048) / 2);
-    audioDeviceWriteFrame(frame.data(), 120, false);  // offset reaches the cursor
-    EXPECT_EQ(audioDeviceFreeRoom(), 4096u);          // which reads as an empty ring
-    audioDeviceWriteFrame(frame.data(), 1762, false); // offset 738, past the end
-    EXPECT_EQ(audioDeviceFreeRoom(), (7168u - 738) / 2);
-    play(2048);                                       // cursor 1024, past the end too
-    EXPECT_EQ(audioDeviceFreeRoom(), (1024u - 738) / 2);
-}
-
 // The waiting write returns only once the device has played enough, and never lets its
 // offset reach the play cursor (an offset on the cursor reads as an empty ring).
 TEST(AudioDevice, WaitingWriteWaitsForMoreRoomThanTheFrame) {

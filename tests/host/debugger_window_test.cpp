@@ -3,18 +3,13 @@
 // breakpoint, M and Ctrl+Tab lead hex digits into memory.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "support/test_machine.h"
 #include "window_harness.h"
 
 namespace {
-
-// Pixels that differ between two pictures inside a rectangle.
-int differences(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += a.at(x, y) != b.at(x, y);
-    return n;
-}
 
 // The page's panes in the 800 x 600 window (the menu is 760 x 560, centred).
 struct Area {
@@ -24,6 +19,14 @@ constexpr Area REGISTERS = {28, 50, 380, 200};
 constexpr Area DISASSEMBLY = {28, 215, 380, 470};
 constexpr Area LISTS = {28, 480, 380, 570};
 constexpr Area MEMORY = {390, 215, 770, 470};
+
+// Pixels that differ between two pictures inside an area.
+int differences(const Picture& a, const Picture& b, Area r) {
+    int n = 0;
+    for (int y = r.y0; y < r.y1; ++y)
+        for (int x = r.x0; x < r.x1; ++x) n += a.at(x, y) != b.at(x, y);
+    return n;
+}
 
 TEST(DebuggerWindow, StopsOnThePageStepsAndMoves) {
     VirtualDisplay display;
@@ -41,20 +44,16 @@ TEST(DebuggerWindow, StopsOnThePageStepsAndMoves) {
                  "63 press 33; 64 release 33; 66 press 30; 67 release 30; 72 shot edited.png; 74 quit";
     ASSERT_EQ(runQuarvWindow(display, run), 0);
 
-    Picture stopped, stepped, moved, clicked, memory, edited;
-    ASSERT_TRUE(loadPicture(run.folder + "/stopped.png", stopped));
-    ASSERT_TRUE(loadPicture(run.folder + "/stepped.png", stepped));
-    ASSERT_TRUE(loadPicture(run.folder + "/goto.png", moved));
-    ASSERT_TRUE(loadPicture(run.folder + "/clicked.png", clicked));
-    ASSERT_TRUE(loadPicture(run.folder + "/memory.png", memory));
-    ASSERT_TRUE(loadPicture(run.folder + "/edited.png", edited));
-    auto changed = [](const Picture& a, const Picture& b, Area r) { return differences(a, b, r.x0, r.y0, r.x1, r.y1); };
-    EXPECT_GT(changed(stopped, stepped, REGISTERS), 0) << "F6 changed no register";
-    EXPECT_EQ(changed(stepped, moved, REGISTERS), 0) << "G ran the machine";
-    EXPECT_GT(changed(stepped, moved, DISASSEMBLY), 0) << "G did not move the disassembly";
-    EXPECT_GT(changed(moved, clicked, LISTS), 0) << "the click listed no breakpoint";
-    EXPECT_GT(changed(clicked, memory, MEMORY), 0) << "M did not move the dump";
-    EXPECT_GT(changed(memory, edited, MEMORY), 0) << "no byte was written";
+    std::map<std::string, Picture> shot;
+    for (const char* name : {"stopped", "stepped", "goto", "clicked", "memory", "edited"})
+        ASSERT_TRUE(loadPicture(run.folder + "/" + name + ".png", shot[name])) << name;
+    auto changed = [&](const char* a, const char* b, Area r) { return differences(shot[a], shot[b], r); };
+    EXPECT_GT(changed("stopped", "stepped", REGISTERS), 0) << "F6 changed no register";
+    EXPECT_EQ(changed("stepped", "goto", REGISTERS), 0) << "G ran the machine";
+    EXPECT_GT(changed("stepped", "goto", DISASSEMBLY), 0) << "G did not move the disassembly";
+    EXPECT_GT(changed("goto", "clicked", LISTS), 0) << "the click listed no breakpoint";
+    EXPECT_GT(changed("clicked", "memory", MEMORY), 0) << "M did not move the dump";
+    EXPECT_GT(changed("memory", "edited", MEMORY), 0) << "no byte was written";
 }
 
 }  // namespace

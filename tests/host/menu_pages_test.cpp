@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "frontend/ini_file.h"
 #include "support/disk_builders.h"
@@ -38,13 +36,6 @@ struct Script {
         return *this;
     }
 };
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 int occurrences(const std::string& text, const std::string& part) {
     int n = 0;
@@ -124,7 +115,7 @@ protected:
     // Runs to the end; the window's errors are on its standard error.
     std::string runToEnd(const WindowRun& run) {
         EXPECT_EQ(runQuarvWindow(display, run), 0);
-        std::string errors = readText(run.folder + "/stderr.txt");
+        std::string errors = readFileText(run.folder + "/stderr.txt");
         EXPECT_EQ(errors.find("test script"), std::string::npos) << errors;
         return errors;
     }
@@ -228,7 +219,7 @@ TEST_F(MenuPages, SnapshotsPageSavesPicturesSoundAndSlots) {
                                 "Slot 3 has been overwritten.", "Slot 4 has been overwritten."})
         EXPECT_NE(errors.find(message), std::string::npos) << message;
     EXPECT_GT(fs::file_size(run.folder + "/shot/Quarv_000.tga"), 18u);
-    EXPECT_EQ(readText(run.folder + "/shot/Quarv_000.gif").substr(0, 6), "GIF87a");
+    EXPECT_EQ(readFileText(run.folder + "/shot/Quarv_000.gif").substr(0, 6), "GIF87a");
 
     Bytes wav = readFileBytes(run.folder + "/sound/song_000.wav");
     ASSERT_GT(wav.size(), 44u);

@@ -1,7 +1,6 @@
 // The program in a window on a private X server: the picture it presents, keys reaching
 // the ST, and the menu that F12 opens.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <vector>
@@ -44,10 +43,8 @@ protected:
 
 // The picture of the headless machine after `frames` frames, with a line output mode.
 std::vector<uint16_t> headlessPicture(const std::string& folder, int frames, uint32_t softwareMode) {
-    EXPECT_EQ(::chdir(folder.c_str()), 0);
-    TestMachineSetup setup;
-    setup.rom = m68kProgramPath("host_screen");
-    startTestMachine(setup);
+    WorkingDirectory in(folder);
+    startTestMachine({m68kProgramPath("host_screen"), "", false, 2, false});
     machineSettings.softwareMode = softwareMode;
     runTestFrames(frames);
     std::vector<uint16_t> picture(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
@@ -73,17 +70,15 @@ void expectSamePicture(const Picture& window, const std::vector<uint16_t>& headl
 // CPU rendering shows the 800 x 600 picture as it is; texture mode with point filtering
 // shows each line's texture row on both of its host rows, which is the doubled picture.
 TEST_F(Window, PresentsTheHeadlessPictureOfTheSameFrame) {
-    WindowRun cpu = newRun("window_cpu", "30 dump frame.png; 31 quit");
-    ASSERT_EQ(runQuarvWindow(display, cpu), 0);
-    WindowRun texture = newRun("window_texture", "30 dump frame.png; 31 quit");
-    texture.settings = "[Machine]\nbUseTexture=1\n";
-    ASSERT_EQ(runQuarvWindow(display, texture), 0);
-
-    Picture picture;
-    ASSERT_TRUE(loadPicture(cpu.folder + "/frame.png", picture));
-    expectSamePicture(picture, headlessPicture(cpu.folder, 30, 1));
-    ASSERT_TRUE(loadPicture(texture.folder + "/frame.png", picture));
-    expectSamePicture(picture, headlessPicture(texture.folder, 30, 0));
+    for (auto [tag, texture] : {std::pair{"window_cpu", 0}, {"window_texture", 1}}) {
+        SCOPED_TRACE(tag);
+        WindowRun run = newRun(tag, "30 dump frame.png; 31 quit");
+        run.settings = "[Machine]\nbUseTexture=" + std::to_string(texture) + "\n";
+        ASSERT_EQ(runQuarvWindow(display, run), 0);
+        Picture picture;
+        ASSERT_TRUE(loadPicture(run.folder + "/frame.png", picture));
+        expectSamePicture(picture, headlessPicture(run.folder, 30, texture ? 0 : 1));
+    }
 }
 
 // SDL scancodes through the key state to the keyboard processor: A (4) is ST key $1E,

