@@ -2,9 +2,6 @@
 // times what it sees in horizontal blanks (512 cycles).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "cpu/cpu.h"
 #include "support/disk_builders.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"

@@ -45,7 +45,11 @@ protected:
         writeWord(0xFF8606, mode | reg << 1);
         writeWord(0xFF8604, value, stamp);
     }
-    void command(uint32_t c, int32_t now) const { setRegister(0, c, now); }
+    // Gives command c at cycle `now`; returns when its event is due.
+    uint32_t command(uint32_t c, int32_t now) const {
+        setRegister(0, c, now);
+        return fdc.eventTime;
+    }
     static void setDmaAddress(uint32_t a) {
         writeByte(0xFF8609, a >> 16);
         writeByte(0xFF860B, a >> 8);
@@ -71,10 +75,9 @@ TEST_F(Wd1772Test, ReadSectorSpinsUpTransfersAndEndsWithTheMotor) {
     setRegister(2, 3);
     hw.ymRegisterImage[14] = 0x06;  // side 1
     hw.mfp[MFP_GPIP] &= ~MFP_GPIP_FDC;
-    command(0x80, 1000);
+    EXPECT_EQ(command(0x80, 1000), 1000u + 9600000 + 160000);
     EXPECT_EQ(fdc.status, 0x81u);
     EXPECT_FALSE(interruptActive());
-    EXPECT_EQ(fdc.eventTime, 1000u + 9600000 + 160000);
     // The data is in memory at once; the address register moves at the event.
     EXPECT_EQ(stReadByte(hw.ram, BUFFER + 511), sectorByte(5, 1, 3, 511));
     EXPECT_EQ(fdc.dmaAddress, BUFFER);
@@ -84,46 +87,40 @@ TEST_F(Wd1772Test, ReadSectorSpinsUpTransfersAndEndsWithTheMotor) {
     EXPECT_TRUE(interruptActive());
     EXPECT_EQ(fdc.eventTime, 1000u + 9600000 + 160000 + 14400000);
 
-    command(0x84, 2000);  // motor running: no spin-up; bit 2 adds the settling time
-    EXPECT_EQ(fdc.eventTime, 2000u + 120000 + 160000);
+    // Motor running: no spin-up; bit 2 adds the settling time.
+    EXPECT_EQ(command(0x84, 2000), 2000u + 120000 + 160000);
     runEvent();
     EXPECT_EQ(runEvent(), uint32_t(FDC_EVENT_MOTOR_OFF));
     EXPECT_FALSE(fdc.motorOn);
     EXPECT_EQ(fdc.status, 0u);
     EXPECT_EQ(fdc.eventType, uint32_t(FDC_EVENT_NONE));
-    command(0x88, 3000);  // bit 3: no spin-up even with the motor off
-    EXPECT_EQ(fdc.eventTime, 3000u + 160000);
+    EXPECT_EQ(command(0x88, 3000), 3000u + 160000);  // bit 3: no spin-up even with the motor off
 }
 
 TEST_F(Wd1772Test, RestoreSeekAndSteps) {
     setRegister(1, 40);
-    command(0x03, 0);  // restore at rate 3, motor off
+    EXPECT_EQ(command(0x03, 0), 40u * 24000 + 120000 + 9600000);  // restore at rate 3, motor off
     EXPECT_EQ(fdc.status, 0x85u);
-    EXPECT_EQ(fdc.eventTime, 40u * 24000 + 120000 + 9600000);
     EXPECT_EQ(fdc.finalStatus, 0xA4u);
     EXPECT_EQ(fdc.track, 0);
     runEvent();
     setRegister(1, 10);
     setRegister(3, 20);
-    command(0x10, 0);  // seek at rate 0, motor running
+    EXPECT_EQ(command(0x10, 0), 10u * 48000 + 120000);  // seek at rate 0, motor running
     EXPECT_EQ(fdc.status, 0xA5u);
-    EXPECT_EQ(fdc.eventTime, 10u * 48000 + 120000);
     EXPECT_EQ(fdc.track, 20);
     EXPECT_EQ(fdc.stepIn, 1u);
-    command(0x80, 0);  // refused while busy...
-    EXPECT_EQ(fdc.eventTime, 10u * 48000 + 120000);
+    EXPECT_EQ(command(0x80, 0), 10u * 48000 + 120000);  // refused while busy...
     setRegister(3, 0);
-    command(0x12, 0);  // ...a seek is taken
-    EXPECT_EQ(fdc.eventTime, 20u * 16000 + 120000);
+    EXPECT_EQ(command(0x12, 0), 20u * 16000 + 120000);  // ...a seek is taken
     EXPECT_EQ(fdc.stepIn, 0u);
     EXPECT_EQ(fdc.finalStatus, 0xA0u);
     runEvent();
 
     command(0x41, 0);  // step in, then step: in again
     runEvent();
-    command(0x21, 0);
+    EXPECT_EQ(command(0x21, 0), 96000u);
     EXPECT_EQ(fdc.track, 2);
-    EXPECT_EQ(fdc.eventTime, 96000u);
     runEvent();
     for (int i = 0; i < 3; ++i) {
         command(0x60, 0);
@@ -131,12 +128,10 @@ TEST_F(Wd1772Test, RestoreSeekAndSteps) {
     }
     EXPECT_EQ(fdc.track, -1);  // stepped out from track 0
     setRegister(2, 1);
-    command(0x80, 500);
-    EXPECT_EQ(fdc.eventTime, 500u + 6400000);
+    EXPECT_EQ(command(0x80, 500), 500u + 6400000);
     EXPECT_EQ(fdc.finalStatus, 0x90u);
     runEvent();
-    command(0x00, 0);  // back from below track 0 takes as many steps
-    EXPECT_EQ(fdc.eventTime, 48000u + 120000);
+    EXPECT_EQ(command(0x00, 0), 48000u + 120000);  // back from below track 0 takes as many steps
 }
 
 TEST_F(Wd1772Test, RegisterAccesses) {
@@ -205,46 +200,41 @@ TEST_F(Wd1772Test, WriteSectorAndWriteProtection) {
     setRegister(1, 3);
     setRegister(2, 2);
     machineSettings.floppyAProtected = 1;
-    command(0xA0, 100);
+    EXPECT_EQ(command(0xA0, 100), 100u + 6401024);
     EXPECT_EQ(fdc.status, 0x80u);
-    EXPECT_EQ(fdc.eventTime, 100u + 6401024);
     EXPECT_EQ(fdc.finalStatus, 0xC0u);
     EXPECT_FALSE(driveA.modified);
     runEvent();
 
     machineSettings.floppyAProtected = 0;
-    command(0xA0, 200);
+    EXPECT_EQ(command(0xA0, 200), 200u + 1024 + 160000);
     EXPECT_EQ(fdc.status, 0x80u);  // not busy: the data was taken at once
-    EXPECT_EQ(fdc.eventTime, 200u + 1024 + 160000);
     ASSERT_TRUE(ReadSector(3, 0, 2));
     EXPECT_EQ(driveA.sectorBuffer[1], 255);
     runEvent();
     EXPECT_EQ(fdc.dmaAddress, BUFFER + 512);
 
     setRegister(2, 12);
-    command(0xA0, 300);
-    EXPECT_EQ(fdc.eventTime, 300u + 1024 + 6400000);
+    EXPECT_EQ(command(0xA0, 300), 300u + 1024 + 6400000);
     EXPECT_EQ(fdc.finalStatus, 0x90u);
 }
 
 TEST_F(Wd1772Test, ShortCommandsAndForceInterrupt) {
     for (uint32_t c : {0xC0u, 0xE0u, 0xF0u}) {  // read address, read track, write track
         fdc.status = 0;
-        command(c, 700);
+        EXPECT_EQ(command(c, 700), 700u + 1024) << c;
         EXPECT_EQ(fdc.status, 0xA0u) << c;
-        EXPECT_EQ(fdc.eventTime, 700u + 1024) << c;
     }
     command(0x80, 0);
-    command(0xD0, 2000);  // stops the read: no completion, the motor-off timer runs
+    // Stops the read: no completion, the motor-off timer runs.
+    EXPECT_EQ(command(0xD0, 2000), 2000u + 14400000);
     EXPECT_EQ(fdc.eventType, uint32_t(FDC_EVENT_MOTOR_OFF));
-    EXPECT_EQ(fdc.eventTime, 2000u + 14400000);
     EXPECT_EQ(fdc.status, 0xA0u);
     EXPECT_TRUE(interruptActive());
     runEvent();
     command(0x80, 0);
-    command(0xD8, 3000);  // completes at once
+    EXPECT_EQ(command(0xD8, 3000), 3000u);  // completes at once
     EXPECT_EQ(fdc.eventType, uint32_t(FDC_EVENT_COMPLETION));
-    EXPECT_EQ(fdc.eventTime, 3000u);
 }
 
 TEST_F(Wd1772Test, HardDiskSelectionZeroFillsWithinRam) {

@@ -22,6 +22,12 @@ protected:
         setAddress(0xFF8903, start, stamp);
         setAddress(0xFF890F, end, stamp);
     }
+    // The frame, the mode and the control register written at cycle 0.
+    static void play(uint32_t start, uint32_t end, uint32_t mode, uint32_t control = 1) {
+        setFrame(start, end, 0);
+        busWriteByte(MODE, mode, 0);
+        busWriteByte(CONTROL, control, 0);
+    }
     static void poke(uint32_t address, std::initializer_list<int> bytes) {
         for (int b : bytes) stWriteByte(hw.ram, address++, uint8_t(b));
     }
@@ -50,9 +56,7 @@ TEST_F(DmaSoundTest, ModeReadsByWordOnlyAndMicrowireDataWordReadsZero) {
 
 TEST_F(DmaSoundTest, SampleSlotsPerFrameFollowTheRate) {
     for (auto [mode, slots] : {std::pair{3, 1001}, std::pair{0, 130}, std::pair{2, 500}}) {
-        setFrame(0x10000, 0x30000, 0);
-        busWriteByte(MODE, uint32_t(mode), 0);
-        busWriteByte(CONTROL, 1, 0);
+        play(0x10000, 0x30000, uint32_t(mode));
         EXPECT_EQ(frameSamples().size(), size_t(slots)) << "mode " << mode;
         dmaSoundFrameStart();
     }
@@ -60,9 +64,7 @@ TEST_F(DmaSoundTest, SampleSlotsPerFrameFollowTheRate) {
 
 TEST_F(DmaSoundTest, MonoAdvancesOneByteASampleAndTheCounterReadsEven) {
     poke(0x10000, {1, 2, 3, -128});
-    setFrame(0x10000, 0x20000, 0);
-    busWriteByte(MODE, MONO_50KHZ, 0);
-    busWriteByte(CONTROL, 1, 0);
+    play(0x10000, 0x20000, MONO_50KHZ);
     EXPECT_EQ(counter(3 * 160 + 10), 0x10002u);
     EXPECT_EQ(dmaSound.addressCounter, 0x10003u);
     EXPECT_EQ(busReadWord(0xFF890C, 3 * 160 + 20), 0xFF02u);
@@ -74,9 +76,7 @@ TEST_F(DmaSoundTest, MonoAdvancesOneByteASampleAndTheCounterReadsEven) {
 
 TEST_F(DmaSoundTest, StereoUsesTheMicrowireVolumes) {
     poke(0x10000, {127, 127, 127, 127});
-    setFrame(0x10000, 0x20000, 0);
-    busWriteByte(MODE, STEREO_50KHZ, 0);
-    busWriteByte(CONTROL, 1, 0);
+    play(0x10000, 0x20000, STEREO_50KHZ);
     busWriteWord(MICROWIRE, 0x0540 | 10, 200);  // left: step 10 of 20
     busWriteWord(MICROWIRE, 0x0500 | 25, 208);  // right: 25 clamps to 20
     busWriteByte(MICROWIRE + 1, 0x45, 216);     // a lone low byte is no volume command
@@ -88,9 +88,7 @@ TEST_F(DmaSoundTest, StereoUsesTheMicrowireVolumes) {
 }
 
 TEST_F(DmaSoundTest, WritingPlayWhilePlayingRestartsTheFrame) {
-    setFrame(0x10000, 0x20000, 0);
-    busWriteByte(MODE, MONO_50KHZ, 0);
-    busWriteByte(CONTROL, 1, 0);
+    play(0x10000, 0x20000, MONO_50KHZ);
     EXPECT_EQ(counter(16010), 0x10064u);  // 100 samples in
     busWriteByte(CONTROL, 1, 16050);
     EXPECT_EQ(counter(16060), 0x10000u);
@@ -110,9 +108,7 @@ TEST_F(DmaSoundTest, FrameStartMovesTheCounterOnlyWhileStopped) {
 TEST_F(DmaSoundTest, TheFrameEndStopsOrRepeats) {
     poke(0x10000, {1, 2, 3, 4});
     for (uint32_t control : {1u, 3u}) {
-        setFrame(0x10000, 0x10004, 0);
-        busWriteByte(MODE, MONO_50KHZ, 0);
-        busWriteByte(CONTROL, control, 0);
+        play(0x10000, 0x10004, MONO_50KHZ, control);
         auto s = frameSamples();
         const std::vector<int32_t> once{128, 256, 384, 512, 0, 0}, repeated{128, 256, 384, 512, 128, 256};
         EXPECT_EQ(std::vector<int32_t>(s.begin(), s.begin() + 6), control == 1 ? once : repeated);
@@ -123,17 +119,13 @@ TEST_F(DmaSoundTest, TheFrameEndStopsOrRepeats) {
 }
 
 TEST_F(DmaSoundTest, TheCounterWrapsAtTheEndOfMemory) {
-    setFrame(0x3FFFFC, 0x000004, 0);
-    busWriteByte(MODE, STEREO_50KHZ, 0);
-    busWriteByte(CONTROL, 1, 0);
+    play(0x3FFFFC, 0x000004, STEREO_50KHZ);
     EXPECT_EQ(counter(3 * 160 + 10), 0x000002u);
     EXPECT_EQ(counter(4 * 160 + 10), 0x3FFFFCu);  // frame end reached: back to the start
 }
 
 TEST_F(DmaSoundTest, AWriteAfterARegisterReadTakesEffectAtItsOwnCycle) {
-    setFrame(0x10000, 0x30000, 0);
-    busWriteByte(MODE, MONO_50KHZ, 0);
-    busWriteByte(CONTROL, 1, 0);
+    play(0x10000, 0x30000, MONO_50KHZ);
     counter(50000);                  // the engine runs up to cycle 50000
     busWriteByte(MODE, 0x80, 80000);  // then 1227 cycles a sample from cycle 80000
     // 499 samples every 160 cycles before cycle 80000, then 65 more up to the frame end.

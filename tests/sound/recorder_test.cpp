@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "sound/recorder.h"
 #include "sound/ym2149.h"
@@ -17,20 +16,17 @@ namespace {
 
 class Recorder : public ::testing::Test {
 protected:
-    fs::path previous = fs::current_path();
-    std::string dir;
+    std::string dir = makeTempDir("recorder");
+    WorkingDirectory inDir{dir};
     int16_t frame[881] = {};
 
     void SetUp() override {
-        dir = makeTempDir("recorder");
-        fs::current_path(dir);
         fs::create_directory("sound");
         ymReset(ymChip);
         for (int i = 0; i < 881; ++i) frame[i] = int16_t(i * 37 - 16000);
     }
     void TearDown() override {
         recorderStop();
-        fs::current_path(previous);
         fs::remove_all(dir);
     }
     static void touch(const std::string& path) { std::ofstream(path) << "x"; }
@@ -92,21 +88,12 @@ TEST_F(Recorder, YmRecordingStartsWithTheChipAndMarksEnvelopeRestarts) {
     Ym6Song song = readYm6(readFileBytes("sound/song_000.ym"));
     ASSERT_TRUE(song.valid);
     EXPECT_EQ(song.frames, 3u);
-    EXPECT_EQ(song.attributes, 1u);
-    EXPECT_EQ(song.digidrums, 0);
-    EXPECT_EQ(song.masterClock, 2000000u);
-    EXPECT_EQ(song.frameRate, 50);
-    EXPECT_EQ(song.loopFrame, 0u);
-    EXPECT_EQ(song.additionalData, 0);
+    EXPECT_EQ(song.attributes, 1u);  // interleaved registers
     EXPECT_EQ(song.name, "sound/song_000.ym");
-    EXPECT_EQ(song.author, "Unknown.");
-    EXPECT_EQ(song.comment, "Generated with Quarv v1.21");
     EXPECT_EQ(song.registers[0], (std::vector<uint8_t>{0x1C, 0x1C, 0x1C}));
     EXPECT_EQ(song.registers[1], (std::vector<uint8_t>{0x00, 0x00, 0x03}));
     EXPECT_EQ(song.registers[7], (std::vector<uint8_t>{0x3E, 0x3E, 0x3E}));
     EXPECT_EQ(song.registers[13], (std::vector<uint8_t>{0xFF, 0x0A, 0xFF}));
-    EXPECT_EQ(song.registers[14], (std::vector<uint8_t>{0, 0, 0}));
-    EXPECT_EQ(song.registers[15], (std::vector<uint8_t>{0, 0, 0}));
 }
 
 TEST_F(Recorder, WavRecordingShowsItsTimeAndWritesTheSamples) {

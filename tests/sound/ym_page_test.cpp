@@ -22,11 +22,6 @@ TEST_F(YmPage, SelectAndDataWritesAreStoredAndLoggedWithTheirCycleDistance) {
     EXPECT_EQ(YmWriteLog[1].delta, 880u);
     EXPECT_EQ(YmWriteLog[1].kind, 14u);
     EXPECT_EQ(hw.ymLogLastStamp, 1000);
-    ymWriteLogClose();
-    EXPECT_EQ(YmWriteLog[2].delta, 0x7FFFFFu);
-    ymWriteLogReset();
-    EXPECT_EQ(hw.ymLogWrite, YmWriteLog);
-    EXPECT_EQ(hw.ymLogLastStamp, 0);
 }
 
 TEST_F(YmPage, ThePageRepeatsEveryFourBytes) {

@@ -18,18 +18,12 @@ inline uint16_t hostPixelOf(uint16_t w) {
 }
 inline uint32_t doubled(uint16_t p) { return uint32_t(p) << 16 | p; }
 
-// Colour index of pixel x of the line at `offset` (ST memory order): low resolution has
-// four plane words per 16 pixels, medium resolution two.
-inline int lowIndex(const uint8_t* mem, uint32_t offset, int x) {
-    uint32_t block = offset + uint32_t(x / 16) * 8;
+// Colour index of pixel x of the line at `offset` (ST memory order): `planes` plane
+// words per 16 pixels, four in low resolution and two in medium.
+inline int pixelIndex(const uint8_t* mem, uint32_t offset, int x, int planes = 4) {
+    uint32_t block = offset + uint32_t(x / 16) * 2 * planes;
     int index = 0;
-    for (int p = 0; p < 4; ++p) index |= ((stReadWord(mem, block + 2 * p) >> (15 - x % 16)) & 1) << p;
-    return index;
-}
-inline int mediumIndex(const uint8_t* mem, uint32_t offset, int x) {
-    uint32_t group = offset + uint32_t(x / 16) * 4;
-    int index = 0;
-    for (int p = 0; p < 2; ++p) index |= ((stReadWord(mem, group + 2 * p) >> (15 - x % 16)) & 1) << p;
+    for (int p = 0; p < planes; ++p) index |= ((stReadWord(mem, block + 2 * p) >> (15 - x % 16)) & 1) << p;
     return index;
 }
 
@@ -41,6 +35,17 @@ struct ExpectedPicture {
     void borderLine(int line, uint32_t colour) {
         for (int s = 0; s < PICTURE_SLOTS; ++s) at(line, s) = colour;
     }
+    // Border lines outside [top, top + display); in between, display lines drawn by
+    // line(picture line, source offset) -> the next offset, from offset 0.
+    template <class Line>
+    void frame(int top, int display, uint32_t border, Line line) {
+        uint32_t offset = 0;
+        for (int l = 0; l < PICTURE_LINES; ++l)
+            if (l < top || l >= top + display)
+                borderLine(l, border);
+            else
+                offset = line(l, offset);
+    }
     // A low-resolution display line: the left border (44 slots), or with the left border
     // open the right half of the block before the picture (8 slots); 20 blocks, 2 more
     // for each open border; the right border, or the start of the next block (4 slots,
@@ -49,15 +54,15 @@ struct ExpectedPicture {
                          bool leftOpen = false, bool rightOpen = false) {
         int s = 0;
         if (leftOpen) {
-            for (int x = 8; x < 16; ++x) at(line, s++) = palette[lowIndex(mem, offset, x)];
+            for (int x = 8; x < 16; ++x) at(line, s++) = palette[pixelIndex(mem, offset, x)];
             offset += 8;
         } else {
             while (s < 44) at(line, s++) = palette[0];
         }
         int pixels = 16 * (20 + 2 * leftOpen + 2 * rightOpen);
-        for (int x = 0; x < pixels; ++x) at(line, s++) = palette[lowIndex(mem, offset, x)];
+        for (int x = 0; x < pixels; ++x) at(line, s++) = palette[pixelIndex(mem, offset, x)];
         for (int x = 0; s < PICTURE_SLOTS; ++x)
-            at(line, s++) = rightOpen ? palette[lowIndex(mem, offset, pixels + x)] : palette[0];
+            at(line, s++) = rightOpen ? palette[pixelIndex(mem, offset, pixels + x)] : palette[0];
         return offset + pixels / 2 + (leftOpen ? 2 : 0) + (rightOpen ? 28 : 0);
     }
     // Medium resolution: each of the 320 picture slots holds two pixels, the left one in
@@ -65,8 +70,8 @@ struct ExpectedPicture {
     uint32_t mediumLine(int line, const uint8_t* mem, uint32_t offset, const uint32_t palette[16]) {
         for (int s = 0; s < PICTURE_SLOTS; ++s) at(line, s) = palette[0];
         for (int s = 0; s < 320; ++s)
-            at(line, 44 + s) = (palette[mediumIndex(mem, offset, 2 * s)] & 0xFFFF) |
-                               (palette[mediumIndex(mem, offset, 2 * s + 1)] & 0xFFFF0000);
+            at(line, 44 + s) = (palette[pixelIndex(mem, offset, 2 * s, 2)] & 0xFFFF) |
+                               (palette[pixelIndex(mem, offset, 2 * s + 1, 2)] & 0xFFFF0000);
         return offset + 160;
     }
 

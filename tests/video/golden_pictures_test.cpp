@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "support/test_machine.h"
 #include "video/picture.h"
@@ -15,29 +15,12 @@
 
 namespace {
 
-constexpr uint32_t SCREEN = 0x10000;
-constexpr int FRAMES = 10;  // filling the screen takes the first five or so
-constexpr int PITCH = FRAME_WIDTH * 2;
-
-void runProgram(const char* name, bool ste = false) {
-    TestMachineSetup setup;
-    setup.rom = m68kProgramPath(name);
-    setup.ste = ste;
-    startTestMachine(setup);
-    if (!::testing::Test::HasFatalFailure()) runTestFrames(FRAMES);
-}
-
-// The programs' fill_pattern: word i holds i * step modulo 65536, in ST memory order
-// from `base` (offsets below are relative to base).
+// The programs' fill_pattern: word i holds i * step modulo 65536, in ST memory order.
 std::vector<uint8_t> pattern(int words, uint16_t step) {
     std::vector<uint8_t> mem(size_t(words) * 2 + 64);
     for (int i = 0; i < words; ++i) stWriteWord(mem.data(), uint32_t(2 * i), uint16_t(i * step));
     return mem;
 }
-
-// The programs' standard_colours.
-const std::vector<uint16_t> STANDARD_COLOURS = {0x000, 0x700, 0x070, 0x007, 0x777, 0xFFF, 0x800, 0x080,
-                                                0x008, 0x123, 0x456, 0xF00, 0x0F0, 0x00F, 0xA5C, 0xF1E3};
 
 using Palette = std::array<uint32_t, 16>;
 Palette paletteOf(const std::vector<uint16_t>& words) {
@@ -45,142 +28,138 @@ Palette paletteOf(const std::vector<uint16_t>& words) {
     for (int i = 0; i < 16; ++i) palette[i] = doubled(hostPixelOf(i < int(words.size()) ? words[i] : 0));
     return palette;
 }
-const Palette STANDARD_PALETTE = paletteOf(STANDARD_COLOURS);
+// The programs' standard_colours.
+const Palette STANDARD = paletteOf({0x000, 0x700, 0x070, 0x007, 0x777, 0xFFF, 0x800, 0x080, 0x008, 0x123, 0x456,
+                                    0xF00, 0x0F0, 0x00F, 0xA5C, 0xF1E3});
+const Palette MEDIUM = paletteOf({0x777, 0x700, 0x070, 0x007});
+const std::vector<uint8_t> SCREEN = pattern(21760, 0x9E37), SECOND_SCREEN = pattern(16000, 0x2F1B),
+                           MEDIUM_SCREEN = pattern(16000, 0x3B5D);
 
-void compareFrame(const ExpectedPicture& expected) {
-    expected.compare(reinterpret_cast<const uint8_t*>(framePicture()), PITCH);
-}
+// (picture, picture line, source offset) -> the next line's offset.
+using LineDrawer = std::function<uint32_t(ExpectedPicture&, int, uint32_t)>;
 
-// Border lines outside [top, top + display); in between, display lines drawn by `line`
-// (picture line, source offset) -> next offset, from offset 0.
-template <class Line>
-ExpectedPicture framePicture(int top, int display, uint32_t border, Line line) {
-    ExpectedPicture e;
-    uint32_t offset = 0;
-    for (int l = 0; l < PICTURE_LINES; ++l)
-        if (l < top || l >= top + display)
-            e.borderLine(l, border);
-        else
-            offset = line(e, l, offset);
-    return e;
+uint32_t lowLine(ExpectedPicture& e, int l, uint32_t offset) {
+    return e.displayLine(l, SCREEN.data(), offset, STANDARD.data());
 }
 
 class GoldenPicture : public ::testing::Test {
 protected:
+    void run(const std::string& program, bool ste = false) {
+        TestMachineSetup setup;
+        setup.rom = m68kProgramPath(program);
+        setup.ste = ste;
+        startTestMachine(setup);
+        if (!HasFatalFailure()) runTestFrames(10);  // filling the screen takes the first five or so
+    }
+    static void compare(const ExpectedPicture& expected) {
+        expected.compare(reinterpret_cast<const uint8_t*>(framePicture()), FRAME_WIDTH * 2);
+    }
     void TearDown() override {
         if (!IsSkipped()) stopTestMachine();
     }
 };
 
-TEST_F(GoldenPicture, LowResolution16Colours) {
-    runProgram("video_low_res");
+// Programs that fill the screen with the pattern: where the display lines lie and how
+// each is drawn.
+struct PatternCase {
+    const char* program;  // roms/tests/video_<program>.s
+    bool ste;
+    int top, display;
+    LineDrawer line;
+    uint32_t border = STANDARD[0];
+};
+void PrintTo(const PatternCase& c, std::ostream* os) { *os << c.program; }
+const PatternCase PATTERN_CASES[] = {
+    {"low_res", false, 42, 200, lowLine},
+    {"medium_res", false, 42, 200,
+     [](ExpectedPicture& e, int l, uint32_t offset) {
+         return e.mediumLine(l, MEDIUM_SCREEN.data(), offset, MEDIUM.data());
+     },
+     MEDIUM[0]},
+    {"vertical_borders", false, 13, 272, lowLine},
+    // Frame line 101 has both side borders open, 150 ends 2 bytes early, 200 106 bytes.
+    {"line_borders", false, 42, 200,
+     [](ExpectedPicture& e, int l, uint32_t offset) {
+         int frameLine = l + 21;
+         if (frameLine == 101) return e.displayLine(l, SCREEN.data(), offset, STANDARD.data(), true, true);
+         lowLine(e, l, offset);
+         return offset + (frameLine == 150 ? 158 : frameLine == 200 ? 54 : 160);
+     }},
+    // A counter write mid-frame: the offset runs on through the first screen, and from
+    // line 151 the second screen shows from its start.
+    {"ste_counter", true, 42, 200,
+     [](ExpectedPicture& e, int l, uint32_t offset) {
+         constexpr uint32_t SWITCH = (151 - 63) * 160;
+         if (offset < SWITCH) return lowLine(e, l, offset);
+         return SWITCH + e.displayLine(l, SECOND_SCREEN.data(), offset - SWITCH, STANDARD.data());
+     }},
+};
+
+class GoldenPatternPicture : public GoldenPicture, public ::testing::WithParamInterface<PatternCase> {};
+
+TEST_P(GoldenPatternPicture, MatchesTheComputedFrame) {
+    run(std::string("video_") + GetParam().program, GetParam().ste);
     ASSERT_FALSE(HasFatalFailure());
-    const uint32_t* palette = STANDARD_PALETTE.data();
-    std::vector<uint8_t> mem = pattern(16000, 0x9E37);
-    compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
-        return e.displayLine(l, mem.data(), offset, palette);
-    }));
+    const PatternCase& p = GetParam();
+    ExpectedPicture e;
+    e.frame(p.top, p.display, p.border, [&](int l, uint32_t offset) { return p.line(e, l, offset); });
+    compare(e);
 }
 
-TEST_F(GoldenPicture, MediumResolution) {
-    runProgram("video_medium_res");
-    ASSERT_FALSE(HasFatalFailure());
-    const Palette medium = paletteOf({0x777, 0x700, 0x070, 0x007});
-    const uint32_t* palette = medium.data();
-    std::vector<uint8_t> mem = pattern(16000, 0x3B5D);
-    compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
-        return e.mediumLine(l, mem.data(), offset, palette);
-    }));
-}
+INSTANTIATE_TEST_SUITE_P(Programs, GoldenPatternPicture, ::testing::ValuesIn(PATTERN_CASES),
+                         [](const auto& info) { return std::string(info.param.program); });
 
 // Timer B interrupts at the end of frame lines 63-262; each handler's write lands
 // after the picture of its line, so frame line 63 + k shows colour k from its start.
 TEST_F(GoldenPicture, RasterBarsByTimerBEventCount) {
-    runProgram("video_raster_bars");
+    run("video_raster_bars");
     ASSERT_FALSE(HasFatalFailure());
     ExpectedPicture e;
     for (int l = 0; l < PICTURE_LINES; ++l) {
         int k = std::clamp(l + 21 - 63, 0, 200);
         e.borderLine(l, doubled(hostPixelOf(uint16_t((k * 0x125 + 0x11) & 0xFFF))));
     }
-    compareFrame(e);
+    compare(e);
 }
 
 // The write at cycle 188 of line 100 lies in the block that starts at cycle 180 (slot
 // 124); it shows from the next group of 4 slots, cycle 192, slot 136.
 TEST_F(GoldenPicture, PaletteChangeInTheMiddleOfALine) {
-    runProgram("video_mid_line_palette");
+    run("video_mid_line_palette");
     ASSERT_FALSE(HasFatalFailure());
     ExpectedPicture e;
-    const uint32_t black = 0, red = doubled(hostPixelOf(0x700));
+    const uint32_t red = doubled(hostPixelOf(0x700));
     constexpr int line = 100 - 21;
-    for (int l = 0; l < PICTURE_LINES; ++l) e.borderLine(l, l <= line ? black : red);
+    for (int l = 0; l < PICTURE_LINES; ++l) e.borderLine(l, l <= line ? 0 : red);
     for (int s = 192 - 56; s < PICTURE_SLOTS; ++s) e.at(line, s) = red;
-    compareFrame(e);
-}
-
-TEST_F(GoldenPicture, TopAndBottomBordersOpen) {
-    runProgram("video_vertical_borders");
-    ASSERT_FALSE(HasFatalFailure());
-    const uint32_t* palette = STANDARD_PALETTE.data();
-    std::vector<uint8_t> mem = pattern(21760, 0x9E37);
-    compareFrame(framePicture(13, 272, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
-        return e.displayLine(l, mem.data(), offset, palette);
-    }));
-}
-
-TEST_F(GoldenPicture, SideBordersAndShortenedLines) {
-    runProgram("video_line_borders");
-    ASSERT_FALSE(HasFatalFailure());
-    const uint32_t* palette = STANDARD_PALETTE.data();
-    std::vector<uint8_t> mem = pattern(16100, 0x9E37);
-    compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
-        int frameLine = l + 21;
-        if (frameLine == 101) return e.displayLine(l, mem.data(), offset, palette, true, true);
-        e.displayLine(l, mem.data(), offset, palette);
-        return offset + (frameLine == 150 ? 158 : frameLine == 200 ? 54 : 160);
-    }));
+    compare(e);
 }
 
 // The counter model: bytes fetched from line 63 to line 262, two cycles a byte between
 // cycles 96 and 416 of a line, as seen 20 cycles after the access; from line 310 on,
 // the video base register.
-uint32_t expectedCounter(int line, int pos, uint32_t base, uint32_t videoBase) {
+uint32_t expectedCounter(int line, int pos) {
     int32_t t = line * 512 + pos + 20;
     int tl = t / 512, tp = t % 512;
-    if (t > 310 * 512) return videoBase;
+    if (t > 310 * 512) return 0x020000;
     uint32_t count = uint32_t(std::clamp(tl, 63, 263) - 63) * 160;
     if (tl >= 63 && tl < 263) count += uint32_t(std::clamp(tp, 96, 416) - 96) / 2;
-    return base + count;
+    return 0x010000 + count;
 }
 
 TEST_F(GoldenPicture, VideoCounterReadsAtKnownCycles) {
-    runProgram("video_counter");
+    run("video_counter");
     ASSERT_FALSE(HasFatalFailure());
     const int lines[] = {40, 63, 64, 150, 262, 263, 300, 309, 310};
     for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE(lines[i]);
         uint32_t results = peekLong(0x30000 + 4 * i);
-        uint32_t high = expectedCounter(lines[i], 104, 0x010000, 0x020000) >> 16 & 0xFF;
-        uint32_t mid = (expectedCounter(lines[i], 112, 0x010000, 0x020000) + 10) >> 8 & 0xFF;
-        uint32_t low = expectedCounter(lines[i], 120, 0x010000, 0x020000) & 0xFF;
-        uint32_t later = expectedCounter(lines[i], 288, 0x010000, 0x020000) & 0xFF;
+        uint32_t high = expectedCounter(lines[i], 104) >> 16 & 0xFF;
+        uint32_t mid = (expectedCounter(lines[i], 112) + 10) >> 8 & 0xFF;
+        uint32_t low = expectedCounter(lines[i], 120) & 0xFF;
+        uint32_t later = expectedCounter(lines[i], 288) & 0xFF;
         EXPECT_EQ(results, high << 24 | mid << 16 | low << 8 | later) << std::hex << results;
     }
-}
-
-TEST_F(GoldenPicture, SteCounterWriteMidFrame) {
-    runProgram("video_ste_counter", true);
-    ASSERT_FALSE(HasFatalFailure());
-    const uint32_t* palette = STANDARD_PALETTE.data();
-    std::vector<uint8_t> first = pattern(16000, 0x9E37), second = pattern(16000, 0x2F1B);
-    // The offset runs on through the first screen; from line 151 the second is shown
-    // from its start.
-    constexpr uint32_t SWITCH = (151 - 63) * 160;
-    compareFrame(framePicture(42, 200, palette[0], [&](ExpectedPicture& e, int l, uint32_t offset) {
-        if (offset < SWITCH) return e.displayLine(l, first.data(), offset, palette);
-        return SWITCH + e.displayLine(l, second.data(), offset - SWITCH, palette);
-    }));
 }
 
 }  // namespace

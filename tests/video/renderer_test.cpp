@@ -1,9 +1,10 @@
-// RenderFrame fed with synthetic event logs. The expected pictures are built here from
-// the bit-plane layout, pixel by pixel, and compared slot by slot.
+// RenderFrame fed with synthetic event logs, compared slot by slot with pictures built
+// from the bit-plane layout.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "frontend/config.h"
@@ -61,47 +62,33 @@ protected:
         return expected.displayLine(line, mem, offset, palette, leftOpen, rightOpen);
     }
     void expectStandardFrame(int top = 42, int display = 200) {
-        uint32_t offset = 0;
-        for (int l = 0; l < PICTURE_LINES; ++l) {
-            if (l < top || l >= top + display)
-                expected.borderLine(l, palette[0]);
-            else
-                offset = expectDisplayLine(l, offset);
-        }
+        expected.frame(top, display, palette[0], [&](int l, uint32_t offset) { return expectDisplayLine(l, offset); });
     }
     void compare() { expected.compare(reinterpret_cast<const uint8_t*>(frame.data()), PICTURE_SLOTS * 4); }
 };
 
-// 42 border lines, 200 lines of 44 + 320 + 36 slots, 58 border lines; an event before
-// the picture (lines 0-20) is applied before its first line.
-TEST_F(RendererTest, FrameLayoutAndEarlyEvents) {
-    videoEventRecord(at(3, 100), VIDEO_EVENT_PALETTE + 2 * 13, 0x0700);
-    palette[13] = doubled(0xE000);
-    expectStandardFrame();
-    render();
-    compare();
-    for (int row = 1; row < 600; row += 2) ASSERT_EQ(frame[row * PICTURE_SLOTS + 17], UNTOUCHED) << row;
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(hostPixelOf(PALETTE_WORDS[i]), HOST_PIXELS[i]) << i;
-}
-
-TEST_F(RendererTest, LineOutputModes) {
-    videoEventRecord(0, VIDEO_EVENT_PALETTE, 0x0FFF);
+// 42 border lines, 200 lines of 44 + 320 + 36 slots, 58 border lines, each drawn on an
+// even row; the odd row below is left alone, a copy, or the copy at half intensity
+// ("Blend"). An event before the picture (lines 0-20) is applied before its first line.
+TEST_F(RendererTest, FrameLayoutAndLineOutputModes) {
+    videoEventRecord(at(3, 100), VIDEO_EVENT_PALETTE, 0x0FFF);
     palette[0] = doubled(0xF79E);
     expectStandardFrame();
-    machineSettings.softwareMode = 0;  // "Normal": both rows
-    render();
-    compare();
-    machineSettings.softwareMode = 3;  // "Blend": the row below at half intensity
-    std::vector<uint32_t> normal = frame;
-    render();
-    compare();
+    for (int mode : {1, 0, 3}) {
+        SCOPED_TRACE(mode);
+        machineSettings.softwareMode = mode;
+        std::fill(frame.begin(), frame.end(), UNTOUCHED);
+        render();
+        compare();
+        for (int row = 1; row < 600; row += 2)
+            for (int s = 0; s < PICTURE_SLOTS; ++s) {
+                uint32_t above = frame[(row - 1) * PICTURE_SLOTS + s];
+                uint32_t below = mode == 1 ? UNTOUCHED : mode == 0 ? above : (above >> 1) & 0x7BEF7BEF;
+                ASSERT_EQ(frame[row * PICTURE_SLOTS + s], below) << row;
+            }
+    }
     EXPECT_EQ(frame[PICTURE_SLOTS], 0x7BCF7BCFu);
-    for (int row = 1; row < 600; row += 2)
-        for (int s = 0; s < PICTURE_SLOTS; ++s) {
-            uint32_t above = frame[(row - 1) * PICTURE_SLOTS + s];
-            ASSERT_EQ(normal[row * PICTURE_SLOTS + s], above) << row;
-            ASSERT_EQ(frame[row * PICTURE_SLOTS + s], (above >> 1) & 0x7BEF7BEF) << row;
-        }
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(hostPixelOf(PALETTE_WORDS[i]), HOST_PIXELS[i]) << i;
 }
 
 TEST_F(RendererTest, PaletteChangesInsideBlocksMoveToGroupBoundaries) {
@@ -147,54 +134,39 @@ TEST_F(RendererTest, ResolutionChangesFromTheNextDisplayLine) {
     EXPECT_EQ(rendererResolution, 1) << "kept for the next frame";
 }
 
+// Picture lines 60-65: left open, right open, both, line -2, line -2 then right border
+// (ignored), line -106; the lines after them follow on.
 TEST_F(RendererTest, LineWidthsAndSourceAdvance) {
-    // Picture lines 60-66: left open, right open, both, line -2, line -2 then right
-    // border (ignored), line -106, and a normal line after them.
-    int first = 60;
-    auto frameLine = [&](int l) { return FIRST_LINE + l; };
-    videoEventRecord(at(frameLine(60), 8), VIDEO_EVENT_LEFT_BORDER, 0);
-    videoEventRecord(at(frameLine(61), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
-    videoEventRecord(at(frameLine(62), 12), VIDEO_EVENT_LEFT_BORDER, 0);
-    videoEventRecord(at(frameLine(62), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
-    videoEventRecord(at(frameLine(63), 376), VIDEO_EVENT_LINE_MINUS_2, 0);
-    videoEventRecord(at(frameLine(64), 372), VIDEO_EVENT_LINE_MINUS_2, 0);
-    videoEventRecord(at(frameLine(64), 388), VIDEO_EVENT_RIGHT_BORDER, 0);
-    videoEventRecord(at(frameLine(65), 168), VIDEO_EVENT_LINE_MINUS_106, 0);
+    const std::tuple<int, int, uint32_t> tricks[] = {
+        {60, 8, VIDEO_EVENT_LEFT_BORDER},    {61, 388, VIDEO_EVENT_RIGHT_BORDER}, {62, 12, VIDEO_EVENT_LEFT_BORDER},
+        {62, 388, VIDEO_EVENT_RIGHT_BORDER}, {63, 376, VIDEO_EVENT_LINE_MINUS_2}, {64, 372, VIDEO_EVENT_LINE_MINUS_2},
+        {64, 388, VIDEO_EVENT_RIGHT_BORDER}, {65, 168, VIDEO_EVENT_LINE_MINUS_106}};
+    for (auto [line, pos, kind] : tricks) videoEventRecord(at(FIRST_LINE + line, pos), kind, 0);
     render();
 
     expectStandardFrame();
-    uint32_t offset = uint32_t(first - 42) * 160;
-    offset = expectDisplayLine(60, offset, true, false);
+    uint32_t offset = expectDisplayLine(60, 18 * 160, true, false);
     EXPECT_EQ(offset, 18u * 160 + 186);
     offset = expectDisplayLine(61, offset, false, true);
     offset = expectDisplayLine(62, offset, true, true);
-    expectDisplayLine(63, offset);
-    offset += 158;
-    expectDisplayLine(64, offset);
-    offset += 158;
-    expectDisplayLine(65, offset);
-    offset += 54;
+    for (auto [line, bytes] : {std::pair{63, 158}, {64, 158}, {65, 54}}) {
+        expectDisplayLine(line, offset);
+        offset += uint32_t(bytes);
+    }
     for (int l = 66; l < 242; ++l) offset = expectDisplayLine(l, offset);
     compare();
 }
 
 TEST_F(RendererTest, OpenVerticalBorders) {
-    hw.topBorderOpen = 1;
-    expectStandardFrame(13, 229);
-    render();
-    compare();
-
-    hw.bottomBorderOpen = 1;
-    std::fill(frame.begin(), frame.end(), UNTOUCHED);
-    expectStandardFrame(13, 272);
-    render();
-    compare();
-
-    hw.topBorderOpen = 0;
-    std::fill(frame.begin(), frame.end(), UNTOUCHED);
-    expectStandardFrame(42, 243);
-    render();
-    compare();
+    for (auto [top, bottom, first, display] : {std::tuple{1, 0, 13, 229}, {1, 1, 13, 272}, {0, 1, 42, 243}}) {
+        SCOPED_TRACE(::testing::Message() << "top " << top << " bottom " << bottom);
+        hw.topBorderOpen = uint8_t(top);
+        hw.bottomBorderOpen = uint8_t(bottom);
+        std::fill(frame.begin(), frame.end(), UNTOUCHED);
+        expectStandardFrame(first, display);
+        render();
+        compare();
+    }
 }
 
 TEST_F(RendererTest, ScreenWritesReplayAtTheirTime) {
@@ -213,22 +185,10 @@ TEST_F(RendererTest, ScreenWritesReplayAtTheirTime) {
     EXPECT_EQ(stReadWord(ScreenCopy, 10 * 160), 0xFFFF) << "the copy holds the replayed writes";
 }
 
-TEST_F(RendererTest, CounterWriteSwitchesToRam) {
-    std::mt19937 random(11);
-    for (uint32_t i = 0x30000; i < 0x40000; ++i) hw.ram[i] = uint8_t(random());
-    // At the start of picture line 120 the counter moves to $30000 in RAM.
-    videoEventRecord(at(FIRST_LINE + 120, 0), VIDEO_EVENT_COUNTER, 0x30000);
-    render();
-    expectStandardFrame();
-    uint32_t offset = 0x30000;
-    for (int l = 120; l < 242; ++l) offset = expectDisplayLine(l, offset, false, false, hw.ram);
-    compare();
-}
-
+// Several openings on one line, cuts that run the source backwards, openings on border
+// lines and a counter at the top of RAM: each line stays 400 slots wide and nothing is
+// read or written outside the buffers.
 TEST_F(RendererTest, HostileEventsStayInsideEachLine) {
-    // Several openings on one line, cuts that run the source backwards, openings on
-    // border lines and a counter at the top of RAM: each line stays 400 slots wide and
-    // nothing is read or written outside the buffers.
     for (int line = 22; line < 313; ++line) {
         for (int pos : {8, 12, 16}) videoEventRecord(at(line, pos), VIDEO_EVENT_LEFT_BORDER, 0);
         for (int pos : {164, 168, 172, 176}) videoEventRecord(at(line, pos), VIDEO_EVENT_LINE_MINUS_106, 0);
