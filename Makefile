@@ -5,7 +5,7 @@ CMAKE_FLAGS ?=
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test bench fuzz install package clean
+.PHONY: all deps build run test bench bench-compare fuzz install package clean
 
 all: build
 
@@ -36,6 +36,10 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	for b in $(BUILD)-bench/bench/bench_*; do $$b; done
 
+# Side by side with another commit: make bench-compare BASE=<commit> (see DEVELOPERS.md).
+bench-compare: deps
+	@tools/bench_compare.sh $(BASE)
+
 fuzz:
 	QUARV_WITH_CLANG=1 scripts/install-deps.sh
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DQUARV_FUZZ=ON
@@ -43,4 +47,4 @@ fuzz:
 	@echo "Fuzz targets in $(BUILD)-fuzz/fuzz; see README.md for how to run them."
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-asan
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-asan build-compare
