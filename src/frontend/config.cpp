@@ -147,7 +147,8 @@ bool saveConfig(const std::string& path) {
     }
     for (const FlagSetting& s : flagSettings) iniWriteNumber(ini, s.section, s.name, *s.value ? 1 : 0);
     iniWriteNumber(ini, "Machine", "bUseTexture", config.useTexture ? 1 : 0);
-    iniWriteNumber(ini, "Graphics", "nCurrentSlot", uint32_t(config.currentSlot));
+    // Signed: "no slot" is -1 (earlier files hold 4294967295, which reads the same).
+    iniWriteString(ini, "Graphics", "nCurrentSlot", std::to_string(config.currentSlot));
     for (const StringSetting& s : stringSettings) iniWriteString(ini, s.section, s.name, *s.value);
 
     std::error_code ec;

@@ -49,6 +49,8 @@ TEST_F(ConfigStore, AnEmptyStoreResetsWhatWasChanged) {
     EXPECT_EQ(machineSettings.ramSize, 2u);
     EXPECT_EQ(config.currentSlot, -1);
     EXPECT_EQ(romListCount(), 0);
+    ASSERT_TRUE(saveConfig(path));
+    EXPECT_NE(readFileText(path).find("nCurrentSlot=-1\n"), std::string::npos) << "no slot";
 }
 
 TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
