@@ -71,6 +71,10 @@ static void loadStartupRoms(const ProgramOptions& options) {
     if (cartridge < 0 || !loadCartridge(romListName(uint32_t(cartridge)))) clearCartridge();
 }
 
+bool commandLineNamesContent(const ProgramOptions& options) {
+    return !options.diskPath.empty() || !options.romPath.empty();
+}
+
 // The ROM list's active entry, as the snapshots record it.
 static int32_t activeTosId() { return romListFindActive(false); }
 static const SnapshotRomHooks romListHooks = {activeTosId, romListSetActive};
@@ -110,7 +114,10 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     machineReset(true);
 
     int state = RUN_STATE_MENU;
-    if (settings.defaultSnapshot && loadSnapshot(defaultSnapshotFile())) {
+    // What the command line names is what the user asked for now: the machine the last
+    // session left would replace it.
+    bool resume = settings.defaultSnapshot && !commandLineNamesContent(options);
+    if (resume && loadSnapshot(defaultSnapshotFile())) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;

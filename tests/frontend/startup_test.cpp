@@ -50,3 +50,38 @@ TEST(Startup, ADiskThatCannotBeUsedIsReportedWithTheLoadersReason) {
         programShutdown(false, false);
     }
 }
+
+// A default snapshot with the demo disk in the drive exists: a start without a disk on
+// the command line resumes it; `--disk` (or `--rom`) wins: the named disk is in the drive.
+TEST(Startup, ADiskOrTosOnTheCommandLineIsNotReplacedByTheDefaultSnapshot) {
+    std::string dir = makeTempDir("startup_snapshot");
+    WorkingDirectory working(dir);
+    writeBytes("blank.st", rawImageWithBootSector(80, 2, 9));
+    std::string demo = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
+    StartupSettings settings;
+    settings.readConfig = false;
+    auto start = [&](const std::string& disk, const std::string& rom) {
+        ProgramOptions options;
+        options.headless = true;
+        options.diskPath = disk;
+        options.romPath = rom;
+        options.dataDir = dir;
+        options.configPath = dir + "/quarv.ini";
+        config = Config{};
+        EXPECT_EQ(programStartup(options, headlessPlatform, settings), StartupResult::Ready) << startupError;
+    };
+    start(demo, m68kProgramPath("host_screen"));
+    ASSERT_TRUE(programShutdown(true, false));
+
+    const struct {
+        const char* disk;
+        bool rom;
+        std::string inDrive;
+    } cases[] = {{"", false, demo}, {"blank.st", false, "blank.st"}, {"", true, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.disk) + (c.rom ? " --rom" : ""));
+        start(c.disk, c.rom ? m68kProgramPath("host_screen") : "");
+        EXPECT_EQ(std::string(insertedDiskPath()), c.inDrive);
+        programShutdown(false, false);
+    }
+}
