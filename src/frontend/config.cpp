@@ -61,6 +61,7 @@ const NumberSetting numberSettings[] = {
     {"Machine", "Machine", &machineSettings.machine, 0},
     {"Machine", "bDontShow", &config.dontShow, 0},
     {"Machine", "bDefautMemRun", &config.defaultMemRun, 1},
+    {"Machine", "bEmuTosOffered", &config.emuTosOffered, 0},
     {"Machine", "bUseJoystick", &config.useJoystick, 0},
     {"Machine", "bArrowForJoystick", &machineSettings.arrowForJoystick, 1},
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},

@@ -22,6 +22,7 @@ struct Config {
     // [Machine]
     uint32_t dontShow = 0;            // "bDontShow" (stored only)
     uint32_t defaultMemRun = 1;       // "bDefautMemRun"
+    uint32_t emuTosOffered = 0;       // "bEmuTosOffered": the ROM list got the bundled EmuTOS once
     uint32_t useJoystick = 0;         // "bUseJoystick"
     bool useTexture = false;          // "bUseTexture"
     bool useTextureFiltering = false; // "bUseTextureFiltering"

@@ -6,6 +6,8 @@
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/headless_runner.h"
+#include "frontend/program_files.h"
+#include "frontend/rom_list.h"
 #include "frontend/startup.h"
 #include "support/disk_builders.h"
 #include "support/test_machine.h"
@@ -84,4 +86,24 @@ TEST(Startup, ADiskOrTosOnTheCommandLineIsNotReplacedByTheDefaultSnapshot) {
         EXPECT_EQ(std::string(insertedDiskPath()), c.inDrive);
         programShutdown(false, false);
     }
+}
+
+// A program started from the command line runs on the TOS this start loads, unless that
+// is the built-in ROM, which cannot load programs: then on the bundled EmuTOS for the
+// machine type.
+TEST(Startup, ProgramsRunOnTheBundledEmuTosInsteadOfTheBuiltInRom) {
+    WorkingDirectory in(std::string(QUARV_BINARY_DIR) + "/run");  // the build's built-in files
+    romListClear();
+    const struct {
+        const char* rom;
+        uint32_t machine;
+        std::string tos;
+    } cases[] = {{"", 0, EMUTOS_192}, {"", 1, EMUTOS_256}, {"tos206.img", 1, "tos206.img"}};
+    for (const auto& c : cases) {
+        ProgramOptions options;
+        options.romPath = c.rom;
+        machineSettings.machine = c.machine;
+        EXPECT_EQ(tosForPrograms(options), c.tos) << c.rom << " " << c.machine;
+    }
+    machineSettings = MachineSettings{};
 }

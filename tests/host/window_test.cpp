@@ -81,6 +81,30 @@ TEST_F(Window, PresentsTheHeadlessPictureOfTheSameFrame) {
     }
 }
 
+// A first start (no settings) offers the bundled EmuTOS in the ROM list; made active, it
+// boots to its desktop: the white menu bar on ST line 0, black under it on line 10.
+TEST_F(Window, TheBundledEmuTosIsInTheRomListAndBootsToItsDesktop) {
+    WindowRun run = newRun("window_emutos", "20 press 69; 22 release 69; 30 click Options; 40 click etos192uk.img;"
+                                            "50 click Set Active; 60 click Run; 1400 dump desktop.png; 1401 quit");
+    run.arguments = {"--no-disk", "--bench"};  // EmuTOS boots from a disk in drive A; unpaced
+    ASSERT_EQ(runQuarvWindow(display, run), 0);
+    std::string settings = readFileText(run.folder + "/quarv.ini");
+    EXPECT_NE(settings.find("emutos/etos256uk.img"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("emutos/etos192uk.img"), std::string::npos) << settings;
+    Picture desktop;
+    ASSERT_TRUE(loadPicture(run.folder + "/desktop.png", desktop)) << readFileText(run.folder + "/stderr.txt");
+    constexpr int TOP = (63 - 21) * 2, LEFT = 88;  // ST line 0, pixel 0
+    buildColourTables();
+    const uint16_t white = ColourTable[0x777], black = ColourTable[0x000];
+    int bar = 0, under = 0;
+    for (int x = 0; x < 320; ++x) {
+        bar += desktop.rgb565(LEFT + 2 * x, TOP) == white;
+        under += desktop.rgb565(LEFT + 2 * x, TOP + 20) == black;
+    }
+    EXPECT_EQ(bar, 320) << "the menu bar's top line";
+    EXPECT_EQ(under, 320) << "the line under the menu bar";
+}
+
 // SDL scancodes through the key state to the keyboard processor: A (4) is ST key $1E,
 // Home (74) the ST's Up arrow $48; each press and release gives one byte.
 TEST_F(Window, KeyEventsReachTheStAsScanCodes) {
