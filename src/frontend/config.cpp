@@ -50,6 +50,8 @@ const NumberSetting numberSettings[] = {
     {"Graphics", "VideoAdapter", &config.videoAdapter, 0},
     {"Graphics", "VideoRefresh", &config.videoRefresh, 0},
     {"Graphics", "bConfirmQuit", &config.confirmQuit, 1},
+    {"Graphics", "WindowWidth", &config.windowWidth, 800},
+    {"Graphics", "WindowHeight", &config.windowHeight, 600},
     {"Machine", "RAMSize", &machineSettings.ramSize, 2},
     {"Machine", "FastDisk", &machineSettings.fastDisk, 0},
     {"Machine", "YMSound", &machineSettings.ymSound, 1},
@@ -71,6 +73,8 @@ const NumberSetting numberSettings[] = {
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
     {"Graphics", "bAskFullscreen", &config.askFullscreen, true},
+    {"Graphics", "bWindowMaximized", &config.windowMaximized, false},
+    {"Graphics", "bIntegerScaling", &config.integerScaling, false},
     {"Machine", "bUseTextureFiltering", &config.useTextureFiltering, false},
 };
 const StringSetting stringSettings[] = {

@@ -45,6 +45,7 @@ static bool processMessages() {
             menuRecreateTextures();
             continue;
         }
+        if (e.type == SDL_WINDOWEVENT) displayWindowEvent(e.window);
         if (e.type == SDL_AUDIODEVICEREMOVED && !e.adevice.iscapture) audioDeviceRemoved(e.adevice.which);
         inputHandleEvent(e);
         if (menuIsOpen()) menuHandleEvent(e);
