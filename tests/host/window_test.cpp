@@ -141,6 +141,7 @@ TEST_F(Window, TheBundledEmuTosIsInTheRomListAndBootsToItsDesktop) {
     WindowRun run = newRun("window_emutos", "20 press 69; 22 release 69; 30 click Options; 40 click etos192uk.img;"
                                             "50 click Set Active; 60 click Run; 1400 dump desktop.png; 1401 quit");
     run.arguments = {"--no-disk", "--bench"};  // EmuTOS boots from a disk in drive A; unpaced
+    run.timeoutSeconds = 300;                  // 1,400 frames each presented on the X server
     ASSERT_EQ(runQuarvWindow(display, run), 0);
     std::string settings = readFileText(run.folder + "/quarv.ini");
     EXPECT_NE(settings.find("emutos/etos256uk.img"), std::string::npos) << settings;
