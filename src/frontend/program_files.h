@@ -4,9 +4,10 @@
 
 // The folder of the running program.
 std::string programFolder();
-// The built-in ROM, demo disk or EmuTOS image, for a program (or libretro core) in `binaryFolder`: where
-// an install put them (../share/quarv, or ../../share/quarv from a lib folder), in the
-// build's run folder, beside the binary, or in the working folder. "" when none has it.
+// The built-in ROM, demo disk or an EmuTOS image, for a program (or libretro core) in
+// `binaryFolder`: where an install put them (../share/quarv, or ../../share/quarv and
+// ../../../share/quarv from a lib folder), in the build's run folder, beside the binary,
+// or in the working folder. "" when none has it.
 std::string findBuiltInFile(const std::string& binaryFolder, const char* name);
 // EmuTOS, the free TOS, comes with the program, under the name it has among the built-in
 // files: the 192 KB image for $FC0000 is the STFM's; the 256 KB one for $E00000 the

@@ -98,7 +98,8 @@ std::string chooseTos() {
 bool loadChosenTos() {
     std::string tos = chooseTos();
     if (tos.empty() || !loadTosRom(tos.c_str())) {
-        log(RETRO_LOG_ERROR, "No TOS image to run: %s", tos.empty() ? "the built-in ROM is missing" : romLoadError.c_str());
+        log(RETRO_LOG_ERROR, "No TOS image to run: %s",
+            tos.empty() ? "the built-in ROM is missing" : romLoadError.c_str());
         return false;
     }
     log(RETRO_LOG_INFO, "TOS %s", tos.c_str());

@@ -97,7 +97,8 @@ TEST_F(Window, ThePictureScalesToTheWindowWithItsShapeKept) {
         {1000, 500, true, 300, 100, 400, 300},
     };
     for (const auto& c : cases) {
-        std::string tag = "window_" + std::to_string(c.width) + "x" + std::to_string(c.height) + (c.integer ? "_int" : "");
+        std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        std::string tag = "window_" + size + (c.integer ? "_int" : "");
         SCOPED_TRACE(tag);
         WindowRun run = newRun(tag, "5 resize " + std::to_string(c.width) + " " + std::to_string(c.height) +
                                         "; 30 dump frame.png; 31 quit");
@@ -117,7 +118,8 @@ TEST_F(Window, ThePictureScalesToTheWindowWithItsShapeKept) {
         for (int hy : {10, PROBE_Y, FRAME_HEIGHT - 10})
             for (int hx : columns) {
                 int wx = c.x + int((hx + 0.5) * c.w / FRAME_WIDTH), wy = c.y + int((hy + 0.5) * c.h / FRAME_HEIGHT);
-                EXPECT_EQ(picture.rgb565(wx, wy), want(hx, hy)) << "(" << hx << ", " << hy << ") at (" << wx << ", " << wy << ")";
+                EXPECT_EQ(picture.rgb565(wx, wy), want(hx, hy))
+                    << "(" << hx << ", " << hy << ") at (" << wx << ", " << wy << ")";
             }
         EXPECT_NE(picture.at(c.x, mid), 0u) << "the picture starts at its left edge";
         EXPECT_NE(picture.at(c.x + c.w - 1, mid), 0u) << "and ends at its right edge";
