@@ -3,7 +3,8 @@
 # Works as root without sudo, and through sudo otherwise.
 set -e
 packages="cmake ninja-build g++ make pkg-config libsdl2-dev libimgui-dev libstb-dev liblzo2-dev
-zlib1g-dev libgtest-dev libbenchmark-dev binutils-m68k-linux-gnu xvfb xauth dpkg-dev file"
+zlib1g-dev libgtest-dev libbenchmark-dev binutils-m68k-linux-gnu xvfb xauth dpkg-dev file
+appstream desktop-file-utils"
 [ "${QUARV_WITH_CLANG:-0}" = 1 ] && packages="$packages clang libclang-rt-dev"
 
 missing=""

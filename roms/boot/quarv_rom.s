@@ -49,7 +49,7 @@ boot_loop:
         moveq   #STATUS_READING,d0
         bsr     show_status
         bsr     try_boot
-        bsr     show_status
+        bsr     show_status_and_advice
         moveq   #RETRY_FRAMES,d0
         bsr     wait_frames
         bra.s   boot_loop
@@ -247,5 +247,6 @@ acia_interrupt:
         .include "ikbd.i"
         .include "detect_ste.i"
         .include "quarv_font.i"
+        .include "disk_advice.i"
 
         .org    ROM_SIZE, 0xFF

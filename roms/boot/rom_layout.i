@@ -9,6 +9,7 @@
         .equ    fd_restored, ROM_VARS + 2       | byte: the head has been moved to track 0
         .equ    boot_ran, ROM_VARS + 3          | byte: LAST_BOOT holds the boot sector that ran
         .equ    title_phase, ROM_VARS + 4       | word: colour cycling of the title
+        .equ    advice_shown, ROM_VARS + 6      | byte: the title shows how to run other disks
         .equ    ram_size, ROM_VARS + 8          | long: bytes of RAM
         .equ    screen_base, ROM_VARS + 12      | long: the ROM's screen
         .equ    crash_regs, ROM_VARS + 0x40     | 16 longs: D0-D7, A0-A7 at the crash

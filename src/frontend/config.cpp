@@ -50,6 +50,8 @@ const NumberSetting numberSettings[] = {
     {"Graphics", "VideoAdapter", &config.videoAdapter, 0},
     {"Graphics", "VideoRefresh", &config.videoRefresh, 0},
     {"Graphics", "bConfirmQuit", &config.confirmQuit, 1},
+    {"Graphics", "WindowWidth", &config.windowWidth, 800},
+    {"Graphics", "WindowHeight", &config.windowHeight, 600},
     {"Machine", "RAMSize", &machineSettings.ramSize, 2},
     {"Machine", "FastDisk", &machineSettings.fastDisk, 0},
     {"Machine", "YMSound", &machineSettings.ymSound, 1},
@@ -61,6 +63,7 @@ const NumberSetting numberSettings[] = {
     {"Machine", "Machine", &machineSettings.machine, 0},
     {"Machine", "bDontShow", &config.dontShow, 0},
     {"Machine", "bDefautMemRun", &config.defaultMemRun, 1},
+    {"Machine", "bEmuTosOffered", &config.emuTosOffered, 0},
     {"Machine", "bUseJoystick", &config.useJoystick, 0},
     {"Machine", "bArrowForJoystick", &machineSettings.arrowForJoystick, 1},
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
@@ -70,6 +73,8 @@ const NumberSetting numberSettings[] = {
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
     {"Graphics", "bAskFullscreen", &config.askFullscreen, true},
+    {"Graphics", "bWindowMaximized", &config.windowMaximized, false},
+    {"Graphics", "bIntegerScaling", &config.integerScaling, false},
     {"Machine", "bUseTextureFiltering", &config.useTextureFiltering, false},
 };
 const StringSetting stringSettings[] = {
@@ -147,7 +152,8 @@ bool saveConfig(const std::string& path) {
     }
     for (const FlagSetting& s : flagSettings) iniWriteNumber(ini, s.section, s.name, *s.value ? 1 : 0);
     iniWriteNumber(ini, "Machine", "bUseTexture", config.useTexture ? 1 : 0);
-    iniWriteNumber(ini, "Graphics", "nCurrentSlot", uint32_t(config.currentSlot));
+    // Signed: "no slot" is -1 (earlier files hold 4294967295, which reads the same).
+    iniWriteString(ini, "Graphics", "nCurrentSlot", std::to_string(config.currentSlot));
     for (const StringSetting& s : stringSettings) iniWriteString(ini, s.section, s.name, *s.value);
 
     std::error_code ec;

@@ -19,9 +19,14 @@ struct Config {
     bool askFullscreen = true;        // "bAskFullscreen"
     uint32_t confirmQuit = 1;         // "bConfirmQuit"
     int32_t currentSlot = -1;         // "nCurrentSlot" (written; always starts at -1)
+    uint32_t windowWidth = 800;       // "WindowWidth": the window's size when it was last
+    uint32_t windowHeight = 600;      // "WindowHeight"  closed, not maximised
+    bool windowMaximized = false;     // "bWindowMaximized"
+    bool integerScaling = false;      // "bIntegerScaling": the picture grows in whole steps
     // [Machine]
     uint32_t dontShow = 0;            // "bDontShow" (stored only)
     uint32_t defaultMemRun = 1;       // "bDefautMemRun"
+    uint32_t emuTosOffered = 0;       // "bEmuTosOffered": the ROM list got the bundled EmuTOS once
     uint32_t useJoystick = 0;         // "bUseJoystick"
     bool useTexture = false;          // "bUseTexture"
     bool useTextureFiltering = false; // "bUseTextureFiltering"

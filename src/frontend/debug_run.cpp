@@ -144,7 +144,18 @@ static bool stopAfterInstruction(bool executed, uint32_t instruction) {
     return true;
 }
 
+// Breakpoints are otherwise checked after each instruction, for the PC it leaves: this
+// one covers the PC a pass starts at, which no instruction of the run has reached yet
+// (the run's start, or a handler entered as the last frame ended).
+static bool stopBeforeFirstInstruction() {
+    uint32_t pc = cpu.pc & ADDRESS_MASK;
+    if (int32_t(pc) == debugRun.resumeAddress || !atBreakpoint(pc)) return false;
+    stopRun(DebugStop::Breakpoint);
+    return true;
+}
+
 void debugRunPass() {
+    if (stopBeforeFirstInstruction()) return;
     scriptedInputFrame(int(framesEmulated));
     pollInputDevices();
     setFrameSoundRequest(FRAME_SOUND_SAMPLES);
@@ -169,6 +180,7 @@ void debugRunPass() {
         }
         uint32_t instruction;
         bool executed = executeOne(instruction);
+        if (executed) debugRun.resumeAddress = -1;
         if (stopAfterInstruction(executed, instruction)) break;
     }
     disarmWatchpoints();
@@ -176,6 +188,7 @@ void debugRunPass() {
 
 static void startRun() {
     debugRun.stop = DebugStop::None;
+    debugRun.resumeAddress = int32_t(cpu.pc & ADDRESS_MASK);
     setRunState(RUN_STATE_TRACE);
 }
 

@@ -18,6 +18,10 @@ struct DebugRunState {
     bool breakOnIrq[8] = {};  // VBL, HBL, Timer A-D, ACIA, FDC: indexed by the scheduler's event code
     int32_t stepOverAddress = -1;  // -1 when unused
     int32_t nopTarget = -1;        // -1 when unused
+    // Where the user's own run command (F5, F7, T) started: the breakpoint there lets the
+    // first instruction go, so that a run resumed at a breakpoint moves on. -1 otherwise:
+    // a run that starts at a breakpoint (--break on the reset address) stops at once.
+    int32_t resumeAddress = -1;
     // Why the last run or step ended, for the page and the headless report.
     DebugStop stop = DebugStop::None;
     int stopEvent = 0;             // the interrupt source that stopped the run

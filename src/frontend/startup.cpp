@@ -59,16 +59,42 @@ static void insertStartupDisk(const ProgramOptions& options) {
     InsertDisk(config.driveA.c_str());
 }
 
-static void loadStartupRoms(const ProgramOptions& options) {
-    std::string rom = options.romPath;
-    if (rom.empty()) {
-        int32_t active = romListFindActive(false);
-        rom = active >= 0 ? romListName(uint32_t(active)) : builtIn(BUILT_IN_ROM);
+// The first start with the bundled EmuTOS offers its images in the ROM list, inactive:
+// the built-in ROM stays the one that runs until the user sets another active. Only once,
+// so that entries the user removed stay removed. Adds go to the head, so the 192 KB image
+// comes first.
+static void offerBundledTos() {
+    if (config.emuTosOffered) return;
+    for (const char* name : {EMUTOS_256, EMUTOS_192}) {
+        std::string path = findBuiltInFile(programFolder(), name);
+        if (!path.empty() && romListAdd(path.c_str()) >= 0) config.emuTosOffered = 1;
     }
+}
+
+// The TOS named on the command line, else the ROM list's active one, else the built-in ROM.
+static std::string startupTos(const ProgramOptions& options) {
+    if (!options.romPath.empty()) return options.romPath;
+    int32_t active = romListFindActive(false);
+    return active >= 0 ? romListName(uint32_t(active)) : builtIn(BUILT_IN_ROM);
+}
+
+std::string tosForPrograms(const ProgramOptions& options) {
+    std::string tos = startupTos(options);
+    if (tos != builtIn(BUILT_IN_ROM)) return tos;
+    std::string emutos = findBuiltInFile(programFolder(), bundledEmuTos(machineSettings.machine == 1));
+    return emutos.empty() ? tos : emutos;
+}
+
+static void loadStartupRoms(const ProgramOptions& options) {
+    std::string rom = startupTos(options);
     if (!loadTosRom(rom.c_str()) && !options.romPath.empty()) startupError = romLoadError;
 
     int32_t cartridge = romListFindActive(true);
     if (cartridge < 0 || !loadCartridge(romListName(uint32_t(cartridge)))) clearCartridge();
+}
+
+bool commandLineNamesContent(const ProgramOptions& options) {
+    return !options.diskPath.empty() || !options.romPath.empty();
 }
 
 // The ROM list's active entry, as the snapshots record it.
@@ -82,7 +108,10 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     setHostPlatform(&platform);
     debugEnabled = options.debug;
     configPath = options.configPath.empty() ? defaultConfigPath() : options.configPath;
-    if (settings.readConfig) loadConfig(configPath);
+    if (settings.readConfig) {
+        loadConfig(configPath);
+        offerBundledTos();
+    }
     applyCommandLine(options);
 
     if (!machineInit()) {
@@ -110,7 +139,10 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     machineReset(true);
 
     int state = RUN_STATE_MENU;
-    if (settings.defaultSnapshot && loadSnapshot(defaultSnapshotFile())) {
+    // What the command line names is what the user asked for now: the machine the last
+    // session left would replace it.
+    bool resume = settings.defaultSnapshot && !commandLineNamesContent(options);
+    if (resume && loadSnapshot(defaultSnapshotFile())) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;

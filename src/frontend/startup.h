@@ -14,6 +14,16 @@ struct StartupSettings {
     bool badDiskRefuses = true;   // a disk named on the command line must be usable
 };
 
+// A disk, a TOS image or a program named on the command line: then the default snapshot
+// is not resumed at start (it is still written at exit) and the machine starts with it.
+bool commandLineNamesContent(const ProgramOptions& options);
+
+// The TOS image a program started from the command line runs on: the one this start
+// loads, unless that is the built-in ROM, which has no GEMDOS to load programs: then the
+// bundled EmuTOS for the machine type (192 KB on the STFM, 256 KB on the STE) when it is
+// installed. Call after the settings and the command line are applied.
+std::string tosForPrograms(const ProgramOptions& options);
+
 // The start-up steps in order. Refused: the ROM named on the command line, or the disk
 // when badDiskRefuses, cannot be used (the reason is in startupError); Failed: a host
 // device did not start.

@@ -5,6 +5,7 @@
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "frontend/config.h"
@@ -16,7 +17,6 @@
 #include "host/preview_textures.h"
 #include "host/sdl_display.h"
 #include "frontend/run_loop.h"
-#include "video/picture.h"
 
 enum MenuTab { TAB_DEBUGGER, TAB_DISKS, TAB_OPTIONS, TAB_SNAPSHOTS, TAB_RUN, TAB_QUIT, TAB_COUNT };
 
@@ -30,14 +30,21 @@ static SDL_Rect tabRects[TAB_COUNT];
 
 constexpr float MENU_WIDTH = 760, MENU_HEIGHT = 560;
 
-// Light blue texts on black, as every page of the menu shows them.
+// Light blue texts on black, as every page of the menu shows them. The panels are opaque,
+// so that no pixel of the ST's picture shows through a control.
 static void applyMenuLook() {
     ImGui::StyleColorsDark();
     ImGuiStyle& style = ImGui::GetStyle();
     style.Colors[ImGuiCol_Text] = ImVec4(200 / 255.0f, 200 / 255.0f, 1.0f, 1.0f);
-    style.Colors[ImGuiCol_WindowBg] = ImVec4(0, 0, 0, 0.85f);
+    style.Colors[ImGuiCol_WindowBg] = ImVec4(0, 0, 0, 1);
+    style.Colors[ImGuiCol_PopupBg] = ImVec4(0.06f, 0.06f, 0.06f, 1);
+    style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.5f);
     style.WindowRounding = 0;
 }
+
+// The ST's picture stays visible around the menu, dimmed to half, so that the menu
+// stands out.
+constexpr Uint8 PICTURE_DIMMING = 128;
 
 bool menuInit() {
     IMGUI_CHECKVERSION();
@@ -149,23 +156,30 @@ void menuPass() {
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
     clearNotedItems();
+    // In a window smaller than the menu it scrolls (the scroll bar beside the pages).
     ImVec2 screen = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2((screen.x - MENU_WIDTH) / 2, (screen.y - MENU_HEIGHT) / 2));
-    ImGui::SetNextWindowSize(ImVec2(MENU_WIDTH, MENU_HEIGHT));
-    const ImGuiWindowFlags fixed = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+    float scrollBar = screen.y < MENU_HEIGHT ? ImGui::GetStyle().ScrollbarSize : 0;
+    ImVec2 size(std::min(MENU_WIDTH + scrollBar, screen.x), std::min(MENU_HEIGHT, screen.y));
+    ImGui::SetNextWindowPos(ImVec2((screen.x - size.x) / 2, (screen.y - size.y) / 2));
+    ImGui::SetNextWindowSize(size);
+    ImVec2 padding = ImGui::GetStyle().WindowPadding;
+    ImGui::SetNextWindowContentSize(ImVec2(MENU_WIDTH - 2 * padding.x, MENU_HEIGHT - 2 * padding.y));
+    const ImGuiWindowFlags fixed = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                                   ImGuiWindowFlags_HorizontalScrollbar |
+                                   ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
     if (ImGui::Begin("menu", nullptr, fixed)) drawTabBar();
     ImGui::End();
     drawMenuDialogs();
     ImGui::Render();
 
-    // The picture in the logical 800 x 600 area, the menu in window pixels as its
-    // mouse positions are.
     SDL_Renderer* renderer = mainRenderer();
     drawPicture();
-    SDL_RenderSetLogicalSize(renderer, 0, 0);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, PICTURE_DIMMING);
+    SDL_RenderFillRect(renderer, nullptr);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
-    SDL_RenderSetLogicalSize(renderer, FRAME_WIDTH, FRAME_HEIGHT);
     presentBackBuffer(false);
     SDL_WaitEventTimeout(nullptr, 15);
 }

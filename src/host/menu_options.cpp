@@ -172,6 +172,8 @@ static void drawDisplay(float width) {
     drawFrameSkip();
     drawAdapterAndRefresh();
     if (menuCheckbox("Run Quarv in fullscreen", config.fullscreen)) askForRestart();
+    ImGui::SameLine();
+    menuCheckbox("Integer scaling", config.integerScaling);
     endGroup();
 }
 

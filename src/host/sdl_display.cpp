@@ -2,11 +2,13 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "frontend/config.h"
 #include "host/display_adapters.h"
 #include "host/host_messages.h"
+#include "host/picture_placement.h"
 #include "host/test_script.h"
 #include "machine/machine_settings.h"
 #include "video/picture.h"
@@ -47,6 +49,9 @@ static bool graphicsError(int code) {
 }
 
 // ---- Window ------------------------------------------------------------------------------
+// Below half the picture's size the ST's text can no longer be read.
+constexpr int MIN_WINDOW_WIDTH = FRAME_WIDTH / 2, MIN_WINDOW_HEIGHT = FRAME_HEIGHT / 2;
+
 bool createMainWindow() {
     if (config.askFullscreen)
         config.fullscreen = askYesNo(QUARV_VERSION_STRING, "Do you want to run Quarv in fullscreen ?");
@@ -59,12 +64,21 @@ bool createMainWindow() {
     config.videoRefresh = chooseRefresh(adapter, config.videoRefresh);
 
     // Full screen, the window takes the desktop mode's size from the start, so that no
-    // mode change is needed beyond the chosen refresh rate.
+    // mode change is needed beyond the chosen refresh rate. A window opens at the size
+    // and state it had when the program last ended.
     fullscreen = config.fullscreen;
     int at = SDL_WINDOWPOS_CENTERED_DISPLAY(adapter.display);
-    int width = fullscreen ? adapter.width : FRAME_WIDTH, height = fullscreen ? adapter.height : FRAME_HEIGHT;
-    window = SDL_CreateWindow(QUARV_VERSION_STRING, at, at, width, height, fullscreen ? SDL_WINDOW_FULLSCREEN : 0);
+    int width = std::max(int(config.windowWidth), MIN_WINDOW_WIDTH);
+    int height = std::max(int(config.windowHeight), MIN_WINDOW_HEIGHT);
+    Uint32 flags = SDL_WINDOW_RESIZABLE | (config.windowMaximized ? SDL_WINDOW_MAXIMIZED : 0);
+    if (fullscreen) {
+        width = adapter.width;
+        height = adapter.height;
+        flags = SDL_WINDOW_FULLSCREEN;
+    }
+    window = SDL_CreateWindow(QUARV_VERSION_STRING, at, at, width, height, flags);
     if (!window) return graphicsError(101);
+    SDL_SetWindowMinimumSize(window, MIN_WINDOW_WIDTH, MIN_WINDOW_HEIGHT);
     if (fullscreen) {
         SDL_DisplayMode mode = {adapter.format, adapter.width, adapter.height, int(config.videoRefresh), nullptr};
         if (SDL_SetWindowDisplayMode(window, &mode) != 0)
@@ -73,7 +87,17 @@ bool createMainWindow() {
     return true;
 }
 
+// The size to open at next time is the window's own, not the one it has while maximised.
+void displayWindowEvent(const SDL_WindowEvent& event) {
+    if (event.event != SDL_WINDOWEVENT_SIZE_CHANGED || !window) return;
+    Uint32 flags = SDL_GetWindowFlags(window);
+    if (flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN)) return;
+    config.windowWidth = uint32_t(event.data1);
+    config.windowHeight = uint32_t(event.data2);
+}
+
 void destroyMainWindow() {
+    if (window && !fullscreen) config.windowMaximized = (SDL_GetWindowFlags(window) & SDL_WINDOW_MAXIMIZED) != 0;
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -120,20 +144,21 @@ void recreateDisplayTextures() {
     uploadPicture(framePicture());
 }
 
-// The texture's 800 x 300 used texels over the 800 x 600 area. Each host pixel samples
-// the centre of its texel across (half a texel in), and the two host rows of an
-// emulated line sample a quarter texel above and below the centre of its texture row,
-// so that bilinear filtering softens the line doubling without blurring the pixels.
-// The renderer samples at pixel centres, which puts those points at texture coordinates
-// x / 1024 and y / 1024 for window position (x, y): the quad's corners need no offset.
-static void drawTextureQuad() {
+// The texture's 800 x 300 used texels over the picture's place. At the picture's own
+// size each host pixel samples the centre of its texel across (half a texel in), and the
+// two host rows of an emulated line sample a quarter texel above and below the centre of
+// its texture row, so that bilinear filtering softens the line doubling without blurring
+// the pixels. The renderer samples at pixel centres, which puts those points at texture
+// coordinates x / 1024 and y / 1024 for picture position (x, y): the quad's corners need
+// no offset.
+static void drawTextureQuad(const SDL_FRect& place) {
     constexpr float U1 = float(FRAME_WIDTH) / TEXTURE_WIDTH, V1 = float(TEXTURE_ROWS) / TEXTURE_HEIGHT;
-    constexpr float X1 = FRAME_WIDTH, Y1 = FRAME_HEIGHT;
+    const float X0 = place.x, Y0 = place.y, X1 = place.x + place.w, Y1 = place.y + place.h;
     const SDL_Color white = {255, 255, 255, 255};
     const SDL_Vertex quad[4] = {
-        {{0, 0}, white, {0, 0}},
-        {{X1, 0}, white, {U1, 0}},
-        {{0, Y1}, white, {0, V1}},
+        {{X0, Y0}, white, {0, 0}},
+        {{X1, Y0}, white, {U1, 0}},
+        {{X0, Y1}, white, {0, V1}},
         {{X1, Y1}, white, {U1, V1}},
     };
     static const int triangles[6] = {0, 1, 3, 0, 3, 2};
@@ -144,10 +169,15 @@ static void drawTextureQuad() {
 void drawPicture() {
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    if (textureMode)
-        drawTextureQuad();
-    else
-        SDL_RenderCopy(renderer, cpuTexture, nullptr, nullptr);
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer, &width, &height);
+    PictureRect r = placePicture(width, height, config.integerScaling);
+    SDL_FRect place = {float(r.x), float(r.y), float(r.width), float(r.height)};
+    if (textureMode) {
+        drawTextureQuad(place);
+    } else {
+        SDL_RenderCopyF(renderer, cpuTexture, nullptr, &place);
+    }
     drawnSinceLastPresent = true;
 }
 
@@ -192,7 +222,6 @@ bool InitDisplay() {
     Uint32 flags = displayPacesFrames() ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer = SDL_CreateRenderer(window, -1, flags);
     if (!renderer) return graphicsError(101);
-    SDL_RenderSetLogicalSize(renderer, FRAME_WIDTH, FRAME_HEIGHT);
     createTextures();
     if (!cpuTexture && !pictureTexture) {
         ShutdownDisplay();

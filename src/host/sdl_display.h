@@ -7,11 +7,15 @@
 
 struct SDL_Window;
 struct SDL_Renderer;
+struct SDL_WindowEvent;
 
 // Asks the full-screen question when the settings want it, chooses the display and
-// its refresh rate, and opens the window "Quarv v1.21": 800 x 600, or full screen in the
-// display's desktop mode. A failure is reported under "Graphics Error".
+// its refresh rate, and opens the window "Quarv v1.21": resizable, at the size (and
+// maximised state) it had last time, 800 x 600 at first; or full screen in the display's
+// desktop mode. A failure is reported under "Graphics Error".
 bool createMainWindow();
+// A window event: a new size is remembered for the next start.
+void displayWindowEvent(const SDL_WindowEvent& event);
 void destroyMainWindow();
 // The renderer and the textures.
 bool InitDisplay();
@@ -26,7 +30,8 @@ bool displayPacesFrames();
 SDL_Window* mainWindow();  // null before the window exists
 SDL_Renderer* mainRenderer();
 
-// The last picture into the back buffer, black around it.
+// The last picture into the back buffer, scaled to the window with its shape kept, black
+// around it.
 void drawPicture();
 // Shows the back buffer; `emulatedFrame` tells a frame of the machine from a menu pass.
 void presentBackBuffer(bool emulatedFrame);

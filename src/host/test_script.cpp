@@ -26,7 +26,7 @@ std::string dumpPath, shotPath;
 int clickX, clickY;
 long pressAt = -1, releaseAt = -1;
 
-const char* const Actions[] = {"press", "release", "click", "clickat", "type", "dump", "shot", "quit"};
+const char* const Actions[] = {"press", "release", "click", "clickat", "type", "resize", "dump", "shot", "quit"};
 
 bool knownAction(const std::string& a) {
     for (const char* known : Actions)
@@ -129,6 +129,10 @@ static void runStep(const Step& s) {
         clickAt(x, y);
     } else if (s.action == "type") {
         pushText(s.argument);
+    } else if (s.action == "resize") {
+        int width = 0, height = 0;
+        std::sscanf(s.argument.c_str(), "%d %d", &width, &height);
+        SDL_SetWindowSize(mainWindow(), width, height);
     } else if (s.action == "dump") {
         dumpPath = s.argument;
     } else if (s.action == "shot") {

@@ -7,6 +7,7 @@
 //                         or dialog that shows LABEL, then a left click on it
 //   clickat X Y           the mouse to window pixel (X, Y), then a left click there
 //   type TEXT             TEXT as typed, into the control that has the keyboard
+//   resize W H            the window to W x H pixels, as the user's dragging does
 //   dump FILE             the next emulated frame as presented, as PNG
 //   shot FILE             the next picture presented, menu included, as PNG
 //   quit                  the window's close request

@@ -45,6 +45,7 @@ static bool processMessages() {
             menuRecreateTextures();
             continue;
         }
+        if (e.type == SDL_WINDOWEVENT) displayWindowEvent(e.window);
         if (e.type == SDL_AUDIODEVICEREMOVED && !e.adevice.iscapture) audioDeviceRemoved(e.adevice.which);
         inputHandleEvent(e);
         if (menuIsOpen()) menuHandleEvent(e);
@@ -81,11 +82,12 @@ int runWindowed(const ProgramOptions& options) {
         SDL_Quit();
         return 1;
     }
-    // A first start has no default snapshot to resume: then the machine runs at once
-    // when it has a TOS, rather than opening on the menu.
+    // A first start has no default snapshot to resume, and a start with a disk or TOS
+    // named on the command line does not resume it: then the machine runs at once when
+    // it has a TOS, rather than opening on the menu.
     std::error_code error;
-    bool firstStart = !std::filesystem::exists(defaultSnapshotFile(), error);
-    if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
+    bool fresh = !std::filesystem::exists(defaultSnapshotFile(), error) || commandLineNamesContent(options);
+    if (fresh && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
     if (!startupDiskError.empty()) {
         menuMessage("Disk Error", startupDiskError);
         menuPageIndex = MENU_PAGE_DISKS;

@@ -15,6 +15,7 @@
 #include "frontend/program_files.h"
 #include "libretro/libretro_api.h"
 #include "libretro/retro_keys.h"
+#include "libretro/retro_picture.h"
 #include "machine/event_log.h"
 #include "machine/hardware_state.h"
 #include "machine/machine.h"
@@ -25,7 +26,6 @@
 #include "machine/snapshot.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
-#include "video/picture.h"
 
 namespace {
 
@@ -46,9 +46,10 @@ std::vector<std::string> diskImages;
 unsigned diskIndex;
 bool ejected;
 
-// Without a TOS image in the front end's system folder the built-in ROM runs, and
-// without a game the built-in demo disk: both are found where they were installed beside
-// the core, or in the build's run folder.
+// The TOS: the front end's system folder's tos.img, else the bundled EmuTOS for the
+// machine type, else the built-in ROM; a core option may skip the first or both. Without
+// a game the built-in demo disk goes in. The built-in files are found where they were
+// installed beside the core, or in the build's run folder.
 constexpr const char* SYSTEM_TOS_NAME = "tos.img";
 constexpr const char* BUILT_IN_ROM = "QuarvDefault.ROM";
 constexpr const char* BUILT_IN_DISK = "QuarvDefault.ST";
@@ -74,33 +75,108 @@ std::filesystem::path coreFolder() {
 
 std::string builtInFile(const char* name) { return findBuiltInFile(coreFolder().string(), name); }
 
+// ---- TOS -----------------------------------------------------------------------------------
+enum TosChoice : uint32_t { TOS_SYSTEM_FIRST, TOS_EMUTOS, TOS_BUILT_IN };
+uint32_t tosChoice = TOS_SYSTEM_FIRST;
+
+std::string systemTos() {
+    const char* system = nullptr;
+    if (!environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system) || !system) return "";
+    std::filesystem::path candidate = std::filesystem::path(system) / SYSTEM_TOS_NAME;
+    std::error_code error;
+    return std::filesystem::is_regular_file(candidate, error) ? candidate.string() : "";
+}
+
+std::string chooseTos() {
+    std::string tos;
+    if (tosChoice == TOS_SYSTEM_FIRST) tos = systemTos();
+    if (tos.empty() && tosChoice != TOS_BUILT_IN) tos = builtInFile(bundledEmuTos(machineSettings.machine == 1));
+    if (tos.empty()) tos = builtInFile(BUILT_IN_ROM);
+    return tos;
+}
+
+bool loadChosenTos() {
+    std::string tos = chooseTos();
+    if (tos.empty() || !loadTosRom(tos.c_str())) {
+        log(RETRO_LOG_ERROR, "No TOS image to run: %s",
+            tos.empty() ? "the built-in ROM is missing" : romLoadError.c_str());
+        return false;
+    }
+    log(RETRO_LOG_INFO, "TOS %s", tos.c_str());
+    return true;
+}
+
 // ---- Core options -----------------------------------------------------------------------
 const retro_variable optionDefinitions[] = {
     {"quarv_machine", "Machine type (restarts the ST); STFM|STE"},
     {"quarv_ram", "RAM size (restarts the ST); 2 MB|1 MB|512 KB"},
+    {"quarv_tos", "TOS (restarts the ST); tos.img, else EmuTOS|EmuTOS|built-in ROM"},
     {"quarv_fast_disk", "Fast disk; disabled|enabled"},
+    {"quarv_borders", "Borders; normal|full overscan|none"},
+    {"quarv_doubled", "800 x 600 doubled picture; disabled|enabled"},
     {nullptr, nullptr},
 };
+
+RetroPictureFormat pictureFormat;
+unsigned sentWidth, sentHeight;  // the geometry the front end was last given
 
 const char* option(const char* key) {
     retro_variable v = {key, nullptr};
     return environment && environment(RETRO_ENVIRONMENT_GET_VARIABLE, &v) ? v.value : nullptr;
 }
 
-// Machine type and RAM size take effect with a cold reset; fast disk at once.
+// The index of `value` among the option's choices ("a|b|c"); `fallback` when it is none.
+uint32_t choiceOf(const char* key, uint32_t fallback) {
+    const char* value = option(key);
+    if (!value) return fallback;
+    for (const retro_variable& d : optionDefinitions) {
+        if (!d.key || std::strcmp(d.key, key) != 0) continue;
+        const char* choice = std::strstr(d.value, "; ") + 2;
+        for (uint32_t i = 0;; ++i) {
+            size_t length = std::strcspn(choice, "|");
+            if (std::strlen(value) == length && std::strncmp(choice, value, length) == 0) return i;
+            if (!choice[length]) break;
+            choice += length + 1;
+        }
+    }
+    return fallback;
+}
+
+constexpr uint32_t RAM_INDEX_OF_CHOICE[3] = {2, 1, 0};  // 2 MB, 1 MB, 512 KB
+
+// Machine type, RAM size and TOS take effect with a cold reset (the TOS is chosen again
+// for a new machine type: EmuTOS has one image for each); fast disk and the picture's
+// format at once.
 void applyOptions(bool resetOnChange) {
-    uint32_t machine = machineSettings.machine, ram = machineSettings.ramSize;
-    if (const char* v = option("quarv_machine")) machine = std::strcmp(v, "STE") == 0 ? 1 : 0;
-    if (const char* v = option("quarv_ram")) ram = std::strcmp(v, "512 KB") == 0 ? 0 : std::strcmp(v, "1 MB") == 0 ? 1 : 2;
-    if (const char* v = option("quarv_fast_disk")) machineSettings.fastDisk = std::strcmp(v, "enabled") == 0;
-    bool changed = machine != machineSettings.machine || ram != machineSettings.ramSize;
+    uint32_t machine = choiceOf("quarv_machine", machineSettings.machine);
+    uint32_t ram = RAM_INDEX_OF_CHOICE[choiceOf("quarv_ram", 0)];
+    uint32_t tos = choiceOf("quarv_tos", tosChoice);
+    machineSettings.fastDisk = choiceOf("quarv_fast_disk", 0);
+    pictureFormat.borders = RetroBorders(choiceOf("quarv_borders", 0));
+    pictureFormat.doubled = choiceOf("quarv_doubled", 0) == 1;
+    bool changed = machine != machineSettings.machine || ram != machineSettings.ramSize || tos != tosChoice;
+    bool newTos = machine != machineSettings.machine || tos != tosChoice;
     machineSettings.machine = machine;
     machineSettings.ramSize = ram;
+    tosChoice = tos;
     if (changed && machineUp) {
         applyMachineType();
         setRamSize(int(ram));
+        if (newTos) loadChosenTos();
         if (resetOnChange) machineReset(true);
     }
+}
+
+// A picture of another size than the last: the front end learns the new geometry first.
+void sendPicture() {
+    RetroPicture p = retroPicture(pictureFormat);
+    if (p.width != sentWidth || p.height != sentHeight) {
+        retro_game_geometry geometry = {p.width, p.height, RETRO_MAX_WIDTH, RETRO_MAX_HEIGHT, p.aspect};
+        environment(RETRO_ENVIRONMENT_SET_GEOMETRY, &geometry);
+        sentWidth = p.width;
+        sentHeight = p.height;
+    }
+    videoRefresh(p.pixels, p.width, p.height, p.pitch);
 }
 
 // ---- Disk control -------------------------------------------------------------------------
@@ -205,14 +281,23 @@ RETRO_API void retro_get_system_info(retro_system_info* info) {
     *info = {"Quarv", QUARV_VERSION, "st|msa|dim|fdi|zip", true, true};
 }
 
-// The ST's picture with its borders; frames at the PAL ST's rate, 881 samples a frame.
+// The ST's picture in the chosen format, low resolution until a frame shows otherwise;
+// frames at the PAL ST's rate, 881 samples a frame.
 RETRO_API void retro_get_system_av_info(retro_system_av_info* info) {
-    info->geometry = {FRAME_WIDTH, FRAME_HEIGHT, FRAME_WIDTH, FRAME_HEIGHT, 4.0f / 3.0f};
+    RetroPicture p = retroPictureSize(pictureFormat);
+    info->geometry = {p.width, p.height, RETRO_MAX_WIDTH, RETRO_MAX_HEIGHT, p.aspect};
     info->timing = {ST_CPU_CLOCK / FRAME_CYCLES, 44100.0};
+    sentWidth = p.width;
+    sentHeight = p.height;
 }
 
+// Each line is drawn on one picture row: the core's pictures take one row a line, or
+// repeat it (the doubled picture), so that no row is left dark.
 RETRO_API void retro_init() {
     machineSettings = MachineSettings{};
+    machineSettings.singleRowLines = true;
+    tosChoice = TOS_SYSTEM_FIRST;
+    pictureFormat = RetroPictureFormat{};
     std::memset(keys, 0, sizeof keys);
 }
 
@@ -248,19 +333,8 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
         return false;
     }
 
-    std::string tos;
-    const char* system = nullptr;
-    if (environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &system) && system) {
-        std::filesystem::path candidate = std::filesystem::path(system) / SYSTEM_TOS_NAME;
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error)) tos = candidate.string();
-    }
-    if (tos.empty()) tos = builtInFile(BUILT_IN_ROM);
-    if (tos.empty() || !loadTosRom(tos.c_str())) {
-        log(RETRO_LOG_ERROR, "No TOS image to run: %s", tos.empty() ? "the built-in ROM is missing" : romLoadError.c_str());
-        return false;
-    }
-    log(RETRO_LOG_INFO, "TOS %s, disk %s", tos.c_str(), disk.c_str());
+    if (!loadChosenTos()) return false;
+    log(RETRO_LOG_INFO, "Disk %s", disk.c_str());
     clearCartridge();
     machineReset(true);
     return true;
@@ -281,7 +355,7 @@ RETRO_API void retro_run() {
         log(RETRO_LOG_ERROR, "The processor halted at $%06X; machine reset.", cpu.pc & 0xFFFFFF);
         machineReset(true);
     }
-    videoRefresh(framePicture(), FRAME_WIDTH, FRAME_HEIGHT, FRAME_PITCH);
+    sendPicture();
     for (int i = 0; i < lastSampleCount; ++i) stereo[2 * i] = stereo[2 * i + 1] = OutputBuffer[i];
     if (lastSampleCount > 0) audioBatch(stereo, size_t(lastSampleCount));
 }

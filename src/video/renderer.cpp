@@ -17,6 +17,7 @@
 
 uint32_t HostPalette[16];
 int rendererResolution;
+bool frameHasMediumLines;
 
 constexpr int32_t PICTURE_START_CYCLE = 21 * LINE_CYCLES;
 constexpr int32_t LINE_MARGIN = 56;  // cycles before the first slot and after the last
@@ -266,10 +267,12 @@ static void displayLine() {
         fillSlots(LEFT_BORDER_SLOTS);
 
     walk.phase = PHASE_BLOCKS;
-    if (rendererResolution & 1)
+    if (rendererResolution & 1) {
+        frameHasMediumLines = true;
         drawBlocks<true>();
-    else
+    } else {
         drawBlocks<false>();
+    }
 
     walk.phase = PHASE_RIGHT;
     if (walk.rightOpen)
@@ -293,6 +296,7 @@ void RenderFrame(uint8_t* destination, uint8_t* screenCopy, int pitch) {
         bottomLines = 15;
     }
 
+    frameHasMediumLines = false;
     walk.screenCopy = screenCopy;
     walk.source = screenCopy;
     walk.sourceOffset = 0;

@@ -6,6 +6,7 @@
 
 extern uint32_t HostPalette[16];   // host pixel of each palette entry, doubled
 extern int rendererResolution;      // resolution used for the next display line
+extern bool frameHasMediumLines;    // the last frame drew a display line in medium resolution
 
 constexpr int PICTURE_LINES = 300;
 constexpr int PICTURE_SLOTS = 400;

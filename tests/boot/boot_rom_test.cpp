@@ -68,6 +68,7 @@ TEST_F(BootRom, TitleAsksForABootableDiskAndNamesTheMachine) {
         ASSERT_TRUE(message.found) << m.footer;
         for (int row = 0; row < 7; row++) EXPECT_EQ(message.colours[row], hostColour(WHITE)) << "row " << row;
         EXPECT_TRUE(findText(picture, "No readable disk in drive A").found) << m.footer;
+        EXPECT_FALSE(findText(picture, "Other disks need a TOS. To use EmuTOS:").found) << "only under a disk";
         EXPECT_TRUE(findText(picture, m.footer).found) << m.footer;
         stopTestMachine();
         started = false;
@@ -82,6 +83,9 @@ TEST_F(BootRom, NamesANonBootableDiskAndBootsOneInsertedLater) {
     Picture picture = capturePicture();
     EXPECT_TRUE(findText(picture, "Insert a bootable disk").found);
     EXPECT_TRUE(findText(picture, "The disk in drive A is not bootable").found);
+    for (const char* advice : {"Other disks need a TOS. To use EmuTOS:", "press F12, choose Options, select an",
+                               "EmuTOS image in the ROM list, Set Active"})
+        EXPECT_TRUE(findText(picture, advice).found) << advice;
 
     ASSERT_TRUE(InsertDisk(builtDiskPath().c_str()));
     runTestFrames(120);

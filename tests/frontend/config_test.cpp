@@ -49,6 +49,8 @@ TEST_F(ConfigStore, AnEmptyStoreResetsWhatWasChanged) {
     EXPECT_EQ(machineSettings.ramSize, 2u);
     EXPECT_EQ(config.currentSlot, -1);
     EXPECT_EQ(romListCount(), 0);
+    ASSERT_TRUE(saveConfig(path));
+    EXPECT_NE(readFileText(path).find("nCurrentSlot=-1\n"), std::string::npos) << "no slot";
 }
 
 TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
@@ -65,6 +67,9 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     config.directory = "/disks/";
     machineSettings.floppyAProtected = 1;
     config.currentSlot = 4;
+    config.windowWidth = 1280;
+    config.windowMaximized = true;
+    config.integerScaling = true;
     ASSERT_TRUE(saveConfig(path));
 
     config = Config{};
@@ -82,6 +87,10 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.driveA, "/disks/game disk.st");
     EXPECT_EQ(config.directory, "/disks/");
     EXPECT_EQ(machineSettings.floppyAProtected, 1u);
+    EXPECT_EQ(config.windowWidth, 1280u);
+    EXPECT_EQ(config.windowHeight, 600u);
+    EXPECT_TRUE(config.windowMaximized);
+    EXPECT_TRUE(config.integerScaling);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
     EXPECT_NE(readFileText(path).find("nCurrentSlot=4"), std::string::npos);
 }

@@ -168,6 +168,25 @@ TEST_F(DebuggerRun, StepOverABsrStopsWhenTheSubroutineReturns) {
     EXPECT_EQ(cpu.regs[0], calls + 1) << "the subroutine ran";
 }
 
+// A run entered from the start (as --break does) stops at a breakpoint on its very first
+// instruction, before it runs; F5 there moves on and the run goes through frames.
+TEST_F(DebuggerRun, ABreakpointWhereTheRunStartsStopsAndF5MovesOn) {
+    uint32_t start = cpu.pc;
+    ProgramOptions options;
+    options.breakpoints = {start};
+    std::string error;
+    ASSERT_TRUE(applyDebugOptions(options, error)) << error;
+    setRunState(startRunState());
+    runMainLoop(1);
+    ASSERT_EQ(runState, RUN_STATE_MENU) << "no stop at the start";
+    EXPECT_EQ(debugRun.stop, DebugStop::Breakpoint);
+    EXPECT_EQ(cpu.pc, start);
+    EXPECT_EQ(cpu.odometer, 0) << "nothing ran";
+
+    EXPECT_FALSE(runDebugger(3)) << "F5 at the breakpoint stopped again";
+    applyDebugOptions(ProgramOptions{}, error);
+}
+
 // From the start of a frame, T with 1000 NOPs: the run stops after the first
 // instruction that ends at or after frame cycle 4000, which the trace shows.
 TEST_F(DebuggerRun, NopTargetStopsAtTheFirstInstructionEndingAtItsCycle) {

@@ -198,9 +198,14 @@ TEST_F(MenuPages, OptionsPageChangesTheMachineAndTheRomList) {
     EXPECT_EQ(settings.number("Machine", "bLowPass"), 0u);
     EXPECT_EQ(settings.number("Graphics", "bFullscreen"), 1u);
     EXPECT_EQ(settings.number("Graphics", "bConfirmQuit"), 1u);
-    EXPECT_EQ(settings.number("ROMS", "Count"), 1u);
+    // The new ROM above the bundled EmuTOS images that the first start listed.
+    EXPECT_EQ(settings.number("ROMS", "Count"), 3u);
     EXPECT_EQ(settings.text("ROMS", "ROM0"), tos);
     EXPECT_EQ(settings.number("ROMS", "Active0"), 1u);
+    EXPECT_EQ(fs::path(settings.text("ROMS", "ROM1")).filename(), "etos192uk.img");
+    EXPECT_EQ(fs::path(settings.text("ROMS", "ROM2")).filename(), "etos256uk.img");
+    EXPECT_EQ(settings.number("ROMS", "Active1") + settings.number("ROMS", "Active2"), 0u);
+    EXPECT_EQ(settings.number("Machine", "bEmuTosOffered"), 1u);
 }
 
 // Screenshots in both formats, a WAV recording over some running frames, slots saved,

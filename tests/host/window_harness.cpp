@@ -74,7 +74,7 @@ int runQuarvWindow(const VirtualDisplay& display, const WindowRun& run) {
         ::execv(QUARV_PROGRAM, argv.data());
         ::_exit(127);
     }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.timeoutSeconds);
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {

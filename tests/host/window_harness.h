@@ -23,10 +23,11 @@ struct WindowRun {
     std::string settings;    // settings file contents, besides no questions at start
     std::string script;      // QUARV_TEST_SCRIPT
     std::vector<std::string> arguments;
+    int timeoutSeconds = 60;  // then the program is killed
 };
 
 // Runs the program in `run.folder` on the display with SDL's dummy sound driver; the
-// exit status, or -1000 when it had to be killed after a minute.
+// exit status, or -1000 when it had to be killed after run.timeoutSeconds.
 int runQuarvWindow(const VirtualDisplay& display, const WindowRun& run);
 
 struct Picture {

@@ -81,6 +81,87 @@ TEST_F(Window, PresentsTheHeadlessPictureOfTheSameFrame) {
     }
 }
 
+// The window resized by the user: the picture fills what it can with its shape kept,
+// black around it, in whole steps of the ST's lines with "Integer scaling"; pixels
+// sampled in the presented frame are the headless picture's at the scaled places. The
+// size is remembered in the settings.
+TEST_F(Window, ThePictureScalesToTheWindowWithItsShapeKept) {
+    const struct {
+        int width, height;
+        bool integer;
+        int x, y, w, h;  // where the picture goes
+    } cases[] = {
+        {1280, 960, false, 0, 0, 1280, 960},
+        {1280, 960, true, 40, 30, 1200, 900},
+        {1000, 500, false, 166, 0, 667, 500},
+        {1000, 500, true, 300, 100, 400, 300},
+    };
+    for (const auto& c : cases) {
+        std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        std::string tag = "window_" + size + (c.integer ? "_int" : "");
+        SCOPED_TRACE(tag);
+        WindowRun run = newRun(tag, "5 resize " + std::to_string(c.width) + " " + std::to_string(c.height) +
+                                        "; 30 dump frame.png; 31 quit");
+        run.settings = std::string("bIntegerScaling=") + (c.integer ? "1" : "0") + "\n[Machine]\ng_softwareMode=0\n";
+        ASSERT_EQ(runQuarvWindow(display, run), 0);
+        Picture picture;
+        ASSERT_TRUE(loadPicture(run.folder + "/frame.png", picture));
+        ASSERT_EQ(picture.width, c.width);
+        ASSERT_EQ(picture.height, c.height);
+        std::vector<uint16_t> headless = headlessPicture(run.folder, 30, 0);
+        auto want = [&](int hx, int hy) { return headless[size_t(hy) * FRAME_WIDTH + hx]; };
+        ASSERT_NE(want(BORDER_X, PROBE_Y), 0) << "the border is black at this frame";
+
+        int mid = c.y + c.h / 2;
+        std::vector<int> columns = {BORDER_X, FRAME_WIDTH - BORDER_X};
+        for (int column = 0; column < 20; ++column) columns.push_back(columnX(column));
+        for (int hy : {10, PROBE_Y, FRAME_HEIGHT - 10})
+            for (int hx : columns) {
+                int wx = c.x + int((hx + 0.5) * c.w / FRAME_WIDTH), wy = c.y + int((hy + 0.5) * c.h / FRAME_HEIGHT);
+                EXPECT_EQ(picture.rgb565(wx, wy), want(hx, hy))
+                    << "(" << hx << ", " << hy << ") at (" << wx << ", " << wy << ")";
+            }
+        EXPECT_NE(picture.at(c.x, mid), 0u) << "the picture starts at its left edge";
+        EXPECT_NE(picture.at(c.x + c.w - 1, mid), 0u) << "and ends at its right edge";
+        if (c.x > 0) {
+            EXPECT_EQ(picture.at(c.x - 1, mid), 0u) << "black left of the picture";
+            EXPECT_EQ(picture.at(c.x + c.w, mid), 0u) << "black right of it";
+        }
+        if (c.y > 0) {
+            EXPECT_EQ(picture.at(c.x + c.w / 2, c.y - 1), 0u) << "black above the picture";
+            EXPECT_EQ(picture.at(c.x + c.w / 2, c.y + c.h), 0u) << "black below it";
+        }
+        std::string settings = readFileText(run.folder + "/quarv.ini");
+        EXPECT_NE(settings.find("WindowWidth=" + std::to_string(c.width) + "\n"), std::string::npos) << settings;
+        EXPECT_NE(settings.find("WindowHeight=" + std::to_string(c.height) + "\n"), std::string::npos);
+    }
+}
+
+// A first start (no settings) offers the bundled EmuTOS in the ROM list; made active, it
+// boots to its desktop: the white menu bar on ST line 0, black under it on line 10.
+TEST_F(Window, TheBundledEmuTosIsInTheRomListAndBootsToItsDesktop) {
+    WindowRun run = newRun("window_emutos", "20 press 69; 22 release 69; 30 click Options; 40 click etos192uk.img;"
+                                            "50 click Set Active; 60 click Run; 1400 dump desktop.png; 1401 quit");
+    run.arguments = {"--no-disk", "--bench"};  // EmuTOS boots from a disk in drive A; unpaced
+    run.timeoutSeconds = 300;                  // 1,400 frames each presented on the X server
+    ASSERT_EQ(runQuarvWindow(display, run), 0);
+    std::string settings = readFileText(run.folder + "/quarv.ini");
+    EXPECT_NE(settings.find("emutos/etos256uk.img"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("emutos/etos192uk.img"), std::string::npos) << settings;
+    Picture desktop;
+    ASSERT_TRUE(loadPicture(run.folder + "/desktop.png", desktop)) << readFileText(run.folder + "/stderr.txt");
+    constexpr int TOP = (63 - 21) * 2, LEFT = 88;  // ST line 0, pixel 0
+    buildColourTables();
+    const uint16_t white = ColourTable[0x777], black = ColourTable[0x000];
+    int bar = 0, under = 0;
+    for (int x = 0; x < 320; ++x) {
+        bar += desktop.rgb565(LEFT + 2 * x, TOP) == white;
+        under += desktop.rgb565(LEFT + 2 * x, TOP + 20) == black;
+    }
+    EXPECT_EQ(bar, 320) << "the menu bar's top line";
+    EXPECT_EQ(under, 320) << "the line under the menu bar";
+}
+
 // SDL scancodes through the key state to the keyboard processor: A (4) is ST key $1E,
 // Home (74) the ST's Up arrow $48; each press and release gives one byte.
 TEST_F(Window, KeyEventsReachTheStAsScanCodes) {
@@ -111,6 +192,10 @@ TEST_F(Window, F12OpensTheMenuAndRunResumes) {
     uint32_t stopped = menu1.at(BORDER_X, PROBE_Y);
     EXPECT_EQ(menu2.at(BORDER_X, PROBE_Y), stopped);
     EXPECT_NE(menu1.at(30, PROBE_Y), stopped) << "no menu over the picture";
+    // Around the menu the ST's picture is dimmed; under the menu's panel (inside its
+    // margin, where no control is) only the panel's black shows, not the ST's border.
+    EXPECT_NE(stopped, 0u) << "the picture around the menu";
+    EXPECT_EQ(menu1.at(24, PROBE_Y), 0u) << "the ST's picture shows through the panel";
     EXPECT_NE(running.at(BORDER_X, PROBE_Y), stopped);
     EXPECT_EQ(running.at(30, PROBE_Y), running.at(BORDER_X, PROBE_Y)) << "the menu stayed";
 

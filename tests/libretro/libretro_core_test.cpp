@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "libretro/libretro_api.h"
 #include "support/golden_output.h"
 #include "support/test_machine.h"
+#include "video/picture.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ struct FrontEnd {
     retro_keyboard_event_t keyboard = nullptr;
     std::vector<std::string> declaredOptions, log;
     std::vector<uint16_t> picture;
+    retro_game_geometry geometry{};  // the last SET_GEOMETRY
+    int geometryChanges = 0;
     unsigned width = 0, height = 0;
     size_t pitch = 0;
     std::vector<int16_t> samples;  // left channel
@@ -87,6 +91,10 @@ bool environment(unsigned cmd, void* data) {
     case RETRO_ENVIRONMENT_GET_LOG_INTERFACE:
         static_cast<retro_log_callback*>(data)->log = logLine;
         return true;
+    case RETRO_ENVIRONMENT_SET_GEOMETRY:
+        fe.geometry = *static_cast<retro_game_geometry*>(data);
+        ++fe.geometryChanges;
+        return true;
     case RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME:
     case RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS:
         return true;
@@ -95,10 +103,14 @@ bool environment(unsigned cmd, void* data) {
     }
 }
 
+// The picture without padding, width x height.
 void video(const void* data, unsigned width, unsigned height, size_t pitch) {
     fe.width = width, fe.height = height, fe.pitch = pitch;
-    auto* p = static_cast<const uint16_t*>(data);
-    fe.picture.assign(p, p + pitch / 2 * height);
+    fe.picture.clear();
+    for (unsigned y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(data) + y * pitch);
+        fe.picture.insert(fe.picture.end(), row, row + width);
+    }
 }
 size_t audioBatch(const int16_t* data, size_t frames) {
     for (size_t i = 0; i < frames; ++i) fe.samples.push_back(data[2 * i]);
@@ -144,36 +156,198 @@ protected:
         for (int i = 0; i < n; ++i) core.retro_run();
         return fingerprint(fe.picture.data(), fe.picture.size() * 2);
     }
+    // A second start in the same process, as a front end that loads another game does.
+    void restart() {
+        core.retro_unload_game();
+        core.retro_deinit();
+        core.retro_init();
+    }
 };
 
+// A PAL monitor's pixels: 8 MHz low-resolution pixels against 7.375 MHz square ones.
+float palAspect(unsigned lowResolutionWidth, unsigned lines) { return lowResolutionWidth * 7.375f / 8 / lines; }
+
+// The doubled picture of the whole area is the window's 800 x 600 picture with each line
+// on both of its rows: with the second rows blanked it is the headless machine's frame.
 TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
     retro_system_info info{};
     core.retro_get_system_info(&info);
     EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip");
     EXPECT_TRUE(info.need_fullpath);
+    EXPECT_EQ(fe.declaredOptions, (std::vector<std::string>{"quarv_machine", "quarv_ram", "quarv_tos", "quarv_fast_disk",
+                                                            "quarv_borders", "quarv_doubled"}));
+
+    // Without a game: the built-in ROM boots the demo disk, as `quarv --headless` does.
+    fe.options = {{"quarv_tos", "built-in ROM"}, {"quarv_borders", "full overscan"}, {"quarv_doubled", "enabled"}};
+    ASSERT_TRUE(load(nullptr)) << (fe.log.empty() ? "" : fe.log.back());
     retro_system_av_info av{};
     core.retro_get_system_av_info(&av);
     EXPECT_EQ(av.geometry.base_width, 800u);
     EXPECT_EQ(av.geometry.base_height, 600u);
+    EXPECT_FLOAT_EQ(av.geometry.aspect_ratio, palAspect(400, 300));
     EXPECT_NEAR(av.timing.fps, 8021247.0 / 160256, 1e-9);
     EXPECT_EQ(av.timing.sample_rate, 44100.0);
-    EXPECT_EQ(fe.declaredOptions, (std::vector<std::string>{"quarv_machine", "quarv_ram", "quarv_fast_disk"}));
-
-    // Without a game: the built-in ROM boots the demo disk, as `quarv --headless` does.
-    ASSERT_TRUE(load(nullptr)) << (fe.log.empty() ? "" : fe.log.back());
     EXPECT_EQ(fe.format, RETRO_PIXEL_FORMAT_RGB565);
     EXPECT_NE(fe.keyboard, nullptr);
     EXPECT_EQ(core.retro_get_memory_size(RETRO_MEMORY_SYSTEM_RAM), 0x200000u);
     EXPECT_NE(core.retro_get_memory_data(RETRO_MEMORY_SYSTEM_RAM), nullptr);
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(runFrames(50), DEMO_DISK_STFM.pictures[i]) << "after frame " << 50 * (i + 1);
+        runFrames(50);
+        ASSERT_EQ(fe.picture.size(), size_t(FRAME_WIDTH) * FRAME_HEIGHT);
+        int darkRows = 0;
+        for (int y = 1; y < FRAME_HEIGHT; y += 2) {
+            uint16_t* row = &fe.picture[size_t(y) * FRAME_WIDTH];
+            darkRows += !std::equal(row, row + FRAME_WIDTH, row - FRAME_WIDTH);
+            std::fill(row, row + FRAME_WIDTH, 0);
+        }
+        EXPECT_EQ(darkRows, 0) << "after frame " << 50 * (i + 1);
+        EXPECT_EQ(fingerprint(fe.picture.data(), fe.picture.size() * 2), DEMO_DISK_STFM.pictures[i])
+            << "after frame " << 50 * (i + 1);
         EXPECT_EQ(fe.lastBatch, 881u);
     }
-    EXPECT_EQ(fe.width, 800u);
-    EXPECT_EQ(fe.height, 600u);
     EXPECT_EQ(fe.pitch, 1600u);
+    EXPECT_EQ(fe.geometryChanges, 0);
     ASSERT_EQ(fe.samples.size(), 300u * 881);
     EXPECT_EQ(fingerprint(fe.samples.data(), fe.samples.size() * 2), DEMO_DISK_STFM.samples);
+}
+
+// Beside the headless machine running the same ROM: at the machine's own resolution the
+// core's picture is the 800 x 600 picture with every other row and, in low resolution,
+// every other column, cropped to the borders chosen; the geometry says so.
+TEST_F(LibretroCore, NativePicturesAreTheWindowPictureDownsampledAndCropped) {
+    std::string folder = makeTempDir("libretro_native");
+    const struct {
+        const char* program;
+        const char* borders;
+        const char* doubled;
+        unsigned width, height;
+        int x, y;  // the crop's first slot and line in the 400 x 300 area
+        unsigned lowWidth, lines;
+    } cases[] = {
+        {"", "normal", "disabled", 384, 288, 12, 0, 384, 288},
+        {"", "full overscan", "disabled", 400, 300, 0, 0, 400, 300},
+        {"", "none", "disabled", 320, 200, 44, 42, 320, 200},
+        {"", "none", "enabled", 640, 400, 44, 42, 320, 200},
+        {"video_medium_res", "normal", "disabled", 768, 288, 12, 0, 384, 288},
+        {"video_medium_res", "normal", "enabled", 768, 576, 12, 0, 384, 288},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + c.borders + (c.doubled[0] == 'e' ? " doubled" : ""));
+        restart();
+        std::string rom = *c.program ? m68kProgramPath(c.program) : builtFile("run/QuarvDefault.ROM");
+        std::filesystem::remove(fe.systemFolder + "/tos.img");
+        std::filesystem::copy_file(rom, fe.systemFolder + "/tos.img");
+        fe.options = {{"quarv_borders", c.borders}, {"quarv_doubled", c.doubled}};
+        bool doubled = c.doubled[0] == 'e';
+        fe.geometryChanges = 0;
+        ASSERT_TRUE(load(builtFile("run/QuarvDefault.ST").c_str()));
+        retro_system_av_info av{};
+        core.retro_get_system_av_info(&av);
+        EXPECT_FLOAT_EQ(av.geometry.aspect_ratio, palAspect(c.lowWidth, c.lines));
+        EXPECT_EQ(av.geometry.max_width, 800u);
+        EXPECT_EQ(av.geometry.max_height, 600u);
+
+        {
+            WorkingDirectory in(folder);
+            startTestMachine({rom, builtFile("run/QuarvDefault.ST"), false, 2, false});
+        }
+        for (int frames : {30, 70}) {
+            runFrames(frames);
+            runTestFrames(frames);
+            ASSERT_EQ(fe.width, c.width);
+            ASSERT_EQ(fe.height, c.height);
+            const uint16_t* window = framePicture();
+            int step = c.width == c.lowWidth ? 2 : 1;
+            int differences = 0;
+            for (unsigned y = 0; y < c.height; ++y)
+                for (unsigned x = 0; x < c.width; ++x) {
+                    int line = c.y + int(doubled ? y / 2 : y);
+                    uint16_t want = window[size_t(2 * line) * FRAME_WIDTH + 2 * c.x + x * step];
+                    differences += fe.picture[y * c.width + x] != want;
+                }
+            EXPECT_EQ(differences, 0) << "after " << frames << " more frames";
+        }
+        stopTestMachine();
+        // Low resolution until a frame shows medium: then the front end learns the new
+        // size once (the doubled picture is as wide in both).
+        unsigned scale = doubled ? 2 : 1;
+        EXPECT_EQ(av.geometry.base_width, c.lowWidth * scale);
+        EXPECT_EQ(av.geometry.base_height, c.lines * scale);
+        bool resized = c.width != c.lowWidth * scale;
+        EXPECT_EQ(fe.geometryChanges, resized ? 1 : 0);
+        if (resized) {
+            EXPECT_EQ(fe.geometry.base_width, c.width);
+            EXPECT_EQ(fe.geometry.base_height, c.height);
+            EXPECT_FLOAT_EQ(fe.geometry.aspect_ratio, palAspect(c.lowWidth, c.lines));
+        }
+    }
+}
+
+// tos.img from the system folder, else EmuTOS for the machine type, else the built-in
+// ROM: the option skips the first or both.
+TEST_F(LibretroCore, TheTosOptionChoosesAmongTosImgEmuTosAndTheBuiltInRom) {
+    const struct {
+        const char* choice;
+        bool tosImg;
+        const char* machine;
+        const char* loaded;
+    } cases[] = {
+        {"tos.img, else EmuTOS", true, "STFM", "tos.img"},
+        {"tos.img, else EmuTOS", false, "STFM", "etos192uk.img"},
+        {"tos.img, else EmuTOS", false, "STE", "etos256uk.img"},
+        {"EmuTOS", true, "STFM", "etos192uk.img"},
+        {"built-in ROM", true, "STE", "QuarvDefault.ROM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.choice) + (c.tosImg ? " with tos.img " : " ") + c.machine);
+        restart();
+        std::filesystem::remove(fe.systemFolder + "/tos.img");
+        if (c.tosImg) std::filesystem::copy_file(m68kProgramPath("host_screen"), fe.systemFolder + "/tos.img");
+        fe.options = {{"quarv_tos", c.choice}, {"quarv_machine", c.machine}};
+        fe.log.clear();
+        ASSERT_TRUE(load(nullptr));
+        bool found = false;
+        for (const std::string& line : fe.log)
+            found = found || (line.find("] TOS ") != std::string::npos && line.find(c.loaded) != std::string::npos);
+        EXPECT_TRUE(found) << (fe.log.empty() ? "" : fe.log.front());
+    }
+    // A new machine type chooses EmuTOS's image for it.
+    fe.options["quarv_machine"] = "STFM";
+    fe.options["quarv_tos"] = "EmuTOS";
+    fe.optionsChanged = true;
+    fe.log.clear();
+    runFrames(1);
+    ASSERT_FALSE(fe.log.empty());
+    EXPECT_NE(fe.log.back().find("etos192uk.img"), std::string::npos) << fe.log.back();
+}
+
+// The fields RetroArch reads from the info file before it loads the core agree with what
+// the core says of itself.
+TEST_F(LibretroCore, TheInfoFileDescribesTheCore) {
+    std::map<std::string, std::string> fields;
+    std::ifstream file(builtFile("quarv_libretro.info"));
+    ASSERT_TRUE(file) << "no info file";
+    for (std::string line; std::getline(file, line);) {
+        size_t equals = line.find(" = ");
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        std::string value = line.substr(equals + 3);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        fields[line.substr(0, equals)] = value;
+    }
+    retro_system_info info{};
+    core.retro_get_system_info(&info);
+    EXPECT_EQ(fields["corename"], info.library_name);
+    EXPECT_EQ(fields["display_version"], info.library_version);
+    EXPECT_EQ(fields["supported_extensions"], info.valid_extensions);
+    EXPECT_EQ(fields["needs_fullpath"], info.need_fullpath ? "true" : "false");
+    EXPECT_EQ(fields["systemname"], "Atari ST/STE");
+    EXPECT_EQ(fields["display_name"], "Atari - ST/STE (Quarv)");
+    EXPECT_EQ(fields["license"], "GPLv2+");
+    EXPECT_EQ(fields["supports_no_game"], "true");
+    EXPECT_EQ(fields["firmware_count"], "1");
+    EXPECT_EQ(fields["firmware0_path"], "tos.img");
+    EXPECT_EQ(fields["firmware0_opt"], "true");
+    EXPECT_FALSE(fields["authors"].empty());
 }
 
 // Serialized at frame 100: the 50 frames after unserializing repeat the 50 frames after

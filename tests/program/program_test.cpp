@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/program_files.h"
 #include "frontend/single_instance.h"
 #include "support/test_machine.h"
 
@@ -114,10 +115,17 @@ TEST(Install, TheInstalledProgramRunsFromAnyFolder) {
     ProgramRun install = shell("'" + std::string(CMAKE_COMMAND) + "' --install '" QUARV_BINARY_DIR "' --prefix '" +
                                root + "/prefix'");
     ASSERT_EQ(install.status, 0) << install.output;
+    std::string prefix = root + "/prefix/";
     for (const char* file : {"bin/quarv", "share/quarv/QuarvDefault.ROM", "share/quarv/QuarvDefault.ST",
                              "share/applications/quarv.desktop", "share/man/man6/quarv.6",
-                             "share/icons/hicolor/scalable/apps/quarv.svg", "share/mime/packages/quarv.xml"})
-        EXPECT_TRUE(std::filesystem::exists(root + "/prefix/" + file)) << file;
+                             "share/icons/hicolor/scalable/apps/quarv.svg", "share/mime/packages/quarv.xml",
+                             "share/metainfo/org.quarv.quarv.metainfo.xml", "share/doc/quarv/copyright",
+                             "share/libretro/info/quarv_libretro.info", QUARV_LIBRETRO_DIR "/quarv_libretro.so"})
+        EXPECT_TRUE(std::filesystem::exists(prefix + file)) << file;
+    // The program and the core find the bundled EmuTOS where the install put it.
+    for (const std::string& binary : {prefix + "bin", prefix + QUARV_LIBRETRO_DIR})
+        for (const char* image : {EMUTOS_192, EMUTOS_256})
+            EXPECT_EQ(findBuiltInFile(binary, image), prefix + "share/quarv/" + image) << binary;
 
     std::filesystem::create_directories(root + "/empty");
     std::string env = "env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME='" + root + "/home' XDG_RUNTIME_DIR='" + root + "' ";
@@ -149,17 +157,43 @@ TEST(Install, DataFolderOptionAndPortableFolders) {
     EXPECT_FALSE(std::filesystem::exists(folder + "/data")) << "the usual data folder is not used";
 }
 
-TEST(Install, ThePackageListsItsRuntimeDependencies) {
+// The package: its dependencies from the libraries the programs link, its section, and
+// the files a distribution needs besides the programs: the copyright file, EmuTOS with
+// its licence and source, the AppStream data and the libretro core's info file where
+// Debian's RetroArch reads them. Debian's own validators accept the desktop entry and
+// the AppStream data.
+TEST(Install, ThePackageHoldsWhatADistributionNeeds) {
     std::string folder = makeTempDir("package");
     ProgramRun pack = shell("cd '" + folder + "' && cpack --config '" QUARV_BINARY_DIR "/CPackConfig.cmake' -B '" +
                             folder + "'");
     ASSERT_EQ(pack.status, 0) << pack.output;
     std::string deb = folder + "/quarv_1.21_amd64.deb";
-    ProgramRun depends = shell("dpkg-deb -f '" + deb + "' Depends");
-    ASSERT_EQ(depends.status, 0) << depends.output;
+    ProgramRun fields = shell("dpkg-deb -f '" + deb + "' Depends Section");
+    ASSERT_EQ(fields.status, 0) << fields.output;
     for (const char* library : {"libsdl2-2.0-0", "liblzo2-2", "libc6"})
-        EXPECT_NE(depends.output.find(library), std::string::npos) << depends.output;
-    EXPECT_NE(shell("dpkg-deb -c '" + deb + "'").output.find("./usr/share/quarv/QuarvDefault.ROM"), std::string::npos);
+        EXPECT_NE(fields.output.find(library), std::string::npos) << fields.output;
+    EXPECT_NE(fields.output.find("Section: otherosfs"), std::string::npos) << fields.output;
+
+    std::string contents = shell("dpkg-deb -c '" + deb + "'").output;
+    for (std::string file : {"share/quarv/QuarvDefault.ROM", "share/doc/quarv/copyright",
+                             "share/quarv/emutos/etos192uk.img", "share/quarv/emutos/etos256uk.img",
+                             "share/quarv/emutos/COPYING", "share/quarv/emutos/emutos-1.4-src.tar.xz",
+                             "share/metainfo/org.quarv.quarv.metainfo.xml", "share/libretro/info/quarv_libretro.info",
+                             QUARV_LIBRETRO_DIR "/quarv_libretro.so"})
+        EXPECT_NE(contents.find("./usr/" + file + "\n"), std::string::npos) << file;
+    EXPECT_EQ(contents.find(".map\n"), std::string::npos) << "EmuTOS's link maps stay out";
+
+    ProgramRun extract = shell("dpkg-deb -x '" + deb + "' '" + folder + "/root'");
+    ASSERT_EQ(extract.status, 0) << extract.output;
+    std::string share = folder + "/root/usr/share/";
+    ProgramRun appstream = shell("appstreamcli validate --no-net '" + share + "metainfo/org.quarv.quarv.metainfo.xml'");
+    EXPECT_EQ(appstream.status, 0) << appstream.output;
+    ProgramRun desktop = shell("desktop-file-validate '" + share + "applications/quarv.desktop'");
+    EXPECT_EQ(desktop.status, 0) << desktop.output;
+    EXPECT_EQ(desktop.output, "");
+    std::string copyright = readFileText(share + "doc/quarv/copyright");
+    EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0), 0u);
+    EXPECT_NE(copyright.find("License: GPL-2.0-or-later\n"), std::string::npos);
 }
 
 }  // namespace
