@@ -37,6 +37,7 @@ bool machineInit() {
     videoEventLogClose();
     ymWriteLogReset();
     dmaSoundReset();
+    dmaSoundFrameStart();  // the engine reads the first frame's register log as any other's
     calibrateProfileTimers();
     // Two permanent empty lines on screen, so that the profile figures have line 1.
     ShowMessage("", -1, 0);
