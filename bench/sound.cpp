@@ -9,6 +9,7 @@
 #include "machine/memory_map.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
+#include "sound/lmc1992.h"
 #include "sound/mixer.h"
 #include "sound/sound_logs.h"
 #include "sound/ym2149.h"
@@ -44,7 +45,8 @@ void YmFrame(benchmark::State& state) {
 BENCHMARK(YmFrame);
 
 // The frame end's whole sound work: DMA frame end (1001 stereo samples fetched), the
-// mix of chip, drive and DMA sound with the low-pass, and the next frame's reset.
+// mix of chip, drive and DMA sound through the LMC1992 (flat, or with bass, treble and
+// volumes set) with the low-pass, and the next frame's reset.
 void WholeSoundFrame(benchmark::State& state) {
     allocateHostMemory();
     buildAddressMaps();
@@ -61,16 +63,19 @@ void WholeSoundFrame(benchmark::State& state) {
                                     {0xFF8911, 0xF0}, {0xFF8913, 0x00}, {0xFF8921, 0x03}, {0xFF8901, 0x03}};
     for (auto [address, value] : dmaSetUp) ioWriteByte(address, value, nullptr, 0);
     startDriveSound(DriveSound::MotorStarting);
+    lmc1992PowerOn();
+    if (state.range(0)) lmc1992Restore({{1, 9, 3, 36, 18, 14}, {}, -1, 0});
     for (auto _ : state) {
         fillFrameLog(YmWriteLog);
         dmaSoundFrameEnd();
         MixFrame(FRAME_SOUND_SAMPLES);
         ymWriteLogReset();
         dmaSoundFrameStart();
-        benchmark::DoNotOptimize(OutputBuffer[FRAME_SOUND_SAMPLES - 1]);
+        lmc1992FrameStart();
+        benchmark::DoNotOptimize(OutputBuffer[2 * FRAME_SOUND_SAMPLES - 1]);
     }
     state.counters["realtime_x"] = benchmark::Counter(0.02 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(WholeSoundFrame);
+BENCHMARK(WholeSoundFrame)->Arg(0)->Arg(1);
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// The sound device behind the operations the frame end uses: a 8192-byte ring of
-// 16-bit mono samples at 44100 Hz whose free room paces the emulation. Without a
-// device the samples go nowhere and nothing waits.
+// The sound device behind the operations the frame end uses: a ring of 4096 16-bit
+// stereo samples at 44100 Hz whose free room paces the emulation. Without a device the
+// samples go nowhere and nothing waits. Counts are stereo samples; `bytes` is 4 a sample.
 #include <cstdint>
 
 struct AudioBackend {

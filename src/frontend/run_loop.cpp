@@ -62,7 +62,8 @@ void reportProcessorCrash() {
 // the wait for room in the sound device paces them.
 void frameToHost() {
     platform->presentFrame(framePicture());
-    if (lastSampleCount > 0) audioWriteFrame(OutputBuffer, 2 * lastSampleCount, !platform->pacedByDisplay());
+    if (lastSampleCount > 0)
+        audioWriteFrame(OutputBuffer, SOUND_SAMPLE_BYTES * lastSampleCount, !platform->pacedByDisplay());
 }
 
 void runFrame() {

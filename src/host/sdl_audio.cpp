@@ -49,8 +49,8 @@ uint32_t audioDeviceFreeRoom() { return audioRingFreeRoom(ring, audioDevicePlayC
 constexpr int STALLED_POLLS = 200;
 
 void audioDeviceWriteFrame(const int16_t* samples, int bytes, bool wait) {
-    uint32_t frameSamples = uint32_t(bytes) / 2;
-    if (wait && frameSamples < AUDIO_RING_BYTES / 2) {
+    uint32_t frameSamples = uint32_t(bytes) / SOUND_SAMPLE_BYTES;
+    if (wait && frameSamples < AUDIO_RING_SAMPLES) {
         uint32_t cursor = audioDevicePlayCursor();
         for (int stillPolls = 0; audioDeviceFreeRoom() <= frameSamples && stillPolls < STALLED_POLLS;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -89,7 +89,7 @@ static int clockSamplesForFrame() { return FRAME_SOUND_SAMPLES; }
 
 static void clockWriteFrame(const int16_t*, int bytes, bool wait) {
     if (!wait) return;
-    auto frame = std::chrono::microseconds(int64_t(bytes / 2) * 1000000 / 44100);
+    auto frame = std::chrono::microseconds(int64_t(bytes / SOUND_SAMPLE_BYTES) * 1000000 / 44100);
     auto now = std::chrono::steady_clock::now();
     if (!clockStarted || now > nextFrameDue + 4 * frame) nextFrameDue = now;
     clockStarted = true;
@@ -123,7 +123,7 @@ void startAudioOutput() {
     SDL_AudioSpec wanted = {};
     wanted.freq = 44100;
     wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
+    wanted.channels = SOUND_CHANNELS;
     wanted.samples = DEVICE_BUFFER_SAMPLES;
     wanted.callback = audioCallback;
     device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);

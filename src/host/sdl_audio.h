@@ -1,6 +1,6 @@
 #pragma once
-// The sound output on an SDL audio device: 16-bit mono at 44100 Hz played from the
-// 8192-byte ring. The device's callback plays from the play cursor and advances it, as
+// The sound output on an SDL audio device: 16-bit stereo at 44100 Hz played from the
+// ring of 4096 samples. The device's callback plays from the play cursor and advances it, as
 // a looping sound buffer does; the frame end writes at the write offset and waits for
 // room, which paces the emulation to 50.05 frames a second.
 #include <cstdint>

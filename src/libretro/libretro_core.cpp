@@ -38,7 +38,6 @@ retro_log_printf_t logPrintf;
 
 bool machineUp;
 uint8_t keys[256];
-int16_t stereo[2 * OUTPUT_BUFFER_SAMPLES];
 
 // The disks of the disk-control interface; drive A holds diskImages[diskIndex] unless
 // ejected.
@@ -356,8 +355,7 @@ RETRO_API void retro_run() {
         machineReset(true);
     }
     sendPicture();
-    for (int i = 0; i < lastSampleCount; ++i) stereo[2 * i] = stereo[2 * i + 1] = OutputBuffer[i];
-    if (lastSampleCount > 0) audioBatch(stereo, size_t(lastSampleCount));
+    if (lastSampleCount > 0) audioBatch(OutputBuffer, size_t(lastSampleCount));  // already left and right
 }
 
 // ---- Save states: the snapshot file, after its length ---------------------------------------

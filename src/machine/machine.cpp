@@ -11,6 +11,9 @@
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
 #include "sound/dma_sound.h"
+#include "sound/lmc1992.h"
+#include "sound/microwire.h"
+#include "sound/mixer.h"
 #include "sound/sound_logs.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
@@ -37,6 +40,10 @@ bool machineInit() {
     videoEventLogClose();
     ymWriteLogReset();
     dmaSoundReset();
+    dmaSoundFrameStart();  // the engine reads the first frame's register log as any other's
+    microwirePowerOn();
+    lmc1992PowerOn();
+    for (int c = 0; c < SOUND_CHANNELS; ++c) restoreLowPassHistory(c, {0, 0});
     calibrateProfileTimers();
     // Two permanent empty lines on screen, so that the profile figures have line 1.
     ShowMessage("", -1, 0);

@@ -10,6 +10,8 @@
 #include "peripherals/ikbd.h"
 #include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
+#include "sound/lmc1992.h"
+#include "sound/microwire.h"
 #include "sound/mixer.h"
 #include "sound/recorder.h"
 #include "sound/sound_logs.h"
@@ -281,6 +283,8 @@ static int32_t endFrame() {
     scheduler.lineEventCycle = FIRST_LINE_EVENT_CYCLE + jitterOf(scheduler.frameCounter);
     ++scheduler.frameCounter;
     dmaSoundFrameStart();
+    microwireFrameStart();
+    lmc1992FrameStart();
     ShifterFrameStart();
     return -1;
 }

@@ -12,7 +12,8 @@ void audioRingRestart(AudioRing& ring) {
 uint32_t audioRingSamplesForFrame(AudioRing& ring, uint32_t playCursor) {
     uint32_t samples = 0;
     if (ring.cursorSeen)
-        samples = (playCursor - ring.lastPlayCursor + (playCursor < ring.lastPlayCursor ? AUDIO_RING_BYTES : 0)) / 2;
+        samples = (playCursor - ring.lastPlayCursor + (playCursor < ring.lastPlayCursor ? AUDIO_RING_BYTES : 0)) /
+                  SOUND_SAMPLE_BYTES;
     ring.lastPlayCursor = playCursor;
     ring.cursorSeen = true;
     return samples;
@@ -20,8 +21,8 @@ uint32_t audioRingSamplesForFrame(AudioRing& ring, uint32_t playCursor) {
 
 // A write offset equal to the play cursor counts as a whole free ring.
 uint32_t audioRingFreeRoom(const AudioRing& ring, uint32_t playCursor) {
-    if (ring.writeOffset < playCursor) return (playCursor - ring.writeOffset) / 2;
-    return (playCursor - ring.writeOffset + AUDIO_RING_BYTES) / 2;
+    if (ring.writeOffset < playCursor) return (playCursor - ring.writeOffset) / SOUND_SAMPLE_BYTES;
+    return (playCursor - ring.writeOffset + AUDIO_RING_BYTES) / SOUND_SAMPLE_BYTES;
 }
 
 void audioRingWrite(AudioRing& ring, const void* data, uint32_t bytes) {

@@ -1,14 +1,19 @@
 #pragma once
-// The sound device's 8192-byte ring of 16-bit mono samples at 44100 Hz (about 93 ms):
-// the device plays from its play cursor while the frame end writes at the write offset.
-// The arithmetic is platform-free so that any host device can share it.
+// The sound device's ring of 4096 16-bit stereo samples at 44100 Hz (16384 bytes, about
+// 93 ms): the device plays from its play cursor while the frame end writes at the write
+// offset. Cursors and offsets count bytes, always on a whole stereo sample; the counts
+// the ring answers are stereo samples. The arithmetic is platform-free so that any host
+// device can share it.
 #include <cstdint>
 
-constexpr uint32_t AUDIO_RING_BYTES = 8192;
+#include "sound/mixer.h"
+
+constexpr uint32_t AUDIO_RING_SAMPLES = 4096;
+constexpr uint32_t AUDIO_RING_BYTES = AUDIO_RING_SAMPLES * SOUND_SAMPLE_BYTES;
 
 struct AudioRing {
     uint8_t bytes[AUDIO_RING_BYTES];
-    uint32_t writeOffset;     // 0-8191
+    uint32_t writeOffset;     // 0-16380
     uint32_t lastPlayCursor;  // the cursor at the previous samplesForFrame
     bool cursorSeen;          // a cursor was read since the last restart
 };

@@ -10,11 +10,11 @@
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/st_memory.h"
+#include "sound/microwire.h"
 
 SoundLogEntry DmaSoundLog[SOUND_LOG_CAPACITY + 1];
 DmaSound dmaSound;
 DmaFrameSampleBuffer DmaFrameSamples;
-int32_t leftVolume = 256, rightVolume = 256;
 // Cycles a sample for mode bits 0-1. Mode 0 takes 1227 cycles, about 6530 samples a
 // second, a little faster than its nominal 6258 Hz.
 static const uint32_t dmaRateTable[4] = {1227, 640, 320, 160};
@@ -25,8 +25,6 @@ enum : uint32_t {
     COUNTER = 0x09,
     FRAME_END = 0x0F,
     MODE = 0x21,
-    MICROWIRE_DATA = 0x22,
-    MICROWIRE_MASK = 0x24,
 };
 constexpr uint8_t CONTROL_PLAY = 1, CONTROL_REPEAT = 2, MODE_MONO = 0x80;
 constexpr uint32_t DMA_ADDRESS_MASK = 0x3FFFFF;  // the counter wraps at the end of memory
@@ -54,16 +52,18 @@ static void loadCounter() {
 
 static int32_t sampleByte(uint32_t address) { return int8_t(stReadByte(hw.ram, address & DMA_ADDRESS_MASK)); }
 
-static int32_t fetchSample() {
+// A signed byte times 128: full scale is half the 16-bit range on each channel, in
+// mono and stereo alike.
+static StereoSample fetchSample() {
     DmaSound& d = dmaSound;
-    int32_t value = 0;
+    StereoSample value = {0, 0};
     if (image[CONTROL] & CONTROL_PLAY) {
         uint32_t a = d.addressCounter;
         if (image[MODE] & MODE_MONO) {
-            value = sampleByte(a) * 128;
+            value.left = value.right = sampleByte(a) * 128;
             a += 1;
         } else {
-            value = sampleByte(a) * leftVolume + sampleByte(a + 1) * rightVolume;
+            value = {sampleByte(a) * 128, sampleByte(a + 1) * 128};
             a += 2;
         }
         a &= DMA_ADDRESS_MASK;
@@ -75,15 +75,6 @@ static int32_t fetchSample() {
     }
     refreshCounter();
     return value;
-}
-
-// The LMC1992 commands of the microwire: volume steps 0-20 (2 dB each) map linearly
-// onto 0-128. Other commands (master volume, bass, treble, mixing) are not modelled.
-static void microwireCommand(uint32_t v) {
-    uint32_t step = v & 31;
-    int32_t volume = int32_t(step < 20 ? step : 20) * 128 / 20;
-    if ((v & 0x540) == 0x500) rightVolume = volume;
-    if ((v & 0x540) == 0x540) leftVolume = volume;
 }
 
 // A frame address byte (0 high, 2 middle, 4 low) as the engine takes it: 22 bits, even.
@@ -112,15 +103,6 @@ static void applyEntry(const SoundLogEntry& e) {
         image[MODE] = uint8_t(v & 0x83);
         dmaSound.samplePeriod = dmaRateTable[v & 3];
         if (dmaSound.phase > dmaSound.samplePeriod) dmaSound.phase = dmaSound.samplePeriod;
-        break;
-    case MICROWIRE_DATA:
-        image[MICROWIRE_DATA] = uint8_t(v >> 8);
-        image[MICROWIRE_DATA + 1] = uint8_t(v);
-        microwireCommand(v);
-        break;
-    case MICROWIRE_MASK:
-        image[MICROWIRE_MASK] = uint8_t(v >> 8);
-        image[MICROWIRE_MASK + 1] = uint8_t(v);
         break;
     default:
         break;
@@ -192,12 +174,16 @@ void dmaSoundFrameEnd() {
     dmaSound.logResetDone = false;
 }
 
-void dmaSoundAddToMix(int32_t* mix, int n) {
+void dmaSoundAddToMix(int32_t* left, int32_t* right, int n) {
     int k = DmaFrameSamples.count;
     if (k == 0 || n < 1) return;  // no sample slot this frame: nothing to add
     int32_t step = (k << 16) / n;
     uint32_t p = 0;
-    for (int i = 0; i < n; ++i, p += uint32_t(step)) mix[i] += DmaFrameSamples.values[p >> 16];
+    for (int i = 0; i < n; ++i, p += uint32_t(step)) {
+        const StereoSample& s = DmaFrameSamples.values[p >> 16];
+        left[i] += s.left;
+        right[i] += s.right;
+    }
 }
 
 void dmaSoundSave(DmaSoundCarried& s) {
@@ -206,8 +192,6 @@ void dmaSoundSave(DmaSoundCarried& s) {
     s.frameStart = d.frameStart;
     s.frameEnd = d.frameEnd;
     s.samplePeriod = d.samplePeriod;
-    s.leftVolume = leftVolume;
-    s.rightVolume = rightVolume;
     std::memcpy(s.registers, image, sizeof s.registers);
 }
 
@@ -221,8 +205,6 @@ void dmaSoundRestore(const DmaSoundCarried& s) {
     d.samplePeriod = std::find(dmaRateTable, dmaRateTable + 4, s.samplePeriod) != dmaRateTable + 4
                          ? s.samplePeriod
                          : dmaRateTable[image[MODE] & 3];
-    leftVolume = std::clamp(s.leftVolume, 0, 256);
-    rightVolume = std::clamp(s.rightVolume, 0, 256);
     refreshCounter();
     dmaSoundFrameStart();
 }
@@ -257,7 +239,6 @@ static uint32_t readCounterWord(uint32_t a, int32_t stamp) {
     DmaCatchUp(uint32_t(stamp));
     return 0xFF00 | image[offsetOf(a) + 1];
 }
-static uint32_t readZeroWord(uint32_t, int32_t) { return 0; }  // microwire data, without catching up
 
 static void writeByteLogged(uint32_t a, uint32_t v, int32_t stamp) {
     uint32_t o = offsetOf(a);
@@ -271,19 +252,19 @@ static void writeWordLogged(uint32_t a, uint32_t v, int32_t stamp) {
     logWrite(o, v & 0xFFFF, stamp);
 }
 
-// Entries left empty read all ones and ignore writes.
+// Entries left empty read all ones and ignore writes. The microwire's registers at
+// $FF8922-$FF8925 belong to the page too.
 void dmaSoundInstallRegisters(IoRegisterTable& t) {
-    for (uint32_t o : {0x01, 0x03, 0x05, 0x07, 0x0F, 0x11, 0x13, 0x23, 0x25}) {
+    for (uint32_t o : {0x01, 0x03, 0x05, 0x07, 0x0F, 0x11, 0x13}) {
         t.readByte[o] = readByteCaughtUp;
         t.writeByte[o] = writeByteLogged;
     }
-    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x22, 0x24, 0x26}) t.readByte[o] = readByteCaughtUp;
+    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x26}) t.readByte[o] = readByteCaughtUp;
     t.writeByte[MODE] = writeByteLogged;  // the mode register reads by word only
-    for (uint32_t o : {0x00, 0x02, 0x04, 0x06, 0x0E, 0x10, 0x12, 0x20, 0x24}) {
+    for (uint32_t o : {0x00, 0x02, 0x04, 0x06, 0x0E, 0x10, 0x12, 0x20}) {
         t.readWord[o / 2] = readWordCaughtUp;
         t.writeWord[o / 2] = writeWordLogged;
     }
     for (uint32_t o : {0x08, 0x0A, 0x0C}) t.readWord[o / 2] = readCounterWord;
-    t.readWord[MICROWIRE_DATA / 2] = readZeroWord;
-    t.writeWord[MICROWIRE_DATA / 2] = writeWordLogged;
+    microwireInstallRegisters(t);
 }

@@ -18,25 +18,28 @@ struct DmaSound {
 
 constexpr int DMA_FRAME_SAMPLES = 1001;  // 160256 cycles at 160 cycles a sample
 
+// A sample slot's output on the two channels: in stereo mode the two bytes of the pair,
+// in mono mode the same byte on both.
+struct StereoSample {
+    int32_t left, right;
+    friend bool operator==(const StereoSample&, const StereoSample&) = default;
+};
+
 struct DmaFrameSampleBuffer {
-    int32_t values[DMA_FRAME_SAMPLES];
+    StereoSample values[DMA_FRAME_SAMPLES];
     int count;
 };
 
 extern DmaSound dmaSound;
 extern DmaFrameSampleBuffer DmaFrameSamples;
-// Microwire volumes of the stereo samples, 256 until the first volume command (then
-// 0-128); the machine reset leaves them.
-extern int32_t leftVolume, rightVolume;
 
 // What the engine carries from one frame to the next, kept by snapshots: the register
 // page (control, mode, frame addresses, counter, microwire data and mask), the frame
-// addresses and the counter as the engine holds them, the sample period and the
-// microwire volumes. The log, the engine's position within the frame and the frame's
-// samples start afresh at every frame boundary, where snapshots are taken.
+// addresses and the counter as the engine holds them, and the sample period. The log,
+// the engine's position within the frame and the frame's samples start afresh at every
+// frame boundary, where snapshots are taken.
 struct DmaSoundCarried {
     uint32_t addressCounter, frameStart, frameEnd, samplePeriod;
-    int32_t leftVolume, rightVolume;
     uint8_t registers[256];
 };
 void dmaSoundSave(DmaSoundCarried& out);
@@ -48,5 +51,5 @@ void dmaSoundReset();       // machine reset and start-up
 void dmaSoundFrameStart();  // per-frame reset, after the frame was mixed
 void dmaSoundFrameEnd();    // runs the engine to cycle 160256
 void DmaCatchUp(uint32_t cycle);
-// Adds the frame's samples to n mix slots, the nearest earlier sample for each.
-void dmaSoundAddToMix(int32_t* mix, int n);
+// Adds the frame's samples to n slots of each channel, the nearest earlier sample for each.
+void dmaSoundAddToMix(int32_t* left, int32_t* right, int n);

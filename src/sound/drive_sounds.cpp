@@ -32,14 +32,18 @@ void startSeekSound(int tracks) {
     startDriveSound(tracks > -6 && tracks < 6 ? DriveSound::ShortStep : DriveSound::LongSeek);
 }
 
-void driveSoundsAddToMix(int32_t* mix, int n) {
+void driveSoundsAddToMix(int32_t* left, int32_t* right, int n) {
     while (currentSound && n > 0) {
         DiskSoundSample& s = *currentSound;
         uint32_t k = s.length - s.position;
         if (k > uint32_t(n)) k = uint32_t(n);
         const int16_t* from = s.samples + s.position;
-        for (uint32_t i = 0; i < k; ++i) mix[i] += from[i];
-        mix += k;
+        for (uint32_t i = 0; i < k; ++i) {
+            left[i] += from[i];
+            right[i] += from[i];
+        }
+        left += k;
+        right += k;
         n -= int(k);
         s.position += k;
         if (s.position == s.length) {  // the following sound plays from its start

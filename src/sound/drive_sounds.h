@@ -9,8 +9,9 @@ enum class DriveSound { MotorStarting, ShortStep, LongSeek, MotorStopping, Motor
 void startDriveSound(DriveSound sound);
 // Drive sound for a head movement of d tracks: none, a short step, or a long seek.
 void startSeekSound(int tracks);
-// Adds the next n samples of the current sound (and those that follow it) to mix.
-void driveSoundsAddToMix(int32_t* mix, int n);
+// Adds the next n samples of the current sound (and those that follow it) to both
+// channels of the mix.
+void driveSoundsAddToMix(int32_t* left, int32_t* right, int n);
 
 // Where the drive's noise stands, kept by snapshots: the sound playing (a DriveSound
 // value, -1 for silence) and the next sample of it.

@@ -9,6 +9,7 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "sound/mixer.h"
 #include "sound/recording_files.h"
 #include "sound/ym2149.h"
 #include "video/messages.h"
@@ -129,17 +130,19 @@ static bool appendRegisterFrame(SoundRecorder& r, bool shapeWritten) {
     return true;
 }
 
+// n stereo samples: 2n values, left and right interleaved as in the file.
 static void writeWavSamples(SoundRecorder& r, const int16_t* samples, int n) {
     uint8_t bytes[2 * 1024];
-    while (n > 0) {
-        int k = n < 1024 ? n : 1024;
+    int values = n * SOUND_CHANNELS;
+    while (values > 0) {
+        int k = values < 1024 ? values : 1024;
         for (int i = 0; i < k; ++i) {
             bytes[2 * i] = uint8_t(samples[i]);
             bytes[2 * i + 1] = uint8_t(uint16_t(samples[i]) >> 8);
         }
         std::fwrite(bytes, 2, size_t(k), r.wavFile.file);  // errors are found at the commit
         samples += k;
-        n -= k;
+        values -= k;
     }
 }
 
@@ -177,7 +180,7 @@ static bool saveRecording(SoundRecorder& r) {
         return writeFileReplacing(r.fileName, file.data(), file.size());
     }
     uint8_t header[WAV_HEADER_BYTES];
-    wavHeader(header, r.samples * 2);
+    wavHeader(header, r.samples * SOUND_SAMPLE_BYTES);
     bool ok = std::fseek(r.wavFile.file, 0, SEEK_SET) == 0 &&
               std::fwrite(header, 1, WAV_HEADER_BYTES, r.wavFile.file) == WAV_HEADER_BYTES;
     if (!ok) {

@@ -18,5 +18,5 @@ bool recorderRunning();
 const char* recorderFileName();  // "" when no recording runs
 // The last text the recorder showed: its time display, or the result of the last stop.
 const char* recorderLastMessage();
-// Hands the frame's 881 output samples to the running recorder.
+// Hands the frame's 881 output samples (stereo, interleaved) to the running recorder.
 void recorderRecordFrame(const int16_t* samples, int n);

@@ -1,5 +1,6 @@
 #include "sound/recording_files.h"
 
+#include "sound/mixer.h"
 #include "sound/ym2149.h"
 
 static void putText(std::vector<uint8_t>& out, const char* text, bool terminated) {
@@ -47,11 +48,11 @@ void wavHeader(uint8_t out[WAV_HEADER_BYTES], uint32_t dataBytes) {
     tag("fmt ");
     putLittleEndian(at, 16, 4);
     putLittleEndian(at, 1, 2);  // PCM
-    putLittleEndian(at, 1, 2);  // mono
+    putLittleEndian(at, SOUND_CHANNELS, 2);
     putLittleEndian(at, 44100, 4);
-    putLittleEndian(at, 88200, 4);  // bytes a second
-    putLittleEndian(at, 2, 2);      // block alignment
-    putLittleEndian(at, 16, 2);     // bits a sample
+    putLittleEndian(at, 44100 * SOUND_SAMPLE_BYTES, 4);  // bytes a second
+    putLittleEndian(at, SOUND_SAMPLE_BYTES, 2);          // block alignment: one sample of each channel
+    putLittleEndian(at, 16, 2);                          // bits a sample
     tag("data");
     putLittleEndian(at, dataBytes, 4);
 }

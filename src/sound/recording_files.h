@@ -1,6 +1,6 @@
 #pragma once
 // The two music file formats: YM6 (big-endian, registers interleaved) and the 44-byte
-// header of a 16-bit mono 44100 Hz WAV file (little-endian).
+// header of a 16-bit stereo 44100 Hz WAV file (little-endian).
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 // The sound debug oscilloscope: the last frame's samples as a 400-column trace, drawn
-// over the host picture below the top border, 256 rows on every other line.
+// over the host picture below the top border, 256 rows on every other line. The trace
+// follows the two channels together (their mean).
 #include <algorithm>
 
 #include "sound/mixer.h"
@@ -9,7 +10,10 @@ void drawSoundOutput(uint8_t* pixels, int pitch, int sampleCount) {
     constexpr uint16_t CENTRE_MARK = 0xFF00, TRACE = 0xFFFF;
     if (sampleCount < 8) return;
     sampleCount = std::min(sampleCount, OUTPUT_BUFFER_SAMPLES);
-    auto rowOf = [&](uint32_t p) { return CENTRE_ROW - (OutputBuffer[std::min<uint32_t>(p >> 16, sampleCount - 1)] >> 8); };
+    auto rowOf = [&](uint32_t p) {
+        const int16_t* s = OutputBuffer + SOUND_CHANNELS * std::min<uint32_t>(p >> 16, sampleCount - 1);
+        return CENTRE_ROW - ((s[0] + s[1]) >> 9);
+    };
     // Each column is two 16-bit pixels wide.
     auto plot = [&](int row, int x, uint16_t colour) {
         uint16_t* at = reinterpret_cast<uint16_t*>(pixels + (TOP_LINE + 2 * row) * pitch) + 2 * x;

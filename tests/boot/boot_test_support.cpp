@@ -108,7 +108,7 @@ void writeTestDisk(const std::string& path, const std::vector<uint8_t>& code, bo
 std::vector<int16_t> readWavSamples(const std::string& path) {
     std::vector<uint8_t> bytes = readFileBytes(path);
     std::vector<int16_t> samples;
-    for (size_t i = 44; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
+    for (size_t i = 44; i + 3 < bytes.size(); i += 4) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));
     return samples;
 }
 

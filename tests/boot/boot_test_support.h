@@ -42,7 +42,7 @@ TextPlace findText(const Picture& picture, const std::string& text);
 void writeTestDisk(const std::string& path, const std::vector<uint8_t>& code, bool executable);
 uint8_t sectorPattern(int sector, int index);
 
-// 16-bit mono samples of a WAV file the recorder wrote (after its 44-byte header).
+// The left channel of a WAV file the recorder wrote (16-bit stereo after its 44-byte header).
 std::vector<int16_t> readWavSamples(const std::string& path);
 // The strongest spectral peaks between lowHz and highHz, strongest first, as
 // frequencies; at least `minimumSpacing` (a ratio, e.g. 1.03) apart.

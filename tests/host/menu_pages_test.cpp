@@ -232,8 +232,8 @@ TEST_F(MenuPages, SnapshotsPageSavesPicturesSoundAndSlots) {
     uint32_t data = le32(40);
     EXPECT_EQ(data, wav.size() - 44);
     EXPECT_EQ(le32(4), data + 36);
-    EXPECT_EQ(data % (881 * 2), 0u) << "whole frames";
-    EXPECT_GE(data, 30u * 881 * 2) << "the frames that ran while recording";
+    EXPECT_EQ(data % (881 * 4), 0u) << "whole frames";
+    EXPECT_GE(data, 30u * 881 * 4) << "the frames that ran while recording";
 
     EXPECT_FALSE(fs::exists(run.folder + "/MemoryShot/QuarvMemoryShot_3.Quarv"));
     EXPECT_TRUE(fs::exists(run.folder + "/MemoryShot/QuarvMemoryShot_4.Quarv"));

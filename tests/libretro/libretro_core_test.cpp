@@ -47,7 +47,7 @@ struct FrontEnd {
     int geometryChanges = 0;
     unsigned width = 0, height = 0;
     size_t pitch = 0;
-    std::vector<int16_t> samples;  // left channel
+    std::vector<int16_t> left, right;  // the samples of each channel
     size_t lastBatch = 0;
 };
 FrontEnd fe;
@@ -113,7 +113,10 @@ void video(const void* data, unsigned width, unsigned height, size_t pitch) {
     }
 }
 size_t audioBatch(const int16_t* data, size_t frames) {
-    for (size_t i = 0; i < frames; ++i) fe.samples.push_back(data[2 * i]);
+    for (size_t i = 0; i < frames; ++i) {
+        fe.left.push_back(data[2 * i]);
+        fe.right.push_back(data[2 * i + 1]);
+    }
     fe.lastBatch = frames;
     return frames;
 }
@@ -207,8 +210,23 @@ TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
     }
     EXPECT_EQ(fe.pitch, 1600u);
     EXPECT_EQ(fe.geometryChanges, 0);
-    ASSERT_EQ(fe.samples.size(), 300u * 881);
-    EXPECT_EQ(fingerprint(fe.samples.data(), fe.samples.size() * 2), DEMO_DISK_STFM.samples);
+    ASSERT_EQ(fe.left.size(), 300u * 881);
+    EXPECT_EQ(fingerprint(fe.left.data(), fe.left.size() * 2), DEMO_DISK_STFM.samples);
+    EXPECT_TRUE(fe.left == fe.right) << "the STFM's sound is the same on both sides";
+}
+
+// A stereo DMA sample on the STE keeps its sides: the program's pairs hold 48 on the left
+// and -64 on the right, which it turns down 20 dB through the microwire.
+TEST_F(LibretroCore, TheSteSendsStereoDmaSoundOnItsTwoSides) {
+    std::filesystem::copy_file(m68kProgramPath("sound_dma_stereo"), fe.systemFolder + "/tos.img");
+    fe.options = {{"quarv_machine", "STE"}};
+    ASSERT_TRUE(load(nullptr)) << (fe.log.empty() ? "" : fe.log.back());
+    runFrames(5);
+    fe.left.clear();
+    fe.right.clear();
+    runFrames(5);
+    EXPECT_EQ(fe.left, std::vector<int16_t>(5 * 881, 48 * 128));
+    EXPECT_EQ(fe.right, std::vector<int16_t>(5 * 881, -819));
 }
 
 // Beside the headless machine running the same ROM: at the machine's own resolution the
@@ -357,17 +375,17 @@ TEST_F(LibretroCore, SaveStatesResumeExactly) {
     runFrames(100);
     std::vector<uint8_t> state(core.retro_serialize_size());
     ASSERT_TRUE(core.retro_serialize(state.data(), state.size()));
-    fe.samples.clear();
+    fe.left.clear();
     std::vector<uint64_t> first;
     for (int i = 0; i < 50; ++i) first.push_back(runFrames(1));
-    std::vector<int16_t> firstSamples = fe.samples;
+    std::vector<int16_t> firstSamples = fe.left;
 
     ASSERT_TRUE(core.retro_unserialize(state.data(), state.size()));
-    fe.samples.clear();
+    fe.left.clear();
     std::vector<uint64_t> again;
     for (int i = 0; i < 50; ++i) again.push_back(runFrames(1));
     EXPECT_EQ(first, again);
-    EXPECT_TRUE(firstSamples == fe.samples) << "the resumed sound differs";
+    EXPECT_TRUE(firstSamples == fe.left) << "the resumed sound differs";
     EXPECT_FALSE(core.retro_unserialize(state.data(), 3));
 }
 

@@ -14,11 +14,14 @@
 #include "floppy/wd1772.h"
 #include "machine/hardware_state.h"
 #include "frontend/run_loop.h"
+#include "machine/machine_settings.h"
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
+#include "sound/lmc1992.h"
+#include "sound/microwire.h"
 #include "sound/mixer.h"
 #include "sound/recorder.h"
 #include "sound/ym2149.h"
@@ -109,7 +112,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     const std::pair<const char*, size_t> fields[] = {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4}, {"IT! ", 8 * 4},
         {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
-        {"SND2", (10 + 2 + 2 + 6) * 4 + 256},
+        {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
     for (auto [tag, size] : fields) EXPECT_EQ(section(tag).size, 4 + size) << tag;
     // RAM: version, size index, then the block's two lengths and its bytes.
@@ -125,7 +128,7 @@ TEST_F(Snapshots, AResumedMachineGivesTheSamePictureAndSoundSampleForSample) {
     std::vector<int16_t> soundA, soundB;
     for (int i = 0; i < frames; ++i) {
         runTestFrames(1);
-        soundA.insert(soundA.end(), OutputBuffer, OutputBuffer + lastSampleCount);
+        soundA.insert(soundA.end(), OutputBuffer, OutputBuffer + SOUND_CHANNELS * lastSampleCount);
     }
     std::vector<uint16_t> pictureA(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
     stopTestMachine();
@@ -137,11 +140,11 @@ TEST_F(Snapshots, AResumedMachineGivesTheSamePictureAndSoundSampleForSample) {
     ASSERT_TRUE(loadSnapshot(path));
     for (int i = 0; i < frames; ++i) {
         runTestFrames(1);
-        soundB.insert(soundB.end(), OutputBuffer, OutputBuffer + lastSampleCount);
+        soundB.insert(soundB.end(), OutputBuffer, OutputBuffer + SOUND_CHANNELS * lastSampleCount);
     }
     std::vector<uint16_t> pictureB(framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT);
 
-    ASSERT_EQ(soundA.size(), size_t(frames) * 881);
+    ASSERT_EQ(soundA.size(), size_t(frames) * 881 * SOUND_CHANNELS);
     EXPECT_TRUE(soundA == soundB);
     EXPECT_TRUE(pictureA == pictureB);
     // The program really changes both from frame to frame.
@@ -174,7 +177,8 @@ TEST_F(Snapshots, SectionsInAnotherOrderLoadTheSameMachine) {
         EXPECT_TRUE(loadSnapshot(p));
         auto machine = fingerprint();
         runTestFrames(1);
-        return std::make_pair(machine, std::vector<int16_t>(OutputBuffer, OutputBuffer + lastSampleCount));
+        std::vector<int16_t> sound(OutputBuffer, OutputBuffer + SOUND_CHANNELS * lastSampleCount);
+        return std::make_pair(machine, sound);
     };
     auto inOrder = loadAndPlay(path);
     runTestFrames(3);
@@ -202,21 +206,72 @@ TEST_F(Snapshots, AFileWithoutTheSoundRunStateLoads) {
 
 // Values no machine produces, as a damaged file may hold them, are brought into range:
 // the DMA sound must not stall on a period of 0, the envelope must not read outside its
-// shapes, the drive noise outside its recordings.
+// shapes, the drive noise outside its recordings, the LMC1992 outside its steps and its
+// filters must not start from values that are not numbers.
 TEST_F(Snapshots, ImpossibleSoundRunValuesAreBroughtIntoRange) {
     const Section& s = section("SND2");
     std::vector<uint8_t> odd = file;
-    const size_t body = s.offset + 8, registers = body + 4 + 20 * 4;
-    for (size_t field = body + 4; field < registers; field += 4) putLittle32(odd, field, 0xFFFFFFFF);
+    const size_t body = s.offset + 8, registers = body + 4 + 18 * 4, end = body + s.size;
+    for (size_t field = body + 4; field < end; field += 4)
+        if (field < registers || field >= registers + 256) putLittle32(odd, field, 0xFFFFFFFF);
     putLittle32(odd, body + 4 + 17 * 4, 0);  // the DMA sample period
-    odd[registers + 0x01] = 3;  // playing, repeated, stereo: the volumes count
+    odd[registers + 0x01] = 3;  // playing, repeated, stereo
     odd[registers + 0x21] = 0;
     ASSERT_TRUE(loadSnapshot(variant("odd.Quarv", odd)));
+    machineSettings.machine = 1;  // the LMC1992 in the sound path
+    applyMachineType();
     EXPECT_EQ(ymChip.envelopePhase, 1u);
     EXPECT_EQ(dmaSound.samplePeriod, 1227u);  // the rate of the mode register
-    EXPECT_EQ(leftVolume, 0);  // -1, held at the lowest volume
+    Lmc1992Carried chip;
+    lmc1992Save(chip);
+    EXPECT_EQ(chip.settings.masterVolume, 0);  // -1, held at the lowest step
+    EXPECT_EQ(chip.settings.treble, 0);
+    EXPECT_EQ(chip.toneHistory[1][5], 0.0);
+    EXPECT_EQ(chip.lateCycle, -1);
     runTestFrames(3);
     EXPECT_EQ(crashCount, 0);
+}
+
+// The LMC1992's settings, where its filters stand and a command due in the next frame,
+// and a microwire transfer still running, come back exactly.
+TEST_F(Snapshots, TheLmc1992AndTheMicrowireTransferResume) {
+    Lmc1992Carried chip = {{0, 2, 11, 33, 19, 4}, {{1, -2, 3.5, -4.25, 1e-3, 7}, {-7, 6, -5, 4, -3, 2.125}}, 60, 0x4C5};
+    lmc1992Restore(chip);
+    microwireRestore({-40, true});
+    std::string p = dir + "/lmc.Quarv";
+    ASSERT_TRUE(saveSnapshot(p));
+    lmc1992PowerOn();
+    microwirePowerOn();
+    ASSERT_TRUE(loadSnapshot(p));
+    Lmc1992Carried back;
+    lmc1992Save(back);
+    EXPECT_EQ(std::memcmp(&back, &chip, sizeof chip), 0);
+    MicrowireCarried transfer = microwireSave();
+    EXPECT_EQ(transfer.transferStart, -40);
+    EXPECT_TRUE(transfer.delivered);
+}
+
+// Version 1 kept the microwire's volumes as multipliers of the DMA sound (256 before any
+// command, 128 x step / 20 after one) and one low-pass history: they become the LMC1992's
+// steps, the rest of the chip flat, and the same history in both channels.
+TEST_F(Snapshots, ASoundRunSectionOfVersionOneLoadsItsVolumesAsSteps) {
+    const Section& s = section("SND2");
+    const size_t body = s.offset + 8, registers = body + 4 + 18 * 4;
+    std::vector<uint8_t> old(file.begin(), file.begin() + long(registers));
+    putLittle32(old, s.offset + 4, 4 + 20 * 4 + 256);
+    putLittle32(old, body, 1);
+    putLittle32(old, body + 4 + 10 * 4, 1234);  // the low-pass history
+    for (uint32_t volume : {64u, 256u}) old.insert(old.end(), {uint8_t(volume), uint8_t(volume >> 8), 0, 0});
+    old.insert(old.end(), file.begin() + long(registers), file.begin() + long(registers + 256));
+    old.insert(old.end(), file.begin() + long(body + s.size), file.end());
+    lmc1992Restore({{0, 0, 0, 0, 0, 0}, {}, -1, 0});
+    ASSERT_TRUE(loadSnapshot(variant("snd2v1.Quarv", old)));
+    Lmc1992Carried chip;
+    lmc1992Save(chip);
+    const Lmc1992Settings& l = chip.settings;
+    EXPECT_EQ((std::vector<int>{l.input, l.bass, l.treble, l.masterVolume, l.leftVolume, l.rightVolume}),
+              (std::vector<int>{1, 6, 6, 40, 10, 20}));
+    EXPECT_EQ(lowPassHistory(1).last, 1234);
 }
 
 TEST_F(Snapshots, AnFdcSectionOfVersionOneLeavesPortAAlone) {
@@ -318,17 +373,20 @@ TEST_F(Snapshots, AFailedSaveKeepsThePreviousFile) {
 
 // N frames, a save, M frames recorded as WAV; against a fresh machine with another past
 // that loads the file and records M frames. The STFM plays a tone on the sound chip, the
-// STE a DMA sample started before the save; the drive's motor noise runs in both.
+// STE a DMA sample started before the save, in mono, then in stereo through a volume the
+// LMC1992 keeps; the drive's motor noise runs in all.
 TEST(SnapshotSound, AResumedRunRecordsTheSameWavAsTheRunThatNeverStopped) {
     struct Case {
         const char* name;
+        const char* program;
         bool ste;
         int framesBefore, framesRecorded;
     };
-    for (const Case& c : {Case{"stfm", false, 20, 25}, Case{"ste", true, 60, 40}}) {
+    for (const Case& c : {Case{"stfm", "sound_tone_dma", false, 20, 25}, Case{"ste", "sound_tone_dma", true, 60, 40},
+                          Case{"ste_stereo", "sound_dma_stereo", true, 20, 10}}) {
         WorkingDirectory in(makeTempDir(std::string("snapshot_wav_") + c.name));
         TestMachineSetup setup;
-        setup.rom = m68kProgramPath("sound_tone_dma");
+        setup.rom = m68kProgramPath(c.program);
         setup.ste = c.ste;
         auto record = [&](const std::string& wav) {
             ASSERT_TRUE(recorderStartToFile(false, wav));
@@ -350,7 +408,7 @@ TEST(SnapshotSound, AResumedRunRecordsTheSameWavAsTheRunThatNeverStopped) {
         record("resumed.wav");
 
         std::vector<uint8_t> straight = readFileBytes("straight.wav");
-        ASSERT_EQ(straight.size(), 44u + 2 * 881 * size_t(c.framesRecorded)) << c.name;
+        ASSERT_EQ(straight.size(), 44u + 4 * 881 * size_t(c.framesRecorded)) << c.name;
         EXPECT_TRUE(readFileBytes("resumed.wav") == straight) << c.name;
     }
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr uint32_t CONTROL = 0xFF8901, MODE = 0xFF8921, MICROWIRE = 0xFF8922;
+constexpr uint32_t CONTROL = 0xFF8901, MODE = 0xFF8921;
 constexpr uint8_t MONO_50KHZ = 0x83, STEREO_50KHZ = 0x03;
 
 class DmaSoundTest : public ::testing::Test {
@@ -34,22 +34,27 @@ protected:
     static uint32_t counter(int32_t stamp) {
         return busReadByte(0xFF8909, stamp) << 16 | busReadByte(0xFF890B, stamp) << 8 | busReadByte(0xFF890D, stamp);
     }
-    static std::vector<int32_t> frameSamples() {
+    static std::vector<StereoSample> frameSamples() {
         dmaSoundFrameEnd();
         return {DmaFrameSamples.values, DmaFrameSamples.values + DmaFrameSamples.count};
+    }
+    // The first n samples of a mono frame, which are the same on both channels.
+    static std::vector<int32_t> monoSamples(size_t n) {
+        std::vector<int32_t> values;
+        for (const StereoSample& s : frameSamples()) {
+            EXPECT_EQ(s.left, s.right);
+            if (values.size() < n) values.push_back(s.left);
+        }
+        return values;
     }
 };
 
 }  // namespace
 
-TEST_F(DmaSoundTest, ModeReadsByWordOnlyAndMicrowireDataWordReadsZero) {
+TEST_F(DmaSoundTest, ModeReadsByWordOnlyAndUnusedRegistersReadAllOnes) {
     busWriteByte(MODE, 0x81, 100);
     EXPECT_EQ(busReadByte(MODE, 200), 0xFFu);
     EXPECT_EQ(busReadWord(0xFF8920, 200), 0x0081u);
-    busWriteWord(MICROWIRE, 0x05A5, 300);
-    EXPECT_EQ(busReadWord(MICROWIRE, 400), 0u);
-    EXPECT_EQ(busReadByte(MICROWIRE, 400), 0x05u);
-    EXPECT_EQ(busReadByte(MICROWIRE + 1, 400), 0xA5u);
     EXPECT_EQ(busReadWord(0xFF8926, 400), 0xFFFFu);
     EXPECT_EQ(busReadByte(0xFF8915, 400), 0xFFu);
 }
@@ -68,23 +73,18 @@ TEST_F(DmaSoundTest, MonoAdvancesOneByteASampleAndTheCounterReadsEven) {
     EXPECT_EQ(counter(3 * 160 + 10), 0x10002u);
     EXPECT_EQ(dmaSound.addressCounter, 0x10003u);
     EXPECT_EQ(busReadWord(0xFF890C, 3 * 160 + 20), 0xFF02u);
-    auto s = frameSamples();
-    EXPECT_EQ(s[0], 128);  // no microwire volume in mono
-    EXPECT_EQ(s[2], 384);
-    EXPECT_EQ(s[3], -16384);
+    EXPECT_EQ(monoSamples(4), (std::vector<int32_t>{128, 256, 384, -16384}));
 }
 
-TEST_F(DmaSoundTest, StereoUsesTheMicrowireVolumes) {
-    poke(0x10000, {127, 127, 127, 127});
-    play(0x10000, 0x20000, STEREO_50KHZ);
-    busWriteWord(MICROWIRE, 0x0540 | 10, 200);  // left: step 10 of 20
-    busWriteWord(MICROWIRE, 0x0500 | 25, 208);  // right: 25 clamps to 20
-    busWriteByte(MICROWIRE + 1, 0x45, 216);     // a lone low byte is no volume command
+// Each byte times 128 on its own channel: the scale of mono, so a pair of equal bytes
+// sounds as the same byte in mono.
+TEST_F(DmaSoundTest, StereoKeepsEachByteOfThePairOnItsChannel) {
+    poke(0x10000, {127, -128, 5, -6});
+    play(0x10000, 0x10004, STEREO_50KHZ, 3);
     auto s = frameSamples();
-    EXPECT_EQ(s[0], 65024);  // 127 x 256 twice before any volume command
-    EXPECT_EQ(leftVolume, 64);
-    EXPECT_EQ(rightVolume, 128);
-    EXPECT_EQ(s[1], 127 * 64 + 127 * 128);
+    EXPECT_EQ(s[0], (StereoSample{127 * 128, -128 * 128}));
+    EXPECT_EQ(s[1], (StereoSample{5 * 128, -6 * 128}));
+    EXPECT_EQ(s[2], s[0]);
 }
 
 TEST_F(DmaSoundTest, WritingPlayWhilePlayingRestartsTheFrame) {
@@ -109,9 +109,8 @@ TEST_F(DmaSoundTest, TheFrameEndStopsOrRepeats) {
     poke(0x10000, {1, 2, 3, 4});
     for (uint32_t control : {1u, 3u}) {
         play(0x10000, 0x10004, MONO_50KHZ, control);
-        auto s = frameSamples();
         const std::vector<int32_t> once{128, 256, 384, 512, 0, 0}, repeated{128, 256, 384, 512, 128, 256};
-        EXPECT_EQ(std::vector<int32_t>(s.begin(), s.begin() + 6), control == 1 ? once : repeated);
+        EXPECT_EQ(monoSamples(6), control == 1 ? once : repeated);
         EXPECT_EQ(hw.dmaSound[0x01] & 1, control == 1 ? 0 : 1);
         dmaSoundFrameStart();
     }
@@ -140,13 +139,15 @@ TEST_F(DmaSoundTest, AResetInTheMiddleOfAFrameLeavesAnEmptyLog) {
     EXPECT_EQ(counter(5100), 0x000040u);
 }
 
-TEST_F(DmaSoundTest, MixTakesTheNearestEarlierSample) {
+TEST_F(DmaSoundTest, MixTakesTheNearestEarlierSampleOnEachChannel) {
     DmaFrameSamples.count = 4;
-    for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = 100 * (i + 1);
-    int32_t mix[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    dmaSoundAddToMix(mix, 10);
-    EXPECT_EQ(std::vector<int32_t>(mix, mix + 10), (std::vector<int32_t>{101, 101, 101, 201, 201, 201, 301, 301, 401, 401}));
+    for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = {100 * (i + 1), -(i + 1)};
+    int32_t left[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, right[10] = {};
+    dmaSoundAddToMix(left, right, 10);
+    EXPECT_EQ(std::vector<int32_t>(left, left + 10),
+              (std::vector<int32_t>{101, 101, 101, 201, 201, 201, 301, 301, 401, 401}));
+    EXPECT_EQ(std::vector<int32_t>(right, right + 10), (std::vector<int32_t>{-1, -1, -1, -2, -2, -2, -3, -3, -4, -4}));
     DmaFrameSamples.count = 0;
-    dmaSoundAddToMix(mix, 10);  // no sample slot this frame: nothing added
-    EXPECT_EQ(mix[0], 101);
+    dmaSoundAddToMix(left, right, 10);  // no sample slot this frame: nothing added
+    EXPECT_EQ(left[0], 101);
 }

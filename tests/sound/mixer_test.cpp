@@ -23,16 +23,28 @@ protected:
         config = saved;
         startDriveSound(DriveSound::MotorStopping);  // leaves the drive silent for other tests
         std::vector<int32_t> drain(MOTOR_STOPPING_SAMPLES);
-        driveSoundsAddToMix(drain.data(), int(drain.size()));
+        driveSoundsAddToMix(drain.data(), drain.data(), int(drain.size()));
     }
-    // A frame whose DMA samples are all v: the mix then holds v in every slot.
-    static void dmaConstant(int32_t v) {
+    // A frame whose DMA samples are all v on the left and `right` on the right.
+    static void dmaConstant(int32_t v, int32_t right) {
         DmaFrameSamples.count = 4;
-        for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = v;
+        for (int i = 0; i < 4; ++i) DmaFrameSamples.values[i] = {v, right};
     }
+    static void dmaConstant(int32_t v) { dmaConstant(v, v); }
+    // The left channel of n samples; the right must be the same.
     static std::vector<int16_t> mix(int n) {
+        auto [left, right] = mixStereo(n);
+        EXPECT_EQ(left, right);
+        return left;
+    }
+    static std::pair<std::vector<int16_t>, std::vector<int16_t>> mixStereo(int n) {
         MixFrame(n);
-        return {OutputBuffer, OutputBuffer + n};
+        std::vector<int16_t> left, right;
+        for (int i = 0; i < n; ++i) {
+            left.push_back(OutputBuffer[2 * i]);
+            right.push_back(OutputBuffer[2 * i + 1]);
+        }
+        return {left, right};
     }
     // n output samples of the drive alone, frame after frame.
     static std::vector<int16_t> driveOutput(int n) {
@@ -50,38 +62,59 @@ std::vector<int16_t> samplesOf(const int16_t* s, uint32_t from, uint32_t count) 
 
 }  // namespace
 
-TEST_F(Mixer, ClipsTheSumTo16Bits) {
+TEST_F(Mixer, ClipsEachChannelTo16Bits) {
     machineSettings.dacSound = 1;
-    dmaConstant(40000);
-    EXPECT_EQ(mix(881)[500], 32767);
-    dmaConstant(-40000);
-    EXPECT_EQ(mix(881)[500], -32768);
+    dmaConstant(40000, -40000);
+    auto [left, right] = mixStereo(881);
+    EXPECT_EQ(left[500], 32767);
+    EXPECT_EQ(right[500], -32768);
 }
 
+// The YM2149 and the drive are mono: both channels; the DMA sound's stereo pair keeps its
+// sides. On the STFM the LMC1992 does not exist: what its settings say is not applied.
+TEST_F(Mixer, MonoSourcesGoToBothChannelsAndTheStfmBypassesTheLmc1992) {
+    machineSettings.dacSound = machineSettings.diskSound = 1;
+    startDriveSound(DriveSound::MotorRunning);
+    dmaConstant(1000, -3000);
+    auto [left, right] = mixStereo(881);
+    for (int i : {0, 440, 880}) {
+        EXPECT_EQ(left[i] - 1000, motorRunningSound[i]) << i;
+        EXPECT_EQ(right[i] + 3000, motorRunningSound[i]) << i;
+    }
+    machineSettings.diskSound = 0;
+    lmc1992Restore({{2, 0, 12, 20, 0, 20}, {}, -1, 0});  // YM off, tone, master -40 dB, left off
+    hw.machineFlags = 0;
+    auto [stLeft, stRight] = mixStereo(881);
+    EXPECT_EQ(stLeft, std::vector<int16_t>(881, 1000));
+    EXPECT_EQ(stRight, std::vector<int16_t>(881, -3000));
+}
+
+// Each channel has its own history.
 TEST_F(Mixer, LowPassOfAConstantIsTheConstantOnceTheHistoryCatchesUp) {
     machineSettings.dacSound = 1;
     dmaConstant(0);
     mix(881);  // history 0
     machineSettings.lowPass = 1;
-    dmaConstant(1000);
-    auto first = mix(881);
-    EXPECT_EQ(first[0], 250);  // (1000 + 2 x 0 + 0) / 4
-    EXPECT_EQ(first[1], 750);
-    EXPECT_EQ(first[2], 1000);
-    EXPECT_EQ(first[880], 1000);
-    EXPECT_EQ(mix(1)[0], 1000);  // the history carries across frames, also for one sample
-    EXPECT_EQ(mix(881)[0], 1000);
+    dmaConstant(1000, -1000);
+    auto [left, right] = mixStereo(881);
+    // (1000 + 2 x 0 + 0) / 4, (1000 + 2 x 1000 + 0) / 4, ...
+    EXPECT_EQ(std::vector<int16_t>(left.begin(), left.begin() + 3), (std::vector<int16_t>{250, 750, 1000}));
+    EXPECT_EQ(std::vector<int16_t>(right.begin(), right.begin() + 3), (std::vector<int16_t>{-250, -750, -1000}));
+    EXPECT_EQ(left[880], 1000);
+    EXPECT_EQ(mixStereo(1).second[0], -1000);  // the history carries across frames, also for one sample
+    EXPECT_EQ(mixStereo(881).first[0], 1000);
 }
 
 TEST_F(Mixer, CountsAboveTheMixBufferHoldTheLastSample) {
     machineSettings.dacSound = 1;
     DmaFrameSamples.count = 2;
-    DmaFrameSamples.values[0] = 10;
-    DmaFrameSamples.values[1] = 20;
-    auto out = mix(3000);
-    EXPECT_EQ(out[0], 10);
-    EXPECT_EQ(out[2047], 20);
-    EXPECT_EQ(out[2999], 20);
+    DmaFrameSamples.values[0] = {10, -10};
+    DmaFrameSamples.values[1] = {20, -20};
+    auto [left, right] = mixStereo(3000);
+    EXPECT_EQ(left[0], 10);
+    EXPECT_EQ(left[2047], 20);
+    EXPECT_EQ(left[2999], 20);
+    EXPECT_EQ(right[2999], -20);
     EXPECT_EQ(lastSampleCount, 3000);
 }
 
@@ -134,7 +167,7 @@ TEST_F(Mixer, OscilloscopeDrawsTheTraceBetweenNeighbouringSamples) {
     auto pixel = [&](int row, int column) {
         return reinterpret_cast<uint16_t*>(picture.data() + (44 + 2 * row) * PITCH)[2 * column];
     };
-    for (int i = 0; i < 881; ++i) OutputBuffer[i] = int16_t(i < 440 ? 0 : -32768);
+    for (int i = 0; i < 881; ++i) OutputBuffer[2 * i] = OutputBuffer[2 * i + 1] = int16_t(i < 440 ? 0 : -32768);
     drawSoundOutput(picture.data(), PITCH, 7);  // too few samples: nothing
     EXPECT_EQ(pixel(127, 0), 0);
     drawSoundOutput(picture.data(), PITCH, 881);

@@ -18,12 +18,12 @@ class Recorder : public ::testing::Test {
 protected:
     std::string dir = makeTempDir("recorder");
     WorkingDirectory inDir{dir};
-    int16_t frame[881] = {};
+    int16_t frame[2 * 881] = {};  // left, right
 
     void SetUp() override {
         fs::create_directory("sound");
         ymReset(ymChip);
-        for (int i = 0; i < 881; ++i) frame[i] = int16_t(i * 37 - 16000);
+        for (int i = 0; i < 2 * 881; ++i) frame[i] = int16_t(i * 17 - 16000);
     }
     void TearDown() override {
         recorderStop();
@@ -103,11 +103,11 @@ TEST_F(Recorder, WavRecordingShowsItsTimeAndWritesTheSamples) {
     recorderStop();
     EXPECT_EQ(std::string(recorderLastMessage()), dir + "/take.wav is saved.");
     auto file = readFileBytes(dir + "/take.wav");
-    ASSERT_EQ(file.size(), 44u + 500 * 881 * 2);
-    EXPECT_EQ(little32(file, 4), 36u + 500 * 881 * 2);
-    EXPECT_EQ(little32(file, 40), 500u * 881 * 2);
-    EXPECT_EQ(int16_t(file[44 + 2 * 3] | file[45 + 2 * 3] << 8), frame[3]);
-    EXPECT_EQ(int16_t(file.back() << 8 | file[file.size() - 2]), frame[880]);
+    ASSERT_EQ(file.size(), 44u + 500 * 881 * 4);
+    EXPECT_EQ(little32(file, 4), 36u + 500 * 881 * 4);
+    EXPECT_EQ(little32(file, 40), 500u * 881 * 4);
+    EXPECT_EQ(int16_t(file[44 + 2 * 3] | file[45 + 2 * 3] << 8), frame[3]);  // the second sample's right
+    EXPECT_EQ(int16_t(file.back() << 8 | file[file.size() - 2]), frame[2 * 881 - 1]);
 }
 
 TEST_F(Recorder, AnEmptyWavRecordingIsAHeaderAlone) {
@@ -116,8 +116,8 @@ TEST_F(Recorder, AnEmptyWavRecordingIsAHeaderAlone) {
     auto file = readFileBytes("sound/song_000.wav");
     ASSERT_EQ(file.size(), 44u);
     const uint8_t expected[44] = {'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                  16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 0x01, 0,
-                                  2, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+                                  16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
+                                  4, 0, 16, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};  // stereo, 176400 bytes a second
     EXPECT_EQ(file, std::vector<uint8_t>(expected, expected + 44));
 }
 

@@ -1,13 +1,21 @@
 #pragma once
 // Shared set-up of the sound tests: the memory map with its I/O tables, an STE, empty
-// sound logs, and bus accesses through the I/O dispatch.
+// sound logs, a flat LMC1992, and bus accesses through the I/O dispatch.
 #include <cstdint>
 
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "sound/dma_sound.h"
+#include "sound/lmc1992.h"
+#include "sound/microwire.h"
 #include "sound/sound_logs.h"
 #include "support/test_machine.h"
+
+// The LMC1992 as the program starts it, no microwire transfer running.
+inline void powerOnLmc1992() {
+    lmc1992PowerOn();
+    microwirePowerOn();
+}
 
 inline void setUpSoundMachine() {
     setUpMemoryMap();
@@ -15,7 +23,7 @@ inline void setUpSoundMachine() {
     ymWriteLogReset();
     dmaSoundReset();
     dmaSoundFrameStart();
-    leftVolume = rightVolume = 256;
+    powerOnLmc1992();
 }
 
 inline void busWriteByte(uint32_t a, uint32_t v, int32_t stamp) { ioWriteByte(a, v, nullptr, stamp); }

@@ -11,7 +11,8 @@ inline uint64_t fingerprint(const void* data, size_t bytes, uint64_t h = 1469598
     return h;
 }
 
-// The 800 x 600 picture after frames 50, 100, ... 300, and the 300 x 881 mono samples.
+// The 800 x 600 picture after frames 50, 100, ... 300, and the 300 x 881 samples of a
+// channel (both carry the same in these runs).
 struct GoldenOutput {
     uint64_t pictures[6];
     uint64_t samples;
