@@ -30,6 +30,9 @@ struct HardwareState {
     uint32_t displayEnable;  // the Shifter displays lines: gates timer B event counting
     uint8_t topBorderOpen;
     uint8_t bottomBorderOpen;
+    // STE: the last $FF8265 write was not 0, so every line fetches one 16-pixel group
+    // more (the pixel scroll itself and the line offset are in the shadow bytes).
+    uint8_t scrollPrefetch;
 
     LogEntry* ymLogWrite;  // YmWriteLog write position and running total
     int32_t ymLogLastStamp;

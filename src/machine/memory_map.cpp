@@ -1,5 +1,6 @@
 #include "machine/memory_map.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -96,11 +97,13 @@ void placeRom(uint32_t base, uint32_t size) {
     ReadByteMap[ROW_ROM].end = ReadWordMap[ROW_ROM].end = end;
 }
 
-void setScreenWindow(uint32_t base) {
+// The window stops at the end of the RAM area: above it nothing answers a write, and the
+// logger, which works on RAM offsets, must not wrap such a write to the bottom of RAM.
+void setScreenWindow(uint32_t base, uint32_t bytes) {
     base &= RAM_AREA_SIZE - 1;
     for (WriteRow* row : {&WriteByteMap[WROW_SCREEN], &WriteWordMap[WROW_SCREEN]}) {
         row->start = base;
-        row->end = base + 0xFFFF;
+        row->end = std::min(base + bytes, RAM_AREA_SIZE) - 1;
         row->hostBase = hw.ram + base;
     }
 }

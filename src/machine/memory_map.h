@@ -59,8 +59,9 @@ int ramSizeIndex();
 uint32_t ramSizeBytes();
 // Maps n bytes of the ROM area at base (both $FC0000 and $E00000 images work).
 void placeRom(uint32_t base, uint32_t size);
-// Moves the recorded screen-write window to base .. base + $FFFF (22 bits).
-void setScreenWindow(uint32_t base);
+// Moves the recorded screen-write window to `bytes` bytes from base (22 bits), up to the
+// end of the RAM area at most.
+void setScreenWindow(uint32_t base, uint32_t bytes = 0x10000);
 
 // Host-side accesses for the debugger and other host code (handlers see the current
 // odometer as stamp).

@@ -321,12 +321,16 @@ struct FdcSection {
     }
 };
 
+// Version 3 adds the STE's extra fetch for the pixel scroll; the line offset and the
+// scroll itself are in the register image. A file written before has no extra fetch: the
+// machines that wrote it ignored $FF8265.
 struct ShifterSection {
-    uint32_t version = 2;
+    uint32_t version = 3;
     uint32_t counterBase, videoBase;
     uint32_t palette[16];
     uint8_t registers[256];
     int32_t resolution;
+    uint32_t scrollPrefetch = 0;
 
     template <class S>
     void fields(S& s) {
@@ -335,6 +339,7 @@ struct ShifterSection {
         s.raw(palette, sizeof palette);
         s.raw(registers, sizeof registers);
         if (version >= 2) s.num(resolution);
+        if (version >= 3) s.num(scrollPrefetch);
     }
     bool acceptVersion() const { return true; }
     void capture() {
@@ -343,6 +348,7 @@ struct ShifterSection {
         std::memcpy(palette, HostPalette, sizeof palette);
         std::memcpy(registers, hw.shifter, sizeof registers);
         resolution = rendererResolution;
+        scrollPrefetch = hw.scrollPrefetch;
     }
     void apply() const {
         hw.counterBase = counterBase;
@@ -350,6 +356,7 @@ struct ShifterSection {
         std::memcpy(HostPalette, palette, sizeof palette);
         std::memcpy(hw.shifter, registers, sizeof registers);
         if (version >= 2) rendererResolution = resolution & 3;
+        hw.scrollPrefetch = scrollPrefetch != 0;
     }
 };
 

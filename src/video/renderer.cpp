@@ -30,7 +30,6 @@ constexpr int LEFT_BORDER_SLOTS = 44;
 constexpr int RIGHT_BORDER_SLOTS = 36;
 constexpr int RIGHT_BORDER_SLOTS_LEFT_OPEN = 40;
 constexpr int OPEN_BORDER_SLOTS = 8;
-constexpr uint32_t SCREEN_COPY_MASK = 0xFFFF;
 constexpr uint32_t RAM_MASK = RAM_AREA_SIZE - 1;
 constexpr int32_t NO_MORE_EVENTS = INT32_MAX;
 
@@ -50,6 +49,11 @@ struct FrameWalk {
     const uint8_t* source;
     uint32_t sourceOffset;
     uint32_t sourceMask;
+    // The STE's scroll registers as replayed: line offset (words), pixel scroll, and
+    // whether the extra group is fetched.
+    uint32_t lineOffset;
+    int pixelScroll;
+    bool scrollPrefetch;
     // The display line being drawn.
     LinePhase phase;
     int blocksLeft;
@@ -57,6 +61,8 @@ struct FrameWalk {
     bool leftOpen;
     bool rightOpen;
     bool shortened;
+    int scroll;          // pixels the line is shifted left
+    uint32_t fetchBytes;  // the scroll's extra group: 8 bytes in low resolution, 4 in medium
 };
 
 // The last low-resolution block converted. Zero bytes convert to zero indices, so the
@@ -103,15 +109,20 @@ static void onLineMinus2(uint32_t, uint32_t) {
     walk.shortened = true;
 }
 static void onScreenByte(uint32_t kind, uint32_t address) {
-    stWriteByte(walk.screenCopy, (address - ScreenCopyBase) & SCREEN_COPY_MASK, uint8_t(kind >> 16));
+    stWriteByte(walk.screenCopy, (address - ScreenCopyBase) & (ScreenCopySpan - 1), uint8_t(kind >> 16));
 }
 static void onScreenWord(uint32_t kind, uint32_t address) {
-    stWriteWord(walk.screenCopy, (address - ScreenCopyBase) & SCREEN_COPY_MASK & ~1u, uint16_t(kind >> 16));
+    stWriteWord(walk.screenCopy, (address - ScreenCopyBase) & (ScreenCopySpan - 1) & ~1u, uint16_t(kind >> 16));
+}
+static void onScroll(uint32_t, uint32_t value) {
+    walk.lineOffset = value & 0xFF;
+    walk.pixelScroll = int(value >> 8 & 15);
+    walk.scrollPrefetch = value >> 12 & 1;
 }
 static void onNothing(uint32_t, uint32_t) {}
 
 using EventHandler = void (*)(uint32_t kind, uint32_t value);
-// Indexed by kind code / 2: sixteen palette entries, then 0x20-0x30.
+// Indexed by kind code / 2: sixteen palette entries, then 0x20-0x32.
 static const EventHandler eventHandlers[] = {
     onPalette,      onPalette,    onPalette,     onPalette,    onPalette,      onPalette,    onPalette,
     onPalette,      onPalette,    onPalette,     onPalette,    onPalette,      onPalette,    onPalette,
@@ -125,6 +136,7 @@ static const EventHandler eventHandlers[] = {
     onNothing,       // 0x2C: no such event
     onScreenByte,    // 0x2E
     onScreenWord,    // 0x30
+    onScroll,        // 0x32
 };
 constexpr uint32_t EVENT_CODES = sizeof eventHandlers / sizeof eventHandlers[0] * 2;
 
@@ -197,6 +209,27 @@ static uint32_t slotColour(uint32_t n) {
 }
 
 template <bool Medium>
+static uint64_t blockSlots(uint32_t offset) {
+    uint64_t bytes = readBlock(offset);
+    return Medium ? mediumResolutionSlots(bytes) : lowResolutionSlots(bytes);
+}
+
+// The slots of the block at offset as a scrolled line shows them: its pixels from the
+// scroll on, then the first pixels of the block after it, or colour 0 where the line
+// fetched nothing after it. Each slot holds 4 bits: one low-resolution pixel or two
+// medium ones.
+template <bool Medium, bool Scrolled>
+static uint64_t shownSlots(uint32_t offset, bool nextFetched) {
+    uint64_t slots = blockSlots<Medium>(offset);
+    if constexpr (Scrolled) {
+        int shift = walk.scroll * (Medium ? 2 : 4);
+        uint64_t next = nextFetched ? blockSlots<Medium>(offset + 8) : 0;
+        slots = slots >> shift | next << (64 - shift);
+    }
+    return slots;
+}
+
+template <bool Medium>
 static void drawSlots(uint32_t* out, uint64_t slots, int first, int count) {
     slots >>= 4 * first;
     for (int i = 0; i < count; ++i, slots >>= 4) out[i] = slotColour<Medium>(uint32_t(slots) & 15);
@@ -215,12 +248,13 @@ static void fillSlots(int count) {
 }
 
 // A block with no event in reach is drawn whole; otherwise in 4-slot groups, each
-// group after at most one due event. A right-border event met here adds blocks.
-template <bool Medium>
+// group after at most one due event. A right-border event met here adds blocks. With the
+// right border closed and no extra fetch, nothing is fetched after the last block.
+template <bool Medium, bool Scrolled>
 static void drawBlocks() {
     while (walk.blocksLeft > 0) {
-        uint64_t bytes = readBlock(walk.sourceOffset);
-        uint64_t slots = Medium ? mediumResolutionSlots(bytes) : lowResolutionSlots(bytes);
+        bool nextFetched = Scrolled && (walk.blocksLeft > 1 || walk.rightOpen || walk.fetchBytes);
+        uint64_t slots = shownSlots<Medium, Scrolled>(walk.sourceOffset, nextFetched);
         if (walk.eventAt - walk.pos >= BLOCK_SLOTS) {
             drawSlots<Medium>(walk.out, slots, 0, BLOCK_SLOTS);
         } else {
@@ -236,9 +270,11 @@ static void drawBlocks() {
     }
 }
 
-// The open borders show a part of a low-resolution block without event checks.
+// The open borders show a part of a low-resolution block without event checks; the
+// line's fetch always goes on after it.
 static void drawBorderPart(uint32_t offset, int first, int count) {
-    drawSlots<false>(walk.out, lowResolutionSlots(readBlock(offset)), first, count);
+    uint64_t slots = walk.scroll ? shownSlots<false, true>(offset, true) : shownSlots<false, false>(offset, true);
+    drawSlots<false>(walk.out, slots, first, count);
     walk.out += count;
     walk.pos += count;
 }
@@ -252,9 +288,15 @@ static void borderLine() {
     walk.pos += LINE_MARGIN;
 }
 
+// A display line takes the STE's scroll and extra fetch that stand at its first cycle,
+// and the line offset that stands at the next line's first cycle moves the source on
+// after it, as the video counter has them.
 static void displayLine() {
-    walk.pos += LINE_MARGIN;
     walk.phase = PHASE_LINE_START;
+    applyDueEvents();
+    walk.scroll = walk.pixelScroll;
+    walk.fetchBytes = walk.scrollPrefetch ? (rendererResolution & 1 ? 4 : 8) : 0;
+    walk.pos += LINE_MARGIN;
     walk.blocksLeft = BLOCKS_PER_LINE;
     walk.extraBytes = 0;
     walk.leftOpen = walk.rightOpen = walk.shortened = false;
@@ -269,9 +311,9 @@ static void displayLine() {
     walk.phase = PHASE_BLOCKS;
     if (rendererResolution & 1) {
         frameHasMediumLines = true;
-        drawBlocks<true>();
+        walk.scroll ? drawBlocks<true, true>() : drawBlocks<true, false>();
     } else {
-        drawBlocks<false>();
+        walk.scroll ? drawBlocks<false, true>() : drawBlocks<false, false>();
     }
 
     walk.phase = PHASE_RIGHT;
@@ -280,8 +322,10 @@ static void displayLine() {
     else
         fillSlots(walk.leftOpen ? RIGHT_BORDER_SLOTS_LEFT_OPEN : RIGHT_BORDER_SLOTS);
 
-    walk.sourceOffset += uint32_t(walk.extraBytes & ~1);
+    walk.sourceOffset += uint32_t(walk.extraBytes & ~1) + walk.fetchBytes;
     walk.pos += LINE_MARGIN;
+    applyDueEvents();
+    walk.sourceOffset += 2 * walk.lineOffset;
 }
 
 void RenderFrame(uint8_t* destination, uint8_t* screenCopy, int pitch) {
@@ -300,7 +344,10 @@ void RenderFrame(uint8_t* destination, uint8_t* screenCopy, int pitch) {
     walk.screenCopy = screenCopy;
     walk.source = screenCopy;
     walk.sourceOffset = 0;
-    walk.sourceMask = SCREEN_COPY_MASK;
+    walk.sourceMask = ScreenCopySpan - 1;
+    walk.lineOffset = 0;
+    walk.pixelScroll = 0;
+    walk.scrollPrefetch = false;
     walk.phase = PHASE_BORDER_LINE;
     startEvents();
     walk.pos = PICTURE_START_CYCLE;

@@ -14,8 +14,9 @@
 #include "video/renderer.h"
 #include "video/video_event_log.h"
 
-uint8_t ScreenCopy[65536];
+uint8_t ScreenCopy[SCREEN_COPY_BYTES];
 uint32_t ScreenCopyBase;
+uint32_t ScreenCopySpan = SCREEN_COPY_SPAN;
 
 // Register offsets in the page.
 enum : uint32_t {
@@ -26,11 +27,12 @@ enum : uint32_t {
     REG_COUNTER_LOW = 0x09,
     REG_SYNC_MODE = 0x0A,
     REG_VIDEO_BASE_LOW = 0x0D,  // STE
-    REG_LINE_OFFSET = 0x0F,     // STE, storage only
+    REG_LINE_OFFSET = 0x0F,     // STE: words added after each displayed line
     REG_PALETTE = 0x40,         // 16 words
     REG_PALETTE_END = 0x60,
     REG_RESOLUTION = 0x60,
-    REG_PIXEL_SCROLL = 0x64,  // STE, read back only
+    REG_PIXEL_SCROLL_NO_FETCH = 0x64,  // STE: the scroll without the extra fetch
+    REG_PIXEL_SCROLL = 0x65,           // STE: 0-15 pixels
 };
 
 constexpr uint32_t RAM_OFFSET_MASK = RAM_AREA_SIZE - 1;  // 22 bits
@@ -51,6 +53,13 @@ static uint32_t readShadowWord(uint32_t a, int32_t) {
 }
 static uint32_t readSteShadowByte(uint32_t a, int32_t s) { return isSte() ? readShadowByte(a, s) : 0xFF; }
 static uint32_t readSteShadowWord(uint32_t a, int32_t s) { return isSte() ? readShadowWord(a, s) : 0xFFFF; }
+// The line offset and the pixel scroll sit at odd addresses; the even byte beside each
+// has no bits and reads 0.
+static uint32_t readSteOddByte(uint32_t a, int32_t) {
+    if (!isSte()) return 0xFF;
+    return a & 1 ? hw.shifter[a & 0xFF] : 0;
+}
+static uint32_t readSteOddWord(uint32_t a, int32_t) { return isSte() ? hw.shifter[(a & 0xFF) | 1] : 0xFFFF; }
 
 // ---- Video counter reads ----------------------------------------------------------------
 static uint32_t readCounterHigh(uint32_t, int32_t s) { return (ReadVideoCounter(s) >> 16) & 0xFF; }
@@ -81,7 +90,65 @@ static void writeVideoBaseLow(uint32_t, uint32_t v, int32_t) {
     if (isSte()) setVideoBaseByte(REG_VIDEO_BASE_LOW, 0, v);
 }
 
-static void writeLineOffset(uint32_t, uint32_t v, int32_t) { hw.shifter[REG_LINE_OFFSET] = uint8_t(v); }
+// ---- STE line offset and pixel scroll -----------------------------------------------------
+// The MMU adds the line offset to the video address after every displayed line and, while
+// the last value written at $FF8265 is not 0, fetches one 16-pixel group more per line,
+// before the line's usual first fetch; the Shifter shows the line's pixels from the scroll
+// on, so that the extra group supplies the right edge. Every line takes the values that
+// stand at its first cycle: its extra fetch and scroll, and the offset added between the
+// line before and it. A line's layout is thus settled before its earliest fetch can
+// start (with the left border open and the extra group, 8 cycles later), and a handler
+// of the line-end interrupt sets up the next line; a write in the middle of a line
+// changes the picture and the counter from the next line on.
+static bool steLineLayoutInUse() { return isSte() && (hw.shifter[REG_LINE_OFFSET] || hw.scrollPrefetch); }
+
+uint32_t lineOffsetBytes() { return isSte() ? 2u * hw.shifter[REG_LINE_OFFSET] : 0; }
+uint32_t scrollFetchBytes() {
+    if (!isSte() || !hw.scrollPrefetch) return 0;
+    return hw.shifter[REG_RESOLUTION] & 1 ? 4 : 8;
+}
+
+static uint32_t scrollState() {
+    return hw.shifter[REG_LINE_OFFSET] | uint32_t(hw.shifter[REG_PIXEL_SCROLL] & 15) << 8 |
+           uint32_t(hw.scrollPrefetch) << 12;
+}
+
+// The bytes beyond the frame-start copy are taken from RAM as it stands now: writes to
+// them earlier in this frame count as made before it.
+static void copyScreen(uint32_t from) {
+    std::memcpy(ScreenCopy + from, hw.ram + ScreenCopyBase + from, ScreenCopySpan - from);
+    setScreenWindow(ScreenCopyBase, ScreenCopySpan);
+}
+
+static void scrollRegistersWritten(int32_t c) {
+    if (ScreenCopySpan != SCREEN_COPY_BYTES && steLineLayoutInUse()) {
+        ScreenCopySpan = SCREEN_COPY_BYTES;
+        copyScreen(SCREEN_COPY_SPAN);
+    }
+    videoEventRecord(c, VIDEO_EVENT_SCROLL, scrollState());
+}
+
+static void writeLineOffset(uint32_t, uint32_t v, int32_t c) {
+    if (!isSte()) return;
+    settleVideoCounter(c);
+    hw.shifter[REG_LINE_OFFSET] = uint8_t(v);
+    scrollRegistersWritten(c);
+}
+static void writePixelScroll(uint32_t, uint32_t v, int32_t c) {
+    if (!isSte()) return;
+    settleVideoCounter(c);
+    hw.shifter[REG_PIXEL_SCROLL] = uint8_t(v & 15);
+    hw.scrollPrefetch = (v & 15) != 0;
+    scrollRegistersWritten(c);
+}
+// The 68000 puts a byte on both halves of the bus, so a byte written at $FF8264 reaches
+// the Shifter's four bits; the MMU looks only at writes to the odd byte and keeps its
+// extra fetch as it was.
+static void writePixelScrollNoFetch(uint32_t, uint32_t v, int32_t c) {
+    if (!isSte()) return;
+    hw.shifter[REG_PIXEL_SCROLL] = uint8_t(v & 15);
+    scrollRegistersWritten(c);
+}
 
 // STE: the counter can be rewritten during the frame. The fetched count is kept, so
 // later reads see the new base plus the bytes counted so far.
@@ -162,6 +229,7 @@ static void writeResolution(uint32_t v, int32_t c) {
             return;
         }
     }
+    if (hw.scrollPrefetch && isSte()) settleVideoCounter(c);  // the extra fetch's size follows
     hw.shifter[REG_RESOLUTION] = uint8_t(r);
     videoEventRecord(c, VIDEO_EVENT_RESOLUTION, r);
 }
@@ -189,12 +257,14 @@ static void writeResolutionWord(uint32_t a, uint32_t v, int32_t s) {
 static int wordIndex(uint32_t reg) { return int(reg >> 1); }
 
 void shifterInstallRegisters(IoRegisterTable& t) {
-    for (uint32_t reg : {REG_VIDEO_BASE_HIGH, REG_VIDEO_BASE_MID, REG_SYNC_MODE, REG_LINE_OFFSET, REG_RESOLUTION}) {
+    for (uint32_t reg : {REG_VIDEO_BASE_HIGH, REG_VIDEO_BASE_MID, REG_SYNC_MODE, REG_RESOLUTION}) {
         t.readByte[reg] = readShadowByte;
         t.readWord[wordIndex(reg)] = readShadowWord;
     }
-    t.readByte[REG_PIXEL_SCROLL] = t.readByte[REG_PIXEL_SCROLL + 1] = readShadowByte;
-    t.readWord[wordIndex(REG_PIXEL_SCROLL)] = readShadowWord;
+    for (uint32_t reg : {REG_LINE_OFFSET, REG_PIXEL_SCROLL}) {
+        t.readByte[reg - 1] = t.readByte[reg] = readSteOddByte;
+        t.readWord[wordIndex(reg)] = readSteOddWord;
+    }
     t.readByte[REG_VIDEO_BASE_LOW] = readSteShadowByte;
     t.readWord[wordIndex(REG_VIDEO_BASE_LOW)] = readSteShadowWord;
 
@@ -212,6 +282,8 @@ void shifterInstallRegisters(IoRegisterTable& t) {
     t.writeByte[REG_COUNTER_MID] = writeCounterMid;
     t.writeByte[REG_COUNTER_LOW] = writeCounterLow;
     t.writeByte[REG_LINE_OFFSET] = writeLineOffset;
+    t.writeByte[REG_PIXEL_SCROLL_NO_FETCH] = writePixelScrollNoFetch;
+    t.writeByte[REG_PIXEL_SCROLL] = writePixelScroll;
     t.writeByte[REG_SYNC_MODE] = writeSyncModeByte;
     t.writeByte[REG_RESOLUTION] = writeResolutionByte;
     t.writeWord[wordIndex(REG_VIDEO_BASE_HIGH)] = writeLowByteToOdd<writeVideoBaseHigh>;
@@ -221,6 +293,7 @@ void shifterInstallRegisters(IoRegisterTable& t) {
     t.writeWord[wordIndex(REG_COUNTER_MID)] = writeLowByteToOdd<writeCounterMid>;
     t.writeWord[wordIndex(REG_COUNTER_LOW)] = writeLowByteToOdd<writeCounterLow>;
     t.writeWord[wordIndex(REG_LINE_OFFSET)] = writeLowByteToOdd<writeLineOffset>;
+    t.writeWord[wordIndex(REG_PIXEL_SCROLL)] = writeLowByteToOdd<writePixelScroll>;
     t.writeWord[wordIndex(REG_SYNC_MODE)] = writeSyncModeWord;
     t.writeWord[wordIndex(REG_RESOLUTION)] = writeResolutionWord;
 
@@ -235,13 +308,16 @@ void shifterInstallRegisters(IoRegisterTable& t) {
 void ShifterFrameStart() {
     hw.counterBase = hw.videoBaseRegister;
     videoEventLogReset();
+    // The renderer starts a frame with the scroll registers at 0: the STE's standing
+    // values are its first event.
+    if (isSte() && scrollState()) videoEventRecord(0, VIDEO_EVENT_SCROLL, scrollState());
     videoEventLogClose();  // a list that is always closed can be replayed at any time
     hw.displayEnable = 0;
     hw.topBorderOpen = 0;
     hw.bottomBorderOpen = 0;
     ScreenCopyBase = hw.counterBase & RAM_OFFSET_MASK;
-    std::memcpy(ScreenCopy, hw.ram + ScreenCopyBase, sizeof ScreenCopy);
-    setScreenWindow(hw.counterBase);
+    ScreenCopySpan = steLineLayoutInUse() ? SCREEN_COPY_BYTES : SCREEN_COPY_SPAN;
+    copyScreen(0);
     resetLineWindowTable();
 }
 
@@ -251,5 +327,7 @@ void shifterReset() {
     hw.shifter[REG_VIDEO_BASE_HIGH] = hw.shifter[REG_VIDEO_BASE_MID] = hw.shifter[REG_VIDEO_BASE_LOW] = 0;
     hw.shifter[REG_RESOLUTION] = 0;
     hw.shifter[REG_SYNC_MODE] = 2;
+    hw.shifter[REG_LINE_OFFSET] = hw.shifter[REG_PIXEL_SCROLL] = 0;
+    hw.scrollPrefetch = 0;
     rendererResolution = 0;
 }

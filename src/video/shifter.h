@@ -6,8 +6,15 @@
 
 #include "machine/event_log.h"
 
-extern uint8_t ScreenCopy[65536];  // RAM at counterBase, copied at frame start
-extern uint32_t ScreenCopyBase;    // RAM offset (22 bits) ScreenCopy was copied from
+// RAM at counterBase, copied at frame start: 64 KB, the most a frame of 160-byte lines
+// with every border open shows. On the STE a line offset or the scroll's extra fetch
+// spreads the frame further: the copy then covers ScreenCopySpan = all of ScreenCopy,
+// room for 276 lines of 748 bytes (the widest line fetch and the largest offset).
+constexpr uint32_t SCREEN_COPY_BYTES = 0x40000;
+constexpr uint32_t SCREEN_COPY_SPAN = 0x10000;
+extern uint8_t ScreenCopy[SCREEN_COPY_BYTES];
+extern uint32_t ScreenCopyBase;  // RAM offset (22 bits) ScreenCopy was copied from
+extern uint32_t ScreenCopySpan;  // bytes copied this frame, a power of two
 
 // Cycle positions within a line between which the Shifter fetches screen bytes (two
 // cycles a byte). Border tricks move single lines' ends; the video counter reads them.
@@ -28,3 +35,12 @@ void shifterReset();
 void resetLineWindowTable();
 // The video address counter at cycle position c of the frame.
 uint32_t ReadVideoCounter(int32_t c);
+// Counts the frame up to the first cycle of the line of c (where each line takes its
+// line offset and scroll fetch), so that a write at c changes lines from the next on.
+void settleVideoCounter(int32_t c);
+// STE, as the counter takes them at a line's start: the bytes the video address moves on
+// after a displayed line beyond its fetch (the line offset), and the bytes a line fetches
+// before its usual first fetch while the pixel scroll's extra group is on (8 in low
+// resolution, 4 in medium). Both 0 on the STF.
+uint32_t lineOffsetBytes();
+uint32_t scrollFetchBytes();

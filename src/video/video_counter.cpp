@@ -16,6 +16,10 @@ constexpr int32_t END_COUNTED_LINE = 263;
 constexpr int32_t END_COUNTED_LINE_BOTTOM_OPEN = 310;
 // From this line on the counter holds the video base reloaded for the next frame.
 constexpr int32_t RELOAD_LINE = 310;
+// Where, in the counter's time, each line takes the STE's line offset and scroll fetch:
+// its first cycle as the bus sees it. No fetch starts this early, so a line is counted
+// whole with the values it took.
+constexpr int32_t LINE_LAYOUT_POSITION = COUNTER_LEAD;
 
 namespace {
 struct CounterAccumulator {
@@ -24,6 +28,8 @@ struct CounterAccumulator {
     uint32_t count;  // bytes fetched this frame up to target
     int32_t firstLine;
     int32_t endLine;
+    int32_t earlyFetch;  // cycles the current line's fetch starts before its window
+    bool reloaded;       // the counter holds the next frame's base
     bool resetPending;
 };
 }  // namespace
@@ -35,33 +41,54 @@ void resetLineWindowTable() {
     counter.resetPending = true;
 }
 
-uint32_t ReadVideoCounter(int32_t c) {
-    int32_t t = c + COUNTER_LEAD;
-    if (t <= counter.target || counter.resetPending)
-        counter = {0, 0, 0, FIRST_COUNTED_LINE, END_COUNTED_LINE, false};
-    uint32_t base = hw.counterBase;
-    if (t > counter.target) {
-        if (hw.topBorderOpen) counter.firstLine = FIRST_COUNTED_LINE_TOP_OPEN;
-        if (hw.bottomBorderOpen) counter.endLine = END_COUNTED_LINE_BOTTOM_OPEN;
-    }
+static void restartFrame() { counter = {0, 0, 0, FIRST_COUNTED_LINE, END_COUNTED_LINE, 0, false, false}; }
+
+static bool counted(int32_t line) { return line >= counter.firstLine && line < counter.endLine; }
+
+// The line before has ended: its line offset moves the address on; the new line fetches
+// its extra group (two cycles a byte) before its usual first fetch.
+static void takeLineLayout() {
+    if (counted(counter.line - 1)) counter.count += lineOffsetBytes();
+    counter.earlyFetch = int32_t(2 * scrollFetchBytes());
+}
+
+static void countTo(int32_t t) {
+    if (hw.topBorderOpen) counter.firstLine = FIRST_COUNTED_LINE_TOP_OPEN;
+    if (hw.bottomBorderOpen) counter.endLine = END_COUNTED_LINE_BOTTOM_OPEN;
     int32_t p = counter.target;
     while (p < t) {
         int32_t pos = p & (LINE_CYCLES - 1);
         int32_t n = std::min(LINE_CYCLES - pos, t - p);
-        if (counter.line >= counter.firstLine && counter.line < counter.endLine) {
+        int32_t e = pos + n;
+        if (pos < LINE_LAYOUT_POSITION && e >= LINE_LAYOUT_POSITION) takeLineLayout();
+        if (counted(counter.line)) {
             const LineWindow& w = LineWindowTable[counter.line];
-            int32_t e = pos + n;
+            int32_t start = w.start - counter.earlyFetch;
             // Two cycles a byte, whole words only: each piece rounds down on its own.
-            if (e > w.start && pos < w.end)
-                counter.count += uint32_t((std::min(e, w.end) - std::max(pos, w.start)) >> 1) & ~1u;
+            if (e > start && pos < w.end)
+                counter.count += uint32_t((std::min(e, w.end) - std::max(pos, start)) >> 1) & ~1u;
         }
         if (counter.line >= RELOAD_LINE) {
-            base = hw.videoBaseRegister;
+            counter.reloaded = true;
             counter.count = 0;
         }
         p += n;
         counter.line = p / LINE_CYCLES;
     }
     counter.target = p;
-    return base + counter.count;
+}
+
+uint32_t ReadVideoCounter(int32_t c) {
+    int32_t t = c + COUNTER_LEAD;
+    if (t <= counter.target || counter.resetPending) restartFrame();
+    countTo(t);
+    return (counter.reloaded ? hw.videoBaseRegister : hw.counterBase) + counter.count;
+}
+
+// Counting only up to a line's layout position splits no fetch window, so the pieces'
+// rounding is what the reads alone would give.
+void settleVideoCounter(int32_t c) {
+    if (counter.resetPending) restartFrame();
+    int32_t t = std::max(c, 0) / LINE_CYCLES * LINE_CYCLES + LINE_LAYOUT_POSITION;
+    if (t > counter.target) countTo(t);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The frame's video events in cycle order: palette, resolution, border and counter
-// writes from the Shifter handlers, and every write into the displayed 64 KB of RAM.
+// The frame's video events in cycle order: palette, resolution, border, counter and
+// scroll writes from the Shifter handlers, and every write into the displayed RAM.
 // The renderer replays them at frame end against the frame-start ScreenCopy.
 #include <cstdint>
 
@@ -16,6 +16,7 @@ enum VideoEventKind : uint32_t {
     VIDEO_EVENT_LINE_MINUS_2 = 0x2A,   // line 2 bytes shorter
     VIDEO_EVENT_SCREEN_BYTE = 0x2E,    // byte in the high half of kind, value = address
     VIDEO_EVENT_SCREEN_WORD = 0x30,    // word in the high half of kind, value = address
+    VIDEO_EVENT_SCROLL = 0x32,         // STE: line offset | pixel scroll << 8 | extra fetch << 12
 };
 
 // Worst case one event every 4 cycles for a whole frame, plus room.

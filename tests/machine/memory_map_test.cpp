@@ -204,6 +204,7 @@ TEST_F(MemoryMap, ScreenWritesReachRamAndTheVideoLogAtLeastFourCyclesApart) {
     walkWriteWord(WriteWordMap, 0x3F8010, 0xBEEF, core);
     walkWriteByte(WriteByteMap, 0x3F8013, 0x42, core);  // same stamp
     walkWriteWord(WriteWordMap, 0x3E0000, 0x1111, core);  // outside the window: not logged
+    walkWriteWord(WriteWordMap, 0x400010, 0x2222, core);  // past the RAM area, which ends the window
     ASSERT_EQ(hw.videoEventWrite - VideoEventLog, 2);
     EXPECT_EQ(VideoEventLog[0].delta, 500u);
     EXPECT_EQ(VideoEventLog[0].kind, 0xBEEFu << 16 | VIDEO_EVENT_SCREEN_WORD);
@@ -214,6 +215,7 @@ TEST_F(MemoryMap, ScreenWritesReachRamAndTheVideoLogAtLeastFourCyclesApart) {
     EXPECT_EQ(peekWord(0x3F8010), 0xBEEF);
     EXPECT_EQ(peekWord(0x3F8012), 0x0042);
     EXPECT_EQ(peekWord(0x3E0000), 0x1111);
+    EXPECT_EQ(peekWord(0x10), 0) << "not wrapped to the bottom of RAM";
 }
 
 TEST_F(MemoryMap, LongWriteAcrossTheScreenWindowEndIsTwoWordWrites) {

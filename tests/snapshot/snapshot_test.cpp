@@ -111,7 +111,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4}, {"IT! ", 8 * 4},
-        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
+        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
     for (auto [tag, size] : fields) EXPECT_EQ(section(tag).size, 4 + size) << tag;
@@ -274,19 +274,36 @@ TEST_F(Snapshots, ASoundRunSectionOfVersionOneLoadsItsVolumesAsSteps) {
     EXPECT_EQ(lowPassHistory(1).last, 1234);
 }
 
-TEST_F(Snapshots, AnFdcSectionOfVersionOneLeavesPortAAlone) {
-    const Section& s = section("FDC!");
-    std::vector<uint8_t> old = file;
-    putLittle32(old, s.offset + 4, s.size - 4);  // without the last field
-    putLittle32(old, s.offset + 8, 1);
-    old.erase(old.begin() + long(s.offset + 8 + s.size - 4), old.begin() + long(s.offset + 8 + s.size));
-    std::string path1 = variant("fdc1.Quarv", old);
+// A section of the version before its last field existed loads: "FDC!" 1 leaves port A
+// as it was, "SHFT" 2 (from before the STE's pixel scroll took effect) has no extra fetch.
+TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
+    const struct {
+        const char* tag;
+        uint32_t version;
+        uint8_t* state;
+        uint8_t saved, present, afterOld;
+    } cases[] = {
+        {"FDC!", 1, &hw.ymRegisterImage[14], 0x13, 0x25, 0x25},
+        {"SHFT", 2, &hw.scrollPrefetch, 1, 1, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.tag);
+        *k.state = k.saved;
+        std::vector<uint8_t> current;
+        saveSnapshotToBuffer(current);
+        const Section& s = sectionsOf(current)[size_t(&section(k.tag) - sections.data())];
+        std::vector<uint8_t> old = current;
+        putLittle32(old, s.offset + 4, s.size - 4);
+        putLittle32(old, s.offset + 8, k.version);
+        old.erase(old.begin() + long(s.offset + 8 + s.size - 4), old.begin() + long(s.offset + 8 + s.size));
 
-    hw.ymRegisterImage[14] = 0x25;
-    ASSERT_TRUE(loadSnapshot(path1));
-    EXPECT_EQ(hw.ymRegisterImage[14], 0x25);
-    ASSERT_TRUE(loadSnapshot(path));
-    EXPECT_NE(hw.ymRegisterImage[14], 0x25);
+        *k.state = k.present;
+        ASSERT_TRUE(loadSnapshotFromBuffer(old.data(), old.size()));
+        EXPECT_EQ(*k.state, k.afterOld);
+        *k.state = k.present ^ 0xFF;
+        ASSERT_TRUE(loadSnapshotFromBuffer(current.data(), current.size()));
+        EXPECT_EQ(*k.state, k.saved);
+    }
 }
 
 TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {

@@ -49,29 +49,38 @@ struct ExpectedPicture {
     // A low-resolution display line: the left border (44 slots), or with the left border
     // open the right half of the block before the picture (8 slots); 20 blocks, 2 more
     // for each open border; the right border, or the start of the next block (4 slots,
-    // 8 with the left border open). Returns the next line's offset.
+    // 8 with the left border open). The line's pixels show from `scroll` on: those that
+    // move in come from the bytes after the line, or are colour 0 when the line fetched
+    // nothing after its blocks (right border closed, no extra fetch). Returns the offset
+    // after the line's fetch without the extra group.
     uint32_t displayLine(int line, const uint8_t* mem, uint32_t offset, const uint32_t palette[16],
-                         bool leftOpen = false, bool rightOpen = false) {
+                         bool leftOpen = false, bool rightOpen = false, int scroll = 0, bool fetched = true) {
+        int blocks = 20 + 2 * leftOpen + 2 * rightOpen;
+        int first = leftOpen ? 8 : 0;  // the first pixel shown, counted from the line's start
+        int end = first + (leftOpen ? 8 : 0) + 16 * blocks;  // after the last block
+        int shown = end - first + (rightOpen ? (leftOpen ? 8 : 4) : 0);
+        auto pixel = [&](int x) {
+            x += scroll;
+            return !fetched && !rightOpen && x >= end ? 0 : pixelIndex(mem, offset, x);
+        };
         int s = 0;
-        if (leftOpen) {
-            for (int x = 8; x < 16; ++x) at(line, s++) = palette[pixelIndex(mem, offset, x)];
-            offset += 8;
-        } else {
+        if (!leftOpen)
             while (s < 44) at(line, s++) = palette[0];
-        }
-        int pixels = 16 * (20 + 2 * leftOpen + 2 * rightOpen);
-        for (int x = 0; x < pixels; ++x) at(line, s++) = palette[pixelIndex(mem, offset, x)];
-        for (int x = 0; s < PICTURE_SLOTS; ++x)
-            at(line, s++) = rightOpen ? palette[pixelIndex(mem, offset, pixels + x)] : palette[0];
-        return offset + pixels / 2 + (leftOpen ? 2 : 0) + (rightOpen ? 28 : 0);
+        for (int x = first; x < first + shown; ++x) at(line, s++) = palette[pixel(x)];
+        while (s < PICTURE_SLOTS) at(line, s++) = palette[0];
+        return offset + uint32_t(8 * blocks) + (leftOpen ? 10 : 0) + (rightOpen ? 28 : 0);
     }
     // Medium resolution: each of the 320 picture slots holds two pixels, the left one in
-    // the low half.
-    uint32_t mediumLine(int line, const uint8_t* mem, uint32_t offset, const uint32_t palette[16]) {
+    // the low half; the scroll counts medium pixels.
+    uint32_t mediumLine(int line, const uint8_t* mem, uint32_t offset, const uint32_t palette[16], int scroll = 0,
+                        bool fetched = true) {
+        auto pixel = [&](int x) {
+            x += scroll;
+            return !fetched && x >= 640 ? 0 : pixelIndex(mem, offset, x, 2);
+        };
         for (int s = 0; s < PICTURE_SLOTS; ++s) at(line, s) = palette[0];
         for (int s = 0; s < 320; ++s)
-            at(line, 44 + s) = (palette[pixelIndex(mem, offset, 2 * s, 2)] & 0xFFFF) |
-                               (palette[pixelIndex(mem, offset, 2 * s + 1, 2)] & 0xFFFF0000);
+            at(line, 44 + s) = (palette[pixel(2 * s)] & 0xFFFF) | (palette[pixel(2 * s + 1)] & 0xFFFF0000);
         return offset + 160;
     }
 

@@ -3,6 +3,7 @@
 // each program writes (pattern, palette, and the cycles at which its tricks land).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -44,12 +45,13 @@ uint32_t lowLine(ExpectedPicture& e, int l, uint32_t offset) {
 
 class GoldenPicture : public ::testing::Test {
 protected:
-    void run(const std::string& program, bool ste = false) {
+    // Filling the screen takes the first five frames or so, or more for a larger one.
+    void run(const std::string& program, bool ste = false, int frames = 10) {
         TestMachineSetup setup;
         setup.rom = m68kProgramPath(program);
         setup.ste = ste;
         startTestMachine(setup);
-        if (!HasFatalFailure()) runTestFrames(10);  // filling the screen takes the first five or so
+        if (!HasFatalFailure()) runTestFrames(frames);
     }
     static void compare(const ExpectedPicture& expected) {
         expected.compare(reinterpret_cast<const uint8_t*>(framePicture()), FRAME_WIDTH * 2);
@@ -160,6 +162,86 @@ TEST_F(GoldenPicture, VideoCounterReadsAtKnownCycles) {
         uint32_t later = expectedCounter(lines[i], 288) & 0xFF;
         EXPECT_EQ(results, high << 24 | mid << 16 | low << 8 | later) << std::hex << results;
     }
+}
+
+
+// ---- STE line offset and pixel scroll ----------------------------------------------------
+// The model of roms/tests/video_ste_scroll.s: what each frame line takes at its first
+// cycle, how many bytes it fetches, where the counter stands at a cycle, and the picture.
+struct ScrollLayout {
+    int lineOffset;  // words added between the line before and this one
+    int scroll;
+    bool fetch;  // the extra 16-pixel group
+    bool medium;
+};
+ScrollLayout scrollLayout(int line) {
+    if (line <= 90) return {4, 5, true, false};  // from the vertical blank; line 90 changes mid-line
+    if (line <= 120) return {0, 11, true, false};
+    if (line <= 170) return {224, 9, false, false};
+    if (line <= 200) return {224, 3, true, true};
+    if (line <= 230) return {0, 0, false, false};
+    return {2, 0, false, false};
+}
+// Bytes a displayed line fetches: both side borders open on line 101, two short on 150,
+// and the extra group (8 bytes in low resolution, 4 in medium).
+uint32_t fetchedBytes(int line) {
+    ScrollLayout k = scrollLayout(line);
+    uint32_t bytes = line == 101 ? 230 : line == 150 ? 158 : 160;
+    return bytes + (k.fetch ? (k.medium ? 4 : 8) : 0);
+}
+// Lines 63-262 are counted, two cycles a byte, 20 cycles after the access; a plain line
+// fetches from cycle 96 (earlier by the extra group) to 416. The line offset of the next
+// line is added from that line's first cycle on, as the access sees it.
+uint32_t expectedScrollCounter(int32_t c) {
+    const int32_t t = c + 20;
+    uint32_t count = 0;
+    for (int line = 63; line < 263 && line * 512 < t; ++line) {
+        int32_t pos = t - line * 512;
+        if (pos >= 512) {
+            count += fetchedBytes(line);
+        } else {
+            ScrollLayout k = scrollLayout(line);
+            int32_t start = 96 - (k.fetch ? (k.medium ? 8 : 16) : 0);
+            count += uint32_t(std::clamp(pos, start, 416) - start) / 2;
+        }
+        if (t >= (line + 1) * 512 + 20) count += 2 * uint32_t(scrollLayout(line + 1).lineOffset);
+    }
+    return 0x010000 + count;
+}
+
+TEST_F(GoldenPicture, SteLineOffsetAndPixelScroll) {
+    run("video_ste_scroll", true, 14);
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<uint8_t> screen = pattern(36000, 0x9E37);
+    ExpectedPicture e;
+    e.frame(42, 200, STANDARD[0], [&](int l, uint32_t offset) {
+        const int line = l + 21;
+        ScrollLayout k = scrollLayout(line);
+        if (k.medium)
+            e.mediumLine(l, screen.data(), offset, STANDARD.data(), k.scroll, k.fetch);
+        else
+            e.displayLine(l, screen.data(), offset, STANDARD.data(), line == 101, line == 101, k.scroll, k.fetch);
+        return offset + fetchedBytes(line) + 2 * uint32_t(scrollLayout(line + 1).lineOffset);
+    });
+    compare(e);
+
+    const int lines[] = {63, 88, 91, 103, 125, 180, 262, 300};
+    struct Read {
+        int line, pos;  // the line after the listed one for positions past 512
+        bool middle;
+    };
+    const Read reads[] = {{0, 108, false}, {0, 288, false}, {0, 500, true},
+                          {0, 508, false}, {1, 4, false},   {1, 12, true}};
+    uint32_t result = 0x30000;
+    for (int line : lines)
+        for (const Read& r : reads) {
+            int32_t c = (line + r.line) * 512 + r.pos;
+            uint32_t v = expectedScrollCounter(c);
+            uint32_t byte = r.middle ? (v + 10) >> 8 & 0xFF : v & 0xFF;
+            EXPECT_EQ(peekWord(result & ~1u) >> (result & 1 ? 0 : 8) & 0xFF, byte)
+                << "line " << line + r.line << " cycle " << r.pos << ": counter " << std::hex << v;
+            ++result;
+        }
 }
 
 }  // namespace

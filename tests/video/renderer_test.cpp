@@ -41,6 +41,7 @@ protected:
         rendererResolution = 0;
         machineSettings.softwareMode = 1;
         ScreenCopyBase = 0;
+        ScreenCopySpan = SCREEN_COPY_SPAN;
         std::mt19937 random(7);
         for (uint8_t& b : ScreenCopy) b = uint8_t(random());
         videoEventLogReset();
@@ -199,6 +200,52 @@ TEST_F(RendererTest, HostileEventsStayInsideEachLine) {
     render();
     for (int row = 1; row < 600; row += 2)
         for (int s = 0; s < PICTURE_SLOTS; ++s) ASSERT_EQ(frame[row * PICTURE_SLOTS + s], UNTOUCHED) << row;
+}
+
+// The STE's scroll state recorded in line 99 holds for line 100, where a change in the
+// middle of the line holds from line 101 on; the line offset standing at line 100's
+// start (3 words) moves the source on after line 99. Line 100 shows its pixels from the
+// scroll on, with or without the extra group, in low and medium resolution and with
+// open borders; the source moves on by the extra group after it.
+TEST_F(RendererTest, ScrolledLines) {
+    struct Case {
+        const char* what;
+        int scroll;
+        bool fetch;
+        bool medium = false, leftOpen = false, rightOpen = false;
+    };
+    const Case cases[] = {
+        {"low", 5, true},
+        {"low, no fetch", 13, false},
+        {"fetch without scroll", 0, true},
+        {"left open", 7, true, false, true},
+        {"left open, no fetch", 7, false, false, true},
+        {"right open", 9, true, false, false, true},
+        {"both open, no fetch", 15, false, false, true, true},
+        {"medium", 5, true, true},
+        {"medium, no fetch", 12, false, true},
+    };
+    constexpr int L = 100, LINE = FIRST_LINE + L;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        SetUp();
+        expected = ExpectedPicture{};
+        videoEventRecord(at(LINE - 1, 300), VIDEO_EVENT_SCROLL, 3 | k.scroll << 8 | k.fetch << 12);
+        if (k.medium) videoEventRecord(at(LINE - 1, 310), VIDEO_EVENT_RESOLUTION, 1);
+        if (k.leftOpen) videoEventRecord(at(LINE, 12), VIDEO_EVENT_LEFT_BORDER, 0);
+        if (k.medium) videoEventRecord(at(LINE, 300), VIDEO_EVENT_RESOLUTION, 0);
+        if (k.rightOpen) videoEventRecord(at(LINE, 388), VIDEO_EVENT_RIGHT_BORDER, 0);
+        videoEventRecord(at(LINE, 400), VIDEO_EVENT_SCROLL, 0);
+        render();
+        expected.frame(42, 200, palette[0], [&](int l, uint32_t offset) {
+            if (l != L) return expectDisplayLine(l, offset) + (l == L - 1 ? 6 : 0);
+            uint32_t next = k.medium ? expected.mediumLine(l, ScreenCopy, offset, palette, k.scroll, k.fetch)
+                                     : expected.displayLine(l, ScreenCopy, offset, palette, k.leftOpen, k.rightOpen,
+                                                            k.scroll, k.fetch);
+            return next + (k.fetch ? (k.medium ? 4 : 8) : 0);
+        });
+        compare();
+    }
 }
 
 }  // namespace

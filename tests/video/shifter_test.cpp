@@ -66,11 +66,6 @@ TEST_F(ShifterTest, VideoBaseSteRegistersAndReset) {
     writeWord(0xFF820C, 0x1142);
     EXPECT_EQ(readWord(0xFF820C), 0x0042u);
     EXPECT_EQ(hw.videoBaseRegister, 0x123442u);
-    writeWord(0xFF820E, 0x3355);  // line offset: storage; $FF8265 ignores writes
-    writeByte(0xFF8265, 0x0F);
-    EXPECT_EQ(readByte(0xFF820F), 0x55u);
-    EXPECT_EQ(readByte(0xFF8265), 0x00u);
-
     for (uint32_t i = 0; i < 0x10000; i += 2) stWriteWord(hw.ram, 0x123442 + i, uint16_t(i ^ 0x5A5A));
     ShifterFrameStart();
     EXPECT_EQ(hw.counterBase, 0x123442u);
@@ -219,6 +214,147 @@ TEST_F(ShifterTest, SteCounterWriteKeepsTheCount) {
     std::vector<Event> expected = {
         {at(73, 40), 0x20, 0x020000}, {at(73, 48), 0x20, 0x028000}, {at(80, 0), 0x20, 0x018000}};
     EXPECT_EQ(events(), expected);
+}
+
+// ---- STE line offset and pixel scroll -----------------------------------------------------
+// The registers exist only on the STE; $FF8265 sets the scroll and the MMU's extra fetch,
+// a byte at $FF8264 only the scroll; the even bytes have no bits. Every STE write records
+// the whole new state for the renderer.
+TEST_F(ShifterTest, ScrollRegisters) {
+    struct Write {
+        uint32_t address, value;
+        bool word;
+    };
+    struct Case {
+        const char* what;
+        bool ste;
+        std::vector<Write> writes;
+        uint32_t lineOffset, scroll;  // $FF820F and $FF8265 read back
+        bool prefetch;
+    };
+    const Case cases[] = {
+        {"STF: no such registers", false, {{0xFF820F, 0x12, false}, {0xFF8265, 5, false}}, 0xFF, 0xFF, false},
+        {"line offset", true, {{0xFF820F, 0x9A, false}}, 0x9A, 0, false},
+        {"line offset by word", true, {{0xFF820E, 0x3355, true}}, 0x55, 0, false},
+        {"scroll: four bits", true, {{0xFF8265, 0xF7, false}}, 0, 7, true},
+        {"scroll through $FF8264", true, {{0xFF8264, 0x39, false}}, 0, 9, false},
+        {"$FF8264 keeps the fetch", true, {{0xFF8265, 5, false}, {0xFF8264, 0, false}}, 0, 0, true},
+        {"a word at $FF8264 is $FF8265's", true, {{0xFF8264, 0x0A03, true}}, 0, 3, true},
+        {"scroll 0 ends the fetch", true, {{0xFF8265, 5, false}, {0xFF8265, 0x10, false}}, 0, 0, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        SetUp();
+        hw.machineFlags = k.ste ? MACHINE_STE : 0;
+        int32_t c = at(100, 0);
+        for (const Write& w : k.writes) (w.word ? writeWord : writeByte)(w.address, w.value, c += 100);
+        EXPECT_EQ(readByte(0xFF820F), k.lineOffset);
+        EXPECT_EQ(readByte(0xFF8265), k.scroll);
+        EXPECT_EQ(readByte(0xFF820E), k.ste ? 0u : 0xFFu);
+        EXPECT_EQ(readByte(0xFF8264), k.ste ? 0u : 0xFFu);
+        EXPECT_EQ(readWord(0xFF820E), k.ste ? k.lineOffset : 0xFFFFu);
+        EXPECT_EQ(readWord(0xFF8264), k.ste ? k.scroll : 0xFFFFu);
+        EXPECT_EQ(bool(hw.scrollPrefetch), k.prefetch);
+        std::vector<Event> list = events();
+        ASSERT_EQ(list.size(), k.ste ? k.writes.size() : 0u);
+        if (k.ste)
+            EXPECT_EQ(list.back(), (Event{c, VIDEO_EVENT_SCROLL, k.lineOffset | k.scroll << 8 | k.prefetch << 12}));
+    }
+    shifterReset();
+    EXPECT_EQ(readByte(0xFF820F) | readByte(0xFF8265) | hw.scrollPrefetch, 0u);
+}
+
+// Counter reads at the start of lines 99-103 give each line's fetch with the line offset
+// after it: a write takes effect from the line after the one it falls in.
+TEST_F(ShifterTest, CounterTakesTheScrollRegistersAtEachLineStart) {
+    struct Case {
+        const char* what;
+        uint32_t address, value;
+        int32_t cycle;
+        uint32_t widths[4];  // lines 99-102
+        bool medium = false;
+    };
+    const Case cases[] = {
+        {"offset in the line's last cycles", 0xFF820F, 10, at(100, 508), {160, 180, 180, 180}},
+        {"offset at the line's first cycle", 0xFF820F, 10, at(101, 0), {160, 160, 180, 180}},
+        {"extra group", 0xFF8265, 5, at(100, 508), {160, 160, 168, 168}},
+        {"extra group from the next line", 0xFF8265, 5, at(101, 0), {160, 160, 160, 168}},
+        {"extra group, medium", 0xFF8265, 5, at(100, 200), {160, 160, 164, 164}, true},
+        {"scroll without fetch", 0xFF8264, 5, at(100, 200), {160, 160, 160, 160}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        SetUp();
+        hw.machineFlags = MACHINE_STE;
+        hw.videoBaseRegister = 0x010000;
+        ShifterFrameStart();
+        if (k.medium) writeByte(0xFF8260, 1, at(50, 0));
+        uint32_t start = ReadVideoCounter(at(99, 4));
+        for (int i = 0; i < 4; ++i) {
+            if (k.cycle < at(100 + i, 4) && k.cycle >= at(99 + i, 4)) writeByte(k.address, k.value, k.cycle);
+            uint32_t next = ReadVideoCounter(at(100 + i, 4));
+            EXPECT_EQ(next - start, k.widths[i]) << "line " << 99 + i;
+            start = next;
+        }
+    }
+    // The extra group comes before the line's usual first fetch (cycle 96, as the
+    // counter sees it): 2 bytes 4 cycles in, none before.
+    SetUp();
+    hw.machineFlags = MACHINE_STE;
+    writeByte(0xFF8265, 5, at(100, 0));
+    uint32_t lineStart = ReadVideoCounter(at(120, 0));
+    EXPECT_EQ(ReadVideoCounter(at(120, 80 - 20)), lineStart);
+    EXPECT_EQ(ReadVideoCounter(at(120, 84 - 20)), lineStart + 2);
+}
+
+// A write counts the frame only up to the start of its line, so that the words rounded
+// off between reads stay what the reads alone would give.
+TEST_F(ShifterTest, ScrollWritesLeaveTheCountersReadsAlone) {
+    hw.machineFlags = MACHINE_STE;
+    const int32_t reads[] = {at(70, 90), at(70, 134), at(70, 230), at(71, 2), at(71, 98), at(90, 378)};
+    std::vector<uint32_t> plain;
+    for (int32_t c : reads) plain.push_back(ReadVideoCounter(c));
+    ShifterFrameStart();
+    for (size_t i = 0; i < std::size(reads); ++i) {
+        writeByte(0xFF820F, 0, reads[i] - 6);
+        writeByte(0xFF820F, 0, reads[i] - 2);
+        EXPECT_EQ(ReadVideoCounter(reads[i]), plain[i]) << i;
+    }
+}
+
+// With a line offset or the extra fetch a frame spreads beyond 64 KB: the copy and the
+// recorded-write window grow to all of ScreenCopy, from the frame start or from the
+// write that sets them; the window never runs past the RAM area.
+TEST_F(ShifterTest, ScreenCopyCoversTheWiderFrame) {
+    struct Case {
+        const char* what;
+        bool ste;
+        uint32_t base, address, value;
+        uint32_t span, windowEnd;
+    };
+    const Case cases[] = {
+        {"STF", false, 0x100000, 0xFF820F, 40, 0x10000, 0x10FFFF},
+        {"no offset", true, 0x100000, 0xFF8264, 5, 0x10000, 0x10FFFF},
+        {"line offset", true, 0x100000, 0xFF820F, 40, 0x40000, 0x13FFFF},
+        {"extra fetch", true, 0x100000, 0xFF8265, 5, 0x40000, 0x13FFFF},
+        {"top of RAM", true, 0x3E0000, 0xFF8265, 5, 0x40000, 0x3FFFFF},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        SetUp();
+        for (uint32_t i = 0; i < 0x40000; i += 2) stWriteWord(hw.ram, 0x100000 + i, uint16_t(i >> 1));
+        hw.machineFlags = k.ste ? MACHINE_STE : 0;
+        hw.videoBaseRegister = k.base;
+        ShifterFrameStart();
+        writeByte(k.address, k.value, at(20, 0));
+        for (bool frameStart : {false, true}) {
+            if (frameStart) ShifterFrameStart();
+            EXPECT_EQ(ScreenCopySpan, k.span);
+            EXPECT_EQ(WriteWordMap[0].end, k.windowEnd);
+            if (k.base == 0x100000)
+                EXPECT_EQ(stReadWord(ScreenCopy, k.span - 2), uint16_t((k.span - 2) >> 1)) << "the copy's last word";
+        }
+    }
 }
 
 }  // namespace
