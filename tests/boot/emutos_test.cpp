@@ -1,9 +1,9 @@
 // EmuTOS, a free TOS, boots to its GEM desktop on the STFM and the STE as the operating
 // systems users bring do: it learns what is fitted from bus errors, draws with the
 // blitter where there is one, and its menus drop down under the mouse pointer. The
-// mouse then opens drive A's window on a disk with a few files, selects, scrolls and
-// opens menus and a dialog; every picture the STE's blitter draws is the picture the
-// STFM's processor draws.
+// mouse then opens drive A's window on a disk with a few files, selects, scrolls, drags
+// the window both ways and opens menus and a dialog; every picture the STE's blitter
+// draws is the picture the STFM's processor draws.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,27 +40,30 @@ int countArea(const Picture& p, int firstLine, int lastLine, int firstX, int las
 }
 
 // What the mouse does: the pointer goes to (x, y) on the ST screen (it starts in the
-// middle, at 160, 100), the left button clicks `clicks` times, then `frames` pass before
-// the picture is taken.
+// middle, at 160, 100), the left button clicks `clicks` times or drags the pointer on by
+// (dragX, dragY) (multiples of DRAG_MOVES), then `frames` pass before the picture is taken.
 struct Step {
     const char* picture;
-    int x, y, clicks, frames;
+    int x, y, clicks, dragX, dragY, frames;
 };
 const Step STEPS[] = {
-    {"the desktop", 160, 100, 0, 1300},
-    {"drive A selected", 36, 28, 1, 60},
-    {"drive A's window", 36, 28, 2, 100},
-    {"a file selected", 71, 85, 1, 60},
-    {"the window scrolled down", 313, 128, 1, 60},
-    {"the window scrolled back", 313, 74, 1, 60},
-    {"the Desk menu", 40, 4, 0, 40},
-    {"the About box", 40, 16, 1, 60},
-    {"the About box closed", 158, 168, 1, 60},
-    {"the File menu", 88, 4, 0, 60},
+    {"the desktop", 160, 100, 0, 0, 0, 1300},
+    {"drive A selected", 36, 28, 1, 0, 0, 60},
+    {"drive A's window", 36, 28, 2, 0, 0, 100},
+    {"a file selected", 71, 85, 1, 0, 0, 60},
+    {"the window scrolled down", 313, 128, 1, 0, 0, 60},
+    {"the window scrolled back", 313, 74, 1, 0, 0, 60},
+    {"the window dragged right and down", 106, 52, 0, 30, 20, 100},
+    {"the window dragged back left", 136, 72, 0, -50, -10, 100},
+    {"the Desk menu", 40, 4, 0, 0, 0, 40},
+    {"the About box", 40, 16, 1, 0, 0, 60},
+    {"the About box closed", 158, 168, 1, 0, 0, 60},
+    {"the File menu", 88, 4, 0, 0, 0, 60},
 };
 constexpr int STEP_COUNT = int(std::size(STEPS));
 constexpr int DESKTOP = 0, FILE_MENU = STEP_COUNT - 1;
 constexpr int CLICK_FRAMES = 4;  // a click every 4 frames makes a double click
+constexpr int DRAG_MOVES = 10;   // a drag moves the pointer on every other frame
 
 // Four files: a program, a text and two data files, more than the window shows at once.
 std::string writeFilesDisk(const std::string& dir) {
@@ -94,9 +97,16 @@ std::vector<Picture> runSession(const std::string& rom, bool ste) {
         std::ostringstream keys;
         keys << framesEmulated << ":move(" << step.x - x << "," << step.y - y << ")";
         for (int c = 0; c < step.clicks; ++c) keys << " " << framesEmulated + 2 + c * CLICK_FRAMES << ":LMB";
+        if (step.dragX || step.dragY) {
+            keys << " " << framesEmulated + 2 << ":+LMB";
+            for (int m = 0; m < DRAG_MOVES; ++m)
+                keys << " " << framesEmulated + 12 + 2 * m << ":move(" << step.dragX / DRAG_MOVES << ","
+                     << step.dragY / DRAG_MOVES << ")";
+            keys << " " << framesEmulated + 14 + 2 * DRAG_MOVES << ":-LMB";
+        }
         std::string error;
         EXPECT_TRUE(scriptParseKeys(keys.str(), error)) << error;
-        x = step.x, y = step.y;
+        x = step.x + step.dragX, y = step.y + step.dragY;
         runTestFrames(step.frames);
         pictures.push_back(capturePicture());
     }
