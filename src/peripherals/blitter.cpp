@@ -137,9 +137,13 @@ uint16_t lastSourceWord(const Blit& b) {
 }
 
 // One destination word with the source reads before it; returns the bus accesses made.
-// Addresses step with the word positions of a line whether or not a read happens: the
-// X increments inside the line (and after the extra first read), the Y increments after
-// its last word.
+// The source address steps after every source read of a line by the X increment, and
+// after its last read by the Y increment instead. A line without its final read (NFSR)
+// has its last read one word earlier, whose X step the Y increment replaces at the end of
+// the line: TOS reckons the Y increment from the words a line reads, the line's length
+// less the X steps between them. Where the source is not needed the address steps as
+// if it were read. The destination steps after every word, by the Y increment after the
+// last one.
 int blitWord(Blit& b, int32_t stamp) {
     int accesses = 0;
     auto access = [&] { return stamp + BUS_ACCESS_CYCLES * accesses++; };
@@ -149,13 +153,15 @@ int blitWord(Blit& b, int32_t stamp) {
         if (b.readsSource) shiftSource(b, busRead(b.source & 0xFFFFFE, access()));
         b.source += b.sourceXStep;
     }
-    if (b.readsSource) {
+    if (last && (b.skew & BLIT_NFSR)) {
         // Without the final read the buffer still shifts; the data latch keeps the word
         // read last.
-        bool finalSkipped = last && (b.skew & BLIT_NFSR);
-        shiftSource(b, finalSkipped ? lastSourceWord(b) : busRead(b.source & 0xFFFFFE, access()));
+        if (b.readsSource) shiftSource(b, lastSourceWord(b));
+        b.source += b.sourceYStep - b.sourceXStep;
+    } else {
+        if (b.readsSource) shiftSource(b, busRead(b.source & 0xFFFFFE, access()));
+        b.source += last ? b.sourceYStep : b.sourceXStep;
     }
-    b.source += last ? b.sourceYStep : b.sourceXStep;
 
     uint16_t skewed = uint16_t(engine.sourceBuffer >> (b.skew & BLIT_SKEW_BITS));
     int halftoneLine = (b.control & BLIT_SMUDGE) ? skewed & 15 : b.control & BLIT_LINE_NUMBER;

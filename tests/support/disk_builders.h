@@ -1,8 +1,10 @@
 #pragma once
 // Disk image files made by the tests: raw sector images whose every byte tells where it
-// lies, MSA files with stored or run-length tracks, DIM and FDI headers.
+// lies, MSA files with stored or run-length tracks, DIM and FDI headers, and disks with
+// files on them as TOS formats them (buildFatDisk, shared with the demo disk's builder).
 #include <cstdint>
 
+#include "fat_disk.h"
 #include "support/zip_writer.h"
 
 // The byte at offset i of sector n (1-based) of side s of track t in a test image.
