@@ -17,6 +17,7 @@
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
+#include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/mixer.h"
@@ -107,7 +108,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     // A version, then the fields; every integer 32 bits wide.
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
-        {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4}, {"IT! ", 8 * 4},
+        {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4 + 4 * 4}, {"IT! ", 8 * 4},
         {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 6) * 4 + 256},
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
@@ -219,17 +220,27 @@ TEST_F(Snapshots, ImpossibleSoundRunValuesAreBroughtIntoRange) {
     EXPECT_EQ(crashCount, 0);
 }
 
-TEST_F(Snapshots, AnFdcSectionOfVersionOneLeavesPortAAlone) {
-    const Section& s = section("FDC!");
-    std::vector<uint8_t> old = file;
-    putLittle32(old, s.offset + 4, s.size - 4);  // without the last field
-    putLittle32(old, s.offset + 8, 1);
-    old.erase(old.begin() + long(s.offset + 8 + s.size - 4), old.begin() + long(s.offset + 8 + s.size));
-    std::string path1 = variant("fdc1.Quarv", old);
-
+// Files written before a section grew its last fields still load: port A then stays as
+// it was, timer A's event counter starts from TADR and the timer outputs are low.
+TEST_F(Snapshots, SectionsOfAnEarlierVersionStillLoad) {
+    auto firstVersion = [&](const std::string& tag, uint32_t dropped) {
+        const Section& s = section(tag);
+        std::vector<uint8_t> old = file;
+        putLittle32(old, s.offset + 4, s.size - dropped);
+        putLittle32(old, s.offset + 8, 1);
+        old.erase(old.begin() + long(s.offset + 8 + s.size - dropped), old.begin() + long(s.offset + 8 + s.size));
+        return variant(tag.substr(0, 3) + "1.Quarv", old);
+    };
     hw.ymRegisterImage[14] = 0x25;
-    ASSERT_TRUE(loadSnapshot(path1));
+    ASSERT_TRUE(loadSnapshot(firstVersion("FDC!", 4)));
     EXPECT_EQ(hw.ymRegisterImage[14], 0x25);
+
+    hw.timerOutputs = MFP_OUTPUT_TIMER_A | MFP_OUTPUT_TIMER_B;
+    ASSERT_TRUE(loadSnapshot(firstVersion("MFP!", 16)));
+    EXPECT_EQ(hw.timerOutputs, 0);
+    EXPECT_EQ(hw.timerAInput.counter, hw.mfp[MFP_TADR]);
+    EXPECT_EQ(hw.timerAInput.held, hw.timerA.period);
+
     ASSERT_TRUE(loadSnapshot(path));
     EXPECT_NE(hw.ymRegisterImage[14], 0x25);
 }
