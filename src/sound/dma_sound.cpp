@@ -191,7 +191,7 @@ static void scheduleFrameEnd() {
 }
 
 void dmaSoundRunToFrameEnd(int32_t cycle) {
-    DmaCatchUp(uint32_t(cycle));
+    DmaCatchUp(uint32_t(std::max(cycle, 0)));
     scheduleFrameEnd();
 }
 
