@@ -61,6 +61,7 @@ protected:
         dmaSoundFrameStart();
         cpu.odometer = 0;
         std::memset(cpu.interrupt, 0, sizeof cpu.interrupt);
+        busErrorPending = 0;  // left by a case's writes to what the STFM lacks
         setMask(3);
     }
 
