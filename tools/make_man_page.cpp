@@ -87,7 +87,10 @@ int main(int argc, char** argv) {
         if (!paragraph.empty()) man << ".PP\n" << roffText(paragraph) << "\n";
         paragraph.clear();
     };
-    for (const std::string& line : lines) {
+    // A table's header is the row above its separator row.
+    auto isHeader = [&](size_t i) { return i + 1 < lines.size() && lines[i + 1].rfind("|---", 0) == 0; };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         if (line.rfind("### ", 0) == 0) {
             flush();
             man << ".SS " << roffText(line.substr(4)) << "\n";
@@ -97,8 +100,7 @@ int main(int argc, char** argv) {
         } else if (line.rfind("|", 0) == 0) {
             flush();
             std::vector<std::string> row = cells(line);
-            if (row.size() < 2 || row[0].find("---") != std::string::npos || row[0] == "Option" || row[0] == "Step")
-                continue;
+            if (row.size() < 2 || row[0].find("---") != std::string::npos || isHeader(i)) continue;
             man << ".TP\n" << roffText(row[0]) << "\n" << roffText(row[1]) << "\n";
         } else if (line.empty()) {
             flush();

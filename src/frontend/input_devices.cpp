@@ -16,9 +16,11 @@ static bool nullReadMouse(MouseDeviceState& state) {
     return true;
 }
 static bool nullReadJoystick(JoystickDeviceState&) { return false; }
+static bool nullReadJoypad(int, uint32_t&) { return false; }
 static void nullAcquire() {}
 
-static const InputBackend nullBackend = {nullReadKeyboard, nullReadMouse, nullReadJoystick, nullAcquire, nullAcquire};
+static const InputBackend nullBackend = {nullReadKeyboard, nullReadMouse, nullReadJoystick, nullReadJoypad,
+                                         nullAcquire, nullAcquire};
 static const InputBackend* backend = &nullBackend;
 
 static uint8_t keyState[256], previousKeyState[256];
@@ -81,4 +83,9 @@ void pollInputDevices() {
     JoystickDeviceState joystick;
     bool stick = config.useJoystick && backend->readJoystick(joystick);
     inputSetJoystick(stick ? joystickBits(joystick) : 0);
+
+    for (int pad = 0; pad < JOYPAD_COUNT; ++pad) {
+        uint32_t buttons = 0;
+        inputSetJoypad(pad, backend->readJoypad(pad, buttons) ? buttons : 0);
+    }
 }

@@ -24,6 +24,9 @@ struct InputBackend {
     bool (*readKeyboard)(uint8_t state[256]);
     bool (*readMouse)(MouseDeviceState& state);
     bool (*readJoystick)(JoystickDeviceState& state);  // false also when there is none
+    // The controller that is the STE's joypad 0 (A) or 1 (B): its buttons pressed, as
+    // JOYPAD_ bits (peripherals/input.h); false when there is none.
+    bool (*readJoypad)(int pad, uint32_t& buttons);
     void (*acquire)();    // the emulation starts taking keyboard and mouse
     void (*unacquire)();  // and gives them back
 };
@@ -36,8 +39,8 @@ void setInputBackend(const InputBackend* backend);
 void AcquireInput();
 void UnacquireInput();
 
-// Reads every device and hands keys, mouse and joystick to the keyboard processor:
-// once before each emulated frame.
+// Reads every device and hands keys, mouse and joystick to the keyboard processor and
+// the controllers to the joypad ports: once before each emulated frame.
 void pollInputDevices();
 
 // The keys as read by the last poll, and their changes since the poll before.

@@ -28,9 +28,10 @@ static bool readMouse(MouseDeviceState& state) {
 }
 
 static bool readJoystick(JoystickDeviceState&) { return false; }
+static bool readJoypad(int, uint32_t&) { return false; }
 static void nothing() {}
 
-const InputBackend ScriptedInputBackend = {readKeyboard, readMouse, readJoystick, nothing, nothing};
+const InputBackend ScriptedInputBackend = {readKeyboard, readMouse, readJoystick, readJoypad, nothing, nothing};
 
 // ---- Events ---------------------------------------------------------------------------------
 enum class ScriptAction : uint8_t { Press, Release, Move };

@@ -1,13 +1,13 @@
 #pragma once
-// Keyboard, mouse and joystick from SDL events, behind the keyboard processor's input
-// backend. The key state follows every key event, also in the menu, so that it holds
+// Keyboard, mouse, joystick and the STE's joypads from SDL, behind the keyboard
+// processor's input backend. The key state follows every key event, also in the menu, so that it holds
 // the real keyboard whenever the emulation takes it over; mouse motion counts only
 // while the emulation runs, with the mouse captured in relative mode.
 #include <cstdint>
 
 union SDL_Event;
 
-// Opens the first game controller or joystick and installs the backend. Fails only when
+// Opens the first two game controllers or joysticks and installs the backend. Fails only when
 // SDL's event handling cannot start ("Input Error").
 bool InitInput();
 void ShutdownInput();

@@ -3,6 +3,7 @@
 // processor, runs one frame and hands back the picture and the sound.
 #include <dlfcn.h>
 
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -227,6 +228,27 @@ void keyboardEvent(bool down, unsigned keycode, uint32_t, uint16_t) {
     if (int code = keyCodeFromRetroKey(keycode)) keys[code] = down ? KEY_STATE_DOWN : 0;
 }
 
+// The second RetroPad is the STE's joypad A, its buttons by position as on the window's
+// controllers: B, A, Y fire A, B, C; X and Select Option; Start Pause; L and R * and #.
+constexpr struct {
+    unsigned id;
+    uint32_t joypad;
+    const char* description;
+} joypadAButtons[] = {
+    {RETRO_DEVICE_ID_JOYPAD_UP, JOYPAD_UP, "STE joypad A up"},
+    {RETRO_DEVICE_ID_JOYPAD_DOWN, JOYPAD_DOWN, "STE joypad A down"},
+    {RETRO_DEVICE_ID_JOYPAD_LEFT, JOYPAD_LEFT, "STE joypad A left"},
+    {RETRO_DEVICE_ID_JOYPAD_RIGHT, JOYPAD_RIGHT, "STE joypad A right"},
+    {RETRO_DEVICE_ID_JOYPAD_B, JOYPAD_A, "STE joypad A fire A"},
+    {RETRO_DEVICE_ID_JOYPAD_A, JOYPAD_B, "STE joypad A fire B"},
+    {RETRO_DEVICE_ID_JOYPAD_Y, JOYPAD_C, "STE joypad A fire C"},
+    {RETRO_DEVICE_ID_JOYPAD_X, JOYPAD_OPTION, "STE joypad A Option"},
+    {RETRO_DEVICE_ID_JOYPAD_SELECT, JOYPAD_OPTION, "STE joypad A Option"},
+    {RETRO_DEVICE_ID_JOYPAD_START, JOYPAD_PAUSE, "STE joypad A Pause"},
+    {RETRO_DEVICE_ID_JOYPAD_L, JOYPAD_STAR, "STE joypad A *"},
+    {RETRO_DEVICE_ID_JOYPAD_R, JOYPAD_HASH, "STE joypad A #"},
+};
+
 // The front end's first pad is the ST's joystick 1 (B or A fires); its mouse is the ST's.
 void handInput() {
     inputPoll();
@@ -235,25 +257,35 @@ void handInput() {
                    inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_Y));
     inputSetMouseButtons(inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_LEFT),
                          inputState(0, RETRO_DEVICE_MOUSE, 0, RETRO_DEVICE_ID_MOUSE_RIGHT));
-    auto pad = [](unsigned id) { return inputState(0, RETRO_DEVICE_JOYPAD, 0, id) != 0; };
+    auto pad = [](unsigned port, unsigned id) { return inputState(port, RETRO_DEVICE_JOYPAD, 0, id) != 0; };
     uint8_t joystick = 0;
-    if (pad(RETRO_DEVICE_ID_JOYPAD_UP)) joystick |= JOY_UP;
-    if (pad(RETRO_DEVICE_ID_JOYPAD_DOWN)) joystick |= JOY_DOWN;
-    if (pad(RETRO_DEVICE_ID_JOYPAD_LEFT)) joystick |= JOY_LEFT;
-    if (pad(RETRO_DEVICE_ID_JOYPAD_RIGHT)) joystick |= JOY_RIGHT;
-    if (pad(RETRO_DEVICE_ID_JOYPAD_B) || pad(RETRO_DEVICE_ID_JOYPAD_A)) joystick |= JOY_FIRE;
+    if (pad(0, RETRO_DEVICE_ID_JOYPAD_UP)) joystick |= JOY_UP;
+    if (pad(0, RETRO_DEVICE_ID_JOYPAD_DOWN)) joystick |= JOY_DOWN;
+    if (pad(0, RETRO_DEVICE_ID_JOYPAD_LEFT)) joystick |= JOY_LEFT;
+    if (pad(0, RETRO_DEVICE_ID_JOYPAD_RIGHT)) joystick |= JOY_RIGHT;
+    if (pad(0, RETRO_DEVICE_ID_JOYPAD_B) || pad(0, RETRO_DEVICE_ID_JOYPAD_A)) joystick |= JOY_FIRE;
     inputSetJoystick(joystick);
+    uint32_t joypad = 0;
+    if (isSte())
+        for (const auto& b : joypadAButtons)
+            if (pad(1, b.id)) joypad |= b.joypad;
+    inputSetJoypad(0, joypad);
 }
 
-const retro_input_descriptor inputDescriptors[] = {
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_UP, "Joystick up"},
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_DOWN, "Joystick down"},
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_LEFT, "Joystick left"},
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_RIGHT, "Joystick right"},
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_B, "Fire"},
-    {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_A, "Fire"},
-    {0, 0, 0, 0, nullptr},
-};
+// The first pad's descriptors, then the second's, and the empty one that ends them.
+constexpr auto inputDescriptors = [] {
+    std::array<retro_input_descriptor, 6 + std::size(joypadAButtons) + 1> d{{
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_UP, "Joystick up"},
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_DOWN, "Joystick down"},
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_LEFT, "Joystick left"},
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_RIGHT, "Joystick right"},
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_B, "Fire"},
+        {0, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_A, "Fire"},
+    }};
+    for (size_t i = 0; i < std::size(joypadAButtons); ++i)
+        d[6 + i] = {1, RETRO_DEVICE_JOYPAD, 0, joypadAButtons[i].id, joypadAButtons[i].description};
+    return d;
+}();
 
 }  // namespace
 
@@ -315,7 +347,7 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     }
     retro_keyboard_callback keyboard = {keyboardEvent};
     environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
-    environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(inputDescriptors));
+    environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(inputDescriptors.data()));
     applyOptions(false);
     if (!machineUp && !machineInit()) {
         log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");

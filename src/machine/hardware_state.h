@@ -15,6 +15,15 @@ struct MfpTimerSchedule {
     int32_t due;
 };
 
+// Timers A and B have an input line (TAI, TBI) as well: in event count mode they count its
+// transitions to the active level that the active edge register selects, in pulse width
+// mode they time only while it is at that level.
+struct MfpTimerInput {
+    uint8_t level;    // the line as it stands (1 high)
+    uint8_t counter;  // event count mode: transitions left to the next timeout
+    int32_t held;     // pulse width mode, input inactive: cycles left to the next timeout
+};
+
 constexpr uint32_t MACHINE_STE = 1;  // machineFlags bit 0
 
 struct HardwareState {
@@ -40,7 +49,10 @@ struct HardwareState {
     int32_t dmaSoundLogLastStamp;
 
     MfpTimerSchedule timerA, timerB, timerC, timerD;
-    uint8_t timerBEventCounter;
+    MfpTimerInput timerAInput;  // TAI: the STE's DMA sound frame line, idle low on the STFM
+    MfpTimerInput timerBInput;  // TBI: the display enable
+    uint8_t timerOutputs;       // TAO bit 0, TBO bit 1: toggled by every timeout
+    int32_t dmaFrameEndDue;     // where the DMA sound next ends a frame (INT32_MAX: not this frame)
 
     uint8_t memoryConfig[2];  // $FF8000 reads $FF, $FF8001 the register
     uint8_t shifter[256];     // $FF8200-$FF82FF

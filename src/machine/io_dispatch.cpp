@@ -12,6 +12,7 @@ enum : int {
     PAGE_YM = 0x08,             // $FF8800
     PAGE_DMA_SOUND = 0x09,      // $FF8900
     PAGE_BLITTER = 0x0A,        // $FF8A00
+    PAGE_JOYPAD = 0x12,         // $FF9200
     PAGE_MFP = 0x7A,            // $FFFA00
     PAGE_ACIA = 0x7C,           // $FFFC00
 };
@@ -153,6 +154,7 @@ void buildIoTables() {
     ymInstallRegisters(registerTables[PAGE_YM]);
     dmaSoundInstallRegisters(registerTables[PAGE_DMA_SOUND]);
     blitterInstallRegisters(registerTables[PAGE_BLITTER]);
+    joypadInstallRegisters(registerTables[PAGE_JOYPAD]);
     mfpInstallRegisters(registerTables[PAGE_MFP]);
     aciaInstallRegisters(registerTables[PAGE_ACIA]);
 

@@ -49,5 +49,6 @@ void fdcInstallRegisters(IoRegisterTable& t);           // $FF8600
 void ymInstallRegisters(IoRegisterTable& t);            // $FF8800
 void dmaSoundInstallRegisters(IoRegisterTable& t);      // $FF8900
 void blitterInstallRegisters(IoRegisterTable& t);       // $FF8A00
+void joypadInstallRegisters(IoRegisterTable& t);        // $FF9200
 void mfpInstallRegisters(IoRegisterTable& t);           // $FFFA00
 void aciaInstallRegisters(IoRegisterTable& t);          // $FFFC00

@@ -7,6 +7,7 @@
 #include "machine/memory_map.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
+#include "peripherals/joypad.h"
 #include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
 #include "sound/ym2149.h"
@@ -17,6 +18,7 @@ void hardwareReset() {
     shifterReset();
     ikbdMachineReset();
     blitterReset();
+    joypadReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
 }

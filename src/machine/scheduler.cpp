@@ -53,6 +53,10 @@ constexpr Channel FDC{MFP_CHANNEL_FDC, EVENT_FDC};
 constexpr Channel ACIA{MFP_CHANNEL_ACIA, EVENT_ACIA};
 constexpr Channel TIMER_C{MFP_CHANNEL_TIMER_C, EVENT_TIMER_C};
 constexpr Channel TIMER_D{MFP_CHANNEL_TIMER_D, EVENT_TIMER_D};
+// The GPIP lines that the timer inputs reach: GPIP 7 follows the DMA sound frame line that
+// drives timer A, GPIP 3 ends timer B's measured pulses.
+constexpr Channel GPIP7{MFP_CHANNEL_GPIP7, EVENT_TIMER_A};
+constexpr Channel GPIP3{MFP_CHANNEL_GPIP3, EVENT_TIMER_B};
 
 // Per call: the processor's mask, the current position and the earliest future event.
 static int interruptMask;
@@ -75,14 +79,16 @@ static bool latched(bool requested, Channel c) {
 static bool raiseChannel(Channel c) { return latched(mfpRaise(c.number), c); }
 static bool requestPending(Channel c) { return latched(mfpRetryPending(c.number), c); }
 
-// A delay-mode timer: each expiry moves the due position one period on (later calls
-// catch up when several have passed). With the processor's mask at 7, timers A and B
-// still mark their channel pending; timers C and D leave no trace. A schedule without a
-// period (restored from an inconsistent snapshot) would never move on, so it is ignored.
-static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked) {
+// A timing timer: each expiry moves the due position one period on (later calls catch
+// up when several have passed) and toggles the output of timers A and B. With the
+// processor's mask at 7, timers A and B still mark their channel pending; timers C and D
+// leave no trace. A schedule without a period (restored from an inconsistent snapshot)
+// would never move on, so it is ignored.
+static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked, uint8_t output = 0) {
     if (t.period <= 0) return false;
     if (now >= t.due) {
         t.due += t.period;
+        hw.timerOutputs ^= output;
         if (interruptMask < 7) {
             if (raiseChannel(c)) return true;
         } else if (pendWhenMasked) {
@@ -96,27 +102,60 @@ static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked) {
 static int32_t budgetTo(int32_t due) { return (due - now + 3) & ~3; }
 
 // ---- Events within the frame -----------------------------------------------------------
+static int32_t nextLineEventAt() {
+    return scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter);
+}
+// The line the next line event ends is displayed: the display is on, or that event turns
+// it on.
+static bool nextLineDisplayed() { return hw.displayEnable || scheduler.lineCounter + 1 == DISPLAY_FIRST_LINE; }
+
+bool displayEnableAt(int32_t stamp) {
+    int32_t end = nextLineEventAt();
+    return nextLineDisplayed() && stamp >= end - DISPLAY_ENABLE_CYCLES && stamp < end;
+}
+
+static int32_t lineEventAt;  // the position of the line event this call saw
+
 static bool lineEvent() {
     bool newLine = false;
-    if (now >= scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter)) {
+    if (now >= nextLineEventAt()) {
+        lineEventAt = nextLineEventAt();
         scheduler.lineEventCycle += LINE_CYCLES;
         ++scheduler.lineCounter;
         newLine = true;
         if (scheduler.lineCounter == DISPLAY_FIRST_LINE) hw.displayEnable = 1;
     }
-    compete(scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter), EVENT_TIMER_B);
+    compete(nextLineEventAt(), EVENT_TIMER_B);
     return newLine;
 }
 
-// Timer B in delay mode, or counting display lines in event count (and pulse) modes.
+// Timer B's input, the display enable, in event count and pulse width modes: it falls at
+// the line event that ends a displayed line and rises DISPLAY_ENABLE_CYCLES before, an
+// edge the scheduler waits for only where timer B needs it. Without it the line event
+// brings both edges at once, so that falling edges are counted all the same. An edge that
+// resumes a measurement comes before the expiry, which then sees the new due position.
+static bool displayEnableEdges(bool newLine) {
+    if (newLine && hw.displayEnable) {
+        if (scheduler.lineCounter == DISPLAY_END_LINE && !hw.bottomBorderOpen) hw.displayEnable = 0;
+        bool rose = mfpTimerBInput(true, lineEventAt);
+        bool fell = mfpTimerBInput(false, lineEventAt);
+        if (latched(rose || fell, TIMER_B)) return true;
+    }
+    if (timerBWatchesRisingEdge() && !hw.timerBInput.level && nextLineDisplayed()) {
+        int32_t rise = nextLineEventAt() - DISPLAY_ENABLE_CYCLES;
+        if (now < rise)
+            compete(rise, EVENT_TIMER_B);
+        else if (latched(mfpTimerBInput(true, rise), TIMER_B))
+            return true;
+    }
+    return timerBTimes() && expireTimer(hw.timerB, TIMER_B, true, MFP_OUTPUT_TIMER_B);
+}
+
+// Timer B in delay mode, or watching the display enable.
 static bool timerB(bool newLine) {
-    if (!timerBRunning()) return false;
-    if (!timerBCountsLines()) return expireTimer(hw.timerB, TIMER_B, true);
-    if (!newLine || !hw.displayEnable) return false;
-    if (scheduler.lineCounter == DISPLAY_END_LINE && !hw.bottomBorderOpen) hw.displayEnable = 0;
-    if (--hw.timerBEventCounter != 0) return false;
-    hw.timerBEventCounter = hw.mfp[MFP_TBDR];
-    return raiseChannel(TIMER_B);
+    int mode = timerBMode();
+    if (mode >= MFP_TIMER_EVENT_COUNT) return displayEnableEdges(newLine);
+    return isDelayMode(mode) && expireTimer(hw.timerB, TIMER_B, true, MFP_OUTPUT_TIMER_B);
 }
 
 // A timer A request still pending while the processor masks everything is dropped.
@@ -128,7 +167,23 @@ static bool timerAPending() {
     return requestPending(TIMER_A);
 }
 
-static bool timerA() { return timerARunning() && expireTimer(hw.timerA, TIMER_A, true); }
+static bool timerA() { return timerATimes() && expireTimer(hw.timerA, TIMER_A, true, MFP_OUTPUT_TIMER_A); }
+
+// The STE's DMA sound ends a frame where it predicted: the engine runs there, which moves
+// timer A's input and GPIP 7 at the frame end's cycle, and predicts the next one. It comes
+// before timer A's expiry, which then sees a due position the edge moved.
+static bool soundFrameEnd() {
+    if (now < hw.dmaFrameEndDue) {
+        compete(hw.dmaFrameEndDue, EVENT_TIMER_A);
+        return false;
+    }
+    bool levelSixWaiting = cpu.interrupt[0] & (1 << MFP_INTERRUPT_LEVEL);
+    dmaSoundRunToFrameEnd(now);
+    compete(hw.dmaFrameEndDue, EVENT_TIMER_A);
+    bool latchedNow = !levelSixWaiting && (cpu.interrupt[0] & (1 << MFP_INTERRUPT_LEVEL));
+    if (latchedNow) scheduler.nextEventKind = EVENT_TIMER_A;
+    return latchedNow;
+}
 
 // A command completion (the controller pulls its line, GPIP 5, low itself) interrupts
 // through channel 7; the motor-off event withdraws a completion interrupt still pending.
@@ -161,7 +216,8 @@ static bool keyboardAcia() {
             hw.acia[ACIA_KEYBOARD_DATA] = byte;
             hw.acia[ACIA_MIDI_STATUS] = (hw.acia[ACIA_MIDI_STATUS] & 0x7F) | (byte & 0x80);
             hw.mfp[MFP_GPIP] &= ~MFP_GPIP_ACIA;
-            if ((hw.mfp[MFP_IERB] & 0x40) && raiseChannel(ACIA)) return true;
+            // In timer A's pulse width mode the channel signals the pulse's end instead.
+            if ((hw.mfp[MFP_IERB] & 0x40) && !isPulseWidthMode(timerAMode()) && raiseChannel(ACIA)) return true;
         }
     }
     compete(scheduler.aciaPollCycle, EVENT_ACIA);
@@ -194,12 +250,14 @@ int32_t serviceEvents() {
     nextKind = EVENT_FRAME_END;
 
     bool newLine = lineEvent();
+    if (requestPending(GPIP7)) return 0;
     if (requestPending(TIMER_B) || timerB(newLine)) return 0;
-    if (timerAPending() || timerA()) return 0;
+    if (timerAPending() || soundFrameEnd() || timerA()) return 0;
     if (requestPending(FDC) || floppyEvent()) return 0;
     if (requestPending(ACIA) || keyboardAcia()) return 0;
     if (requestPending(TIMER_C) || (timerCRunning() && expireTimer(hw.timerC, TIMER_C, false))) return 0;
     if (requestPending(TIMER_D) || (timerDRunning() && expireTimer(hw.timerD, TIMER_D, false))) return 0;
+    if (requestPending(GPIP3)) return 0;
     if (blank(scheduler.vblCycle, FRAME_CYCLES, VBL_LEVEL, EVENT_VBL)) return 0;
     if (blank(scheduler.hblCycle, LINE_CYCLES, HBL_LEVEL, EVENT_HBL)) return 0;
 
@@ -249,11 +307,11 @@ static void showProfile() {
 }
 
 // Every due position moves back by one frame; timers are moved only while their due
-// position counts (timer B counting lines has none).
+// position counts. The DMA sound predicts its frame end afresh when the frame starts.
 static void rebaseDuePositions() {
     cpu.odometer -= FRAME_CYCLES;
-    if (timerARunning()) hw.timerA.due -= FRAME_CYCLES;
-    if (timerBRunning() && !timerBCountsLines()) hw.timerB.due -= FRAME_CYCLES;
+    if (timerATimes()) hw.timerA.due -= FRAME_CYCLES;
+    if (timerBTimes()) hw.timerB.due -= FRAME_CYCLES;
     if (timerCRunning()) hw.timerC.due -= FRAME_CYCLES;
     if (timerDRunning()) hw.timerD.due -= FRAME_CYCLES;
     if (fdc.eventType != FDC_EVENT_NONE) fdc.eventTime -= FRAME_CYCLES;

@@ -35,6 +35,11 @@ struct SchedulerState {
 
 extern SchedulerState scheduler;
 
+// The display enable as MFP timer B's input sees it at a cycle of the current line: high
+// for the DISPLAY_ENABLE_CYCLES before the line event that ends a displayed line.
+constexpr int32_t DISPLAY_ENABLE_CYCLES = 320;
+bool displayEnableAt(int32_t stamp);
+
 // Called whenever the processor has spent its budget. -1: the frame ended and the next
 // one began (odometer reduced by 160256); 0: an interrupt was latched, call again
 // without running the processor; n: run the processor for n cycles (rounded up to the

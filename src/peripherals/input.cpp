@@ -7,6 +7,7 @@ static int32_t mouseDx, mouseDy;
 static uint8_t mouseLeft, mouseRight;        // as handed over
 static uint8_t reportedLeft, reportedRight;  // at the previous report
 static uint8_t joystick;
+static uint32_t joypads[JOYPAD_COUNT];
 
 void inputSetKeys(const uint8_t state[256]) { std::memcpy(keyState, state, sizeof keyState); }
 
@@ -21,6 +22,7 @@ void inputSetMouseButtons(bool left, bool right) {
 }
 
 void inputSetJoystick(uint8_t bits) { joystick = bits; }
+void inputSetJoypad(int pad, uint32_t buttons) { joypads[pad & 1] = buttons; }
 
 bool keyDown(int code) { return keyState[code & 0xFF] & KEY_STATE_DOWN; }
 const uint8_t* currentKeyState() { return keyState; }
@@ -35,3 +37,4 @@ MouseReport takeMouseReport() {
 }
 
 uint8_t joystickByte() { return joystick; }
+uint32_t joypadButtons(int pad) { return joypads[pad & 1]; }

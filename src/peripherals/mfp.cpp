@@ -5,10 +5,9 @@
 #include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
+#include "machine/scheduler.h"
 
 // ---- Interrupt channels ----------------------------------------------------------------
-constexpr int MFP_LEVEL = 6;
-
 // The B registers follow the A registers by two bytes.
 static uint8_t& channelRegister(int registerA, MfpChannel c) { return hw.mfp[registerA + (c < 8 ? 2 : 0)]; }
 static uint8_t channelBit(MfpChannel c) { return uint8_t(1 << (c & 7)); }
@@ -19,7 +18,7 @@ static bool mayRequest(MfpChannel c) {
 }
 
 static bool request(MfpChannel c) {
-    if (cpuRequestInterrupt(MFP_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
+    if (cpuRequestInterrupt(MFP_INTERRUPT_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
     if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) channelRegister(MFP_ISRA, c) |= channelBit(c);
     return true;
 }
@@ -41,18 +40,29 @@ bool mfpRequestPendingNow(MfpChannel c) {
     return true;
 }
 
+bool mfpChannelEnabled(MfpChannel c) { return channelRegister(MFP_IERA, c) & channelBit(c); }
 void mfpSetPending(MfpChannel c) { channelRegister(MFP_IPRA, c) |= channelBit(c); }
 void mfpClearPending(MfpChannel c) { channelRegister(MFP_IPRA, c) &= ~channelBit(c); }
 
 // ---- Timers ----------------------------------------------------------------------------
-// TACR and TBCR: 0 stopped, bits 0-2 the prescaler in delay mode, bit 3 event count or
-// pulse width (with bits 0-2), bit 4 output reset. TCDCR: timer C's prescaler in bits
-// 4-6, timer D's in bits 0-2.
-static bool timerARunsWith(uint8_t c) { return (hw.mfp[MFP_IERA] & 0x20) && c != 0 && (c & 0x18) == 0; }
-static bool timerBRunsWith(uint8_t c) { return (hw.mfp[MFP_IERA] & 0x01) && c != 0 && (c & 0x10) == 0; }
-bool timerARunning() { return timerARunsWith(hw.mfp[MFP_TACR]); }
-bool timerBRunning() { return timerBRunsWith(hw.mfp[MFP_TBCR]); }
-bool timerBCountsLines() { return timerBRunning() && (hw.mfp[MFP_TBCR] & 0x08); }
+// Timers A and B: a control and a data register, an enable bit in IERA, an input whose
+// active level an AER bit selects, an output, and the GPIP channel that signals the end of
+// a measured pulse (the chip takes it over from that GPIP line in pulse width mode).
+struct InputTimer {
+    int control, data;
+    uint8_t enableBit, edgeBit, outputBit;
+    MfpChannel channel, pulseEndChannel;
+    MfpTimerSchedule& schedule;
+    MfpTimerInput& input;
+};
+static const InputTimer timerAUnit{MFP_TACR, MFP_TADR, 0x20, MFP_AER_TIMER_A, MFP_OUTPUT_TIMER_A,
+                                   MFP_CHANNEL_TIMER_A, MFP_CHANNEL_ACIA, hw.timerA, hw.timerAInput};
+static const InputTimer timerBUnit{MFP_TBCR, MFP_TBDR, 0x01, MFP_AER_TIMER_B, MFP_OUTPUT_TIMER_B,
+                                   MFP_CHANNEL_TIMER_B, MFP_CHANNEL_GPIP3, hw.timerB, hw.timerBInput};
+
+static int modeOf(const InputTimer& t) { return mfpTimerMode(t.control, t.enableBit); }
+static bool inputActive(const InputTimer& t) { return timerInputActive(t.input, t.edgeBit); }
+
 bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
 bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
 
@@ -73,12 +83,26 @@ static void stopTimer(MfpTimerSchedule& t) {
 }
 
 // Timers A and B scale the whole period at once, which makes it slightly longer than
-// data × cyclesPerTick.
-static void startWholePeriod(MfpTimerSchedule& t, uint8_t control, uint8_t data, int32_t stamp) {
-    t.cyclesPerTick = prescaledCycles(1, control);
-    t.period = prescaledCycles(ticksOf(data), control);
-    t.due = stamp + t.period;
+// data × cyclesPerTick. In event count mode the counter starts from the data register
+// and nothing is timed; in pulse width mode the period waits while the input is inactive.
+static void startInputTimer(const InputTimer& t, uint8_t control, int32_t stamp) {
+    MfpTimerSchedule& s = t.schedule;
+    uint8_t data = hw.mfp[t.data];
+    int mode = (hw.mfp[MFP_IERA] & t.enableBit) ? control & MFP_TIMER_MODE : 0;
+    if (mode == 0 || mode == MFP_TIMER_EVENT_COUNT) {
+        stopTimer(s);
+        t.input.counter = data;
+    } else {
+        s.cyclesPerTick = prescaledCycles(1, control);
+        s.period = prescaledCycles(ticksOf(data), control);
+        s.due = stamp + s.period;
+        t.input.held = s.period;
+    }
+    endSliceNow();
 }
+
+void startTimerA(uint8_t control, int32_t stamp) { startInputTimer(timerAUnit, control, stamp); }
+void startTimerB(uint8_t control, int32_t stamp) { startInputTimer(timerBUnit, control, stamp); }
 
 // Timers C and D count whole truncated ticks. `control` is the timer's 3-bit field.
 static void startTickPeriod(MfpTimerSchedule& t, int control, bool enabled, uint8_t data, int32_t stamp) {
@@ -91,32 +115,6 @@ static void startTickPeriod(MfpTimerSchedule& t, int control, bool enabled, uint
     t.due = stamp + t.period;
 }
 
-// Timer A runs in delay mode only: bit 3 (event count, pulse width) and bit 4 (output
-// reset) stop it.
-void startTimerA(uint8_t control, int32_t stamp) {
-    if (timerARunsWith(control))
-        startWholePeriod(hw.timerA, control, hw.mfp[MFP_TADR], stamp);
-    else
-        stopTimer(hw.timerA);
-    endSliceNow();
-}
-
-// Timer B's event count mode counts display lines (the scheduler decrements the counter);
-// its pulse width modes do not time anything.
-void startTimerB(uint8_t control, int32_t stamp) {
-    if (!timerBRunsWith(control)) {
-        stopTimer(hw.timerB);
-    } else if (!(control & 0x08)) {
-        startWholePeriod(hw.timerB, control, hw.mfp[MFP_TBDR], stamp);
-    } else if ((control & 7) == 0) {
-        hw.timerBEventCounter = hw.mfp[MFP_TBDR];
-        hw.timerB.due = 0;
-    } else {
-        stopTimer(hw.timerB);
-    }
-    endSliceNow();
-}
-
 void startTimerC(uint8_t control, int32_t stamp) {
     startTickPeriod(hw.timerC, (control >> 4) & 7, hw.mfp[MFP_IERB] & 0x20, hw.mfp[MFP_TCDR], stamp);
 }
@@ -124,6 +122,69 @@ void startTimerC(uint8_t control, int32_t stamp) {
 void startTimerD(uint8_t control, int32_t stamp) {
     startTickPeriod(hw.timerD, control & 7, hw.mfp[MFP_IERB] & 0x10, hw.mfp[MFP_TDDR], stamp);
 }
+
+// ---- Timer inputs ------------------------------------------------------------------------
+// A timeout of timer A or B outside the scheduler's expiries: the output toggles and the
+// channel interrupts.
+static bool timeout(const InputTimer& t) {
+    hw.timerOutputs ^= t.outputBit;
+    return mfpRaise(t.channel);
+}
+
+// The input became active or inactive. Event count mode counts the transitions to active,
+// reloading from the data register at the timeout; pulse width mode resumes its period
+// when the input becomes active and holds it when it becomes inactive, which ends the
+// pulse and interrupts through the GPIP channel. A timeout that fell due within the
+// instruction that ended the pulse is counted before the period is held.
+static bool activeChanged(const InputTimer& t, int32_t stamp) {
+    int mode = modeOf(t);
+    bool active = inputActive(t);
+    MfpTimerInput& in = t.input;
+    MfpTimerSchedule& s = t.schedule;
+    if (mode == MFP_TIMER_EVENT_COUNT) {
+        if (!active || --in.counter != 0) return false;
+        in.counter = hw.mfp[t.data];
+        return timeout(t);
+    }
+    if (!isPulseWidthMode(mode)) return false;
+    if (active) {
+        s.due = stamp + in.held;
+        endSliceNow();  // the scheduler must see the new due position
+        return false;
+    }
+    bool latched = false;
+    if (s.period > 0)
+        while (s.due <= stamp) {
+            s.due += s.period;
+            latched |= timeout(t);
+        }
+    in.held = s.due - stamp;
+    return (mfpChannelEnabled(t.pulseEndChannel) && mfpRaise(t.pulseEndChannel)) || latched;
+}
+
+static bool inputChanged(const InputTimer& t, bool level, int32_t stamp) {
+    if (t.input.level == level) return false;
+    t.input.level = level;
+    return activeChanged(t, stamp);
+}
+
+// GPIP 7 reads the monitor detect (1: colour) exclusive-or the DMA sound frame line, and
+// interrupts on channel 15 when it reaches the level its AER bit names.
+static bool gpip7Level() { return !hw.timerAInput.level; }
+static bool gpip7Active() { return gpip7Level() == ((hw.mfp[MFP_AER] & 0x80) != 0); }
+static bool gpip7Became(bool wasActive) {
+    return !wasActive && gpip7Active() && mfpChannelEnabled(MFP_CHANNEL_GPIP7) && mfpRaise(MFP_CHANNEL_GPIP7);
+}
+
+bool mfpTimerAInput(bool level, int32_t stamp) {
+    bool gpip7WasActive = gpip7Active();
+    bool latched = inputChanged(timerAUnit, level, stamp);
+    return gpip7Became(gpip7WasActive) || latched;
+}
+
+bool mfpTimerBInput(bool level, int32_t stamp) { return inputChanged(timerBUnit, level, stamp); }
+
+void mfpSetTimerAInputLevel(bool level) { hw.timerAInput.level = level; }
 
 // What a running timer's data register shows: the whole ticks left until its due
 // position. Between an expiry and the scheduler's catching up (the rest of the
@@ -139,19 +200,24 @@ static uint32_t runningCount(const MfpTimerSchedule& t, int32_t stamp, uint8_t s
 // ---- Reads -----------------------------------------------------------------------------
 static uint32_t readStored(uint32_t a, int32_t) { return hw.mfp[a & 0xFF]; }
 
-static uint32_t readGpip(uint32_t, int32_t) { return hw.mfp[MFP_GPIP] | MFP_GPIP_COLOUR_MONITOR; }
-
-static uint32_t readTadr(uint32_t, int32_t stamp) {
-    if (!timerARunning()) return hw.mfp[MFP_TADR];
-    return runningCount(hw.timerA, stamp, hw.mfp[MFP_TADR]);
+static uint32_t readGpip(uint32_t, int32_t) {
+    return (hw.mfp[MFP_GPIP] & ~MFP_GPIP_COLOUR_MONITOR) | (gpip7Level() ? MFP_GPIP_COLOUR_MONITOR : 0);
 }
 
-// In event count mode the register shows the lines left to count.
-static uint32_t readTbdr(uint32_t, int32_t stamp) {
-    if (timerBCountsLines()) return hw.timerBEventCounter;
-    if (!timerBRunning()) return hw.mfp[MFP_TBDR];
-    return runningCount(hw.timerB, stamp, hw.mfp[MFP_TBDR]);
+// Event count mode shows the transitions left to count; pulse width mode with the input
+// inactive the ticks it holds.
+static uint32_t readInputTimerData(const InputTimer& t, int32_t stamp) {
+    int mode = modeOf(t);
+    uint8_t stored = hw.mfp[t.data];
+    if (mode == 0) return stored;
+    if (mode == MFP_TIMER_EVENT_COUNT) return t.input.counter;
+    if (isPulseWidthMode(mode) && !inputActive(t))
+        return t.schedule.cyclesPerTick > 0 ? uint32_t(t.input.held / t.schedule.cyclesPerTick) & 0xFF : stored;
+    return runningCount(t.schedule, stamp, stored);
 }
+
+static uint32_t readTadr(uint32_t, int32_t stamp) { return readInputTimerData(timerAUnit, stamp); }
+static uint32_t readTbdr(uint32_t, int32_t stamp) { return readInputTimerData(timerBUnit, stamp); }
 
 static uint32_t readTcdr(uint32_t, int32_t stamp) {
     if (!timerCRunning()) return hw.mfp[MFP_TCDR];
@@ -165,6 +231,18 @@ static uint32_t readTddr(uint32_t, int32_t stamp) {
 
 // ---- Writes ----------------------------------------------------------------------------
 static void writeStored(uint32_t a, uint32_t v, int32_t) { hw.mfp[a & 0xFF] = uint8_t(v); }
+
+// A changed active edge is an edge like any other: the timer inputs and GPIP 7 may count,
+// end or resume a pulse, or interrupt at once. Timer B's input is brought up to date first, since
+// the scheduler delivers the display enable's edges only where timer B needs them.
+static void writeAer(uint32_t, uint32_t v, int32_t stamp) {
+    mfpTimerBInput(displayEnableAt(stamp), stamp);
+    bool aWasActive = inputActive(timerAUnit), bWasActive = inputActive(timerBUnit), gpip7WasActive = gpip7Active();
+    hw.mfp[MFP_AER] = uint8_t(v);
+    if (inputActive(timerAUnit) != aWasActive) activeChanged(timerAUnit, stamp);
+    if (inputActive(timerBUnit) != bWasActive) activeChanged(timerBUnit, stamp);
+    gpip7Became(gpip7WasActive);
+}
 
 // Timers A and B run only while enabled: disabling one withdraws its pending request,
 // enabling one starts it from its control register.
@@ -210,15 +288,22 @@ static void writeVr(uint32_t, uint32_t v, int32_t) {
     if (!(v & MFP_VR_SOFTWARE_EOI)) hw.mfp[MFP_ISRA] = hw.mfp[MFP_ISRB] = 0;
 }
 
-// Rewriting the running mode leaves the timer alone; 0 always stops it.
+// A write with bit 4 set forces the timer's output low, whatever the mode.
+static void writeTimerControl(const InputTimer& t, uint8_t v) {
+    if (v & MFP_TIMER_OUTPUT_RESET) hw.timerOutputs &= uint8_t(~t.outputBit);
+    hw.mfp[t.control] = v;
+}
+
+// Rewriting timer A's running mode leaves the timer alone; mode 0 always stops it.
 static void writeTacr(uint32_t, uint32_t v, int32_t stamp) {
-    if (v != 0 && v == hw.mfp[MFP_TACR]) return;
-    hw.mfp[MFP_TACR] = uint8_t(v);
-    startTimerA(uint8_t(v), stamp);
+    int mode = v & MFP_TIMER_MODE;
+    bool sameMode = mode != 0 && mode == (hw.mfp[MFP_TACR] & MFP_TIMER_MODE);
+    writeTimerControl(timerAUnit, uint8_t(v));
+    if (!sameMode) startTimerA(uint8_t(v), stamp);
 }
 
 static void writeTbcr(uint32_t, uint32_t v, int32_t stamp) {
-    hw.mfp[MFP_TBCR] = uint8_t(v);
+    writeTimerControl(timerBUnit, uint8_t(v));
     startTimerB(uint8_t(v), stamp);
 }
 
@@ -268,7 +353,7 @@ struct MfpRegisterHandlers {
 
 static constexpr MfpRegisterHandlers mfpRegisters[] = {
     {readGpip, writeStored, true},      // GPIP
-    {readStored, writeStored, true},    // AER
+    {readStored, writeAer, true},       // AER
     {readStored, writeStored, true},    // DDR
     {readStored, writeIera, true},      // IERA
     {readStored, writeIerb, true},      // IERB
@@ -321,4 +406,5 @@ void mfpReset() {
     hw.mfp[MFP_IMRA] = hw.mfp[MFP_IMRB] = 0;
     hw.mfp[MFP_TACR] = hw.mfp[MFP_TBCR] = hw.mfp[MFP_TCDCR] = 0;
     hw.mfp[MFP_VR] = MFP_VR_SOFTWARE_EOI;
+    hw.timerOutputs = 0;
 }

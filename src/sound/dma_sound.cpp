@@ -4,12 +4,15 @@
 #include "sound/dma_sound.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
+#include "cpu/cpu.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/st_memory.h"
+#include "peripherals/mfp.h"
 #include "sound/microwire.h"
 
 SoundLogEntry DmaSoundLog[SOUND_LOG_CAPACITY + 1];
@@ -45,8 +48,16 @@ static void refreshCounter() {
     image[COUNTER + 4] = uint8_t(a & 0xFE);
 }
 
-static void loadCounter() {
+// A frame begins: the counter starts at the frame start and the end is latched with it,
+// so that addresses written while a frame plays take effect for the next one (players
+// write the next buffer's addresses at the end-of-frame interrupt).
+static void beginFrame() {
     dmaSound.addressCounter = dmaSound.frameStart;
+    dmaSound.playingEnd = dmaSound.frameEnd;
+}
+
+static void loadCounter() {
+    beginFrame();
     refreshCounter();
 }
 
@@ -67,11 +78,15 @@ static StereoSample fetchSample() {
             a += 2;
         }
         a &= DMA_ADDRESS_MASK;
-        if (a == d.frameEnd) {
-            a = d.frameStart;
-            if (!(image[CONTROL] & CONTROL_REPEAT)) image[CONTROL] &= ~CONTROL_PLAY;
+        if (a == d.playingEnd) {
+            bool repeat = image[CONTROL] & CONTROL_REPEAT;
+            if (!repeat) image[CONTROL] &= ~CONTROL_PLAY;
+            mfpTimerAInput(false, int32_t(d.position));
+            if (repeat) mfpTimerAInput(true, int32_t(d.position));
+            beginFrame();
+        } else {
+            d.addressCounter = a;
         }
-        d.addressCounter = a;
     }
     refreshCounter();
     return value;
@@ -89,6 +104,7 @@ static void applyEntry(const SoundLogEntry& e) {
     case CONTROL - 1:
         image[CONTROL] = uint8_t(v & 3);
         if (v & CONTROL_PLAY) loadCounter();  // restarts the frame even while playing
+        mfpTimerAInput(v & CONTROL_PLAY, int32_t(dmaSound.position));
         break;
     case FRAME_START - 1: case FRAME_START + 1: case FRAME_START + 3:
         storeAddressByte(r + 1 - FRAME_START, FRAME_START, v);
@@ -141,12 +157,34 @@ void DmaCatchUp(uint32_t t) {
     d.logRead->delta -= remaining;
 }
 
+// The cycle of the fetch that reaches the frame end address, as the engine stands: the
+// counter meets it exactly (22 bits wrapping), one or two bytes a sample.
+static void scheduleFrameEnd() {
+    const DmaSound& d = dmaSound;
+    hw.dmaFrameEndDue = INT32_MAX;
+    if (!d.logRead || !(image[CONTROL] & CONTROL_PLAY)) return;
+    uint32_t step = (image[MODE] & MODE_MONO) ? 1 : 2;
+    uint32_t distance = (d.playingEnd - d.addressCounter) & DMA_ADDRESS_MASK;
+    if (distance == 0) distance = DMA_ADDRESS_MASK + 1;
+    if (distance % step) return;  // never met: the counter runs on through memory
+    uint32_t phase = d.phase > d.samplePeriod ? 0 : d.phase;
+    int64_t at = int64_t(d.position) + (d.samplePeriod - phase) + int64_t(distance / step - 1) * d.samplePeriod;
+    if (at < INT32_MAX) hw.dmaFrameEndDue = int32_t(at);
+}
+
+void dmaSoundRunToFrameEnd(int32_t cycle) {
+    DmaCatchUp(uint32_t(std::max(cycle, 0)));
+    scheduleFrameEnd();
+}
+
 void dmaSoundReset() {
     DmaSound& d = dmaSound;
     d.samplePeriod = dmaRateTable[3];  // although the mode register then reads 0
-    d.addressCounter = d.frameEnd = d.frameStart = 0;
+    d.addressCounter = d.frameEnd = d.playingEnd = d.frameStart = 0;
     image[CONTROL] = 0;
     image[MODE] = 0;
+    mfpSetTimerAInputLevel(false);
+    hw.dmaFrameEndDue = INT32_MAX;
     refreshCounter();
     // An empty log that the engine can go on reading: a reset in the middle of a frame
     // must not leave it replaying the entries before the reset.
@@ -166,6 +204,7 @@ void dmaSoundFrameStart() {
     d.logRead = DmaSoundLog;
     DmaSoundLog[0].delta = DMA_LOG_END;
     d.logResetDone = true;
+    scheduleFrameEnd();
 }
 
 void dmaSoundFrameEnd() {
@@ -200,12 +239,13 @@ void dmaSoundRestore(const DmaSoundCarried& s) {
     std::memcpy(image, s.registers, sizeof s.registers);
     d.addressCounter = s.addressCounter & DMA_ADDRESS_MASK;
     d.frameStart = s.frameStart & (DMA_ADDRESS_MASK & ~1u);
-    d.frameEnd = s.frameEnd & (DMA_ADDRESS_MASK & ~1u);
+    d.frameEnd = d.playingEnd = s.frameEnd & (DMA_ADDRESS_MASK & ~1u);
     // Only the rates of the table: a period of 0 would never let the engine move on.
     d.samplePeriod = std::find(dmaRateTable, dmaRateTable + 4, s.samplePeriod) != dmaRateTable + 4
                          ? s.samplePeriod
                          : dmaRateTable[image[MODE] & 3];
     refreshCounter();
+    mfpSetTimerAInputLevel(isSte() && (image[CONTROL] & CONTROL_PLAY));
     dmaSoundFrameStart();
 }
 
@@ -240,16 +280,33 @@ static uint32_t readCounterWord(uint32_t a, int32_t stamp) {
     return 0xFF00 | image[offsetOf(a) + 1];
 }
 
+// A write takes effect at its cycle: the engine runs up to the cycle before it with what
+// it had (a sample due at the write's own cycle comes after the write), then applies it,
+// so that the frame end line moves where playback starts, stops or restarts, and the next
+// frame end is predicted from the new state (the scheduler must see it).
+static void runUpToWrite(int32_t stamp) {
+    if (stamp > 0) DmaCatchUp(uint32_t(stamp - 1));
+}
+static void takeEffect(int32_t stamp) {
+    int32_t due = hw.dmaFrameEndDue;
+    dmaSoundRunToFrameEnd(stamp);
+    if (hw.dmaFrameEndDue < due) endSliceNow();
+}
+
 static void writeByteLogged(uint32_t a, uint32_t v, int32_t stamp) {
     uint32_t o = offsetOf(a);
+    runUpToWrite(stamp);
     image[o] = uint8_t(v);
     logWrite(o, v & 0xFF, stamp);
+    takeEffect(stamp);
 }
 static void writeWordLogged(uint32_t a, uint32_t v, int32_t stamp) {
     uint32_t o = offsetOf(a);
+    runUpToWrite(stamp);
     image[o] = uint8_t(v >> 8);
     image[o + 1] = uint8_t(v);
     logWrite(o, v & 0xFFFF, stamp);
+    takeEffect(stamp);
 }
 
 // Entries left empty read all ones and ignore writes. The microwire's registers at

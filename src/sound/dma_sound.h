@@ -8,6 +8,7 @@
 struct DmaSound {
     uint32_t addressCounter;  // ST address of the next sample byte
     uint32_t frameEnd;        // even ST address at which the frame ends
+    uint32_t playingEnd;      // the frame end as it stood when the playing frame began
     uint32_t frameStart;
     uint32_t samplePeriod;  // processor cycles per sample
     uint32_t phase;         // cycles accumulated towards the next sample
@@ -51,5 +52,11 @@ void dmaSoundReset();       // machine reset and start-up
 void dmaSoundFrameStart();  // per-frame reset, after the frame was mixed
 void dmaSoundFrameEnd();    // runs the engine to cycle 160256
 void DmaCatchUp(uint32_t cycle);
+// The frame end line: high while a frame plays, low when playback stops; a frame that
+// ends in repeat mode drops it and raises it again at once. On the STE it is MFP timer A's
+// input and, through the monitor type, GPIP 7. The engine predicts where it next ends a
+// frame (hw.dmaFrameEndDue), and the scheduler runs it there with this call (to `cycle`,
+// the scheduler's position), so that the line moves at the frame end's own cycle.
+void dmaSoundRunToFrameEnd(int32_t cycle);
 // Adds the frame's samples to n slots of each channel, the nearest earlier sample for each.
 void dmaSoundAddToMix(int32_t* left, int32_t* right, int n);

@@ -112,6 +112,25 @@ std::vector<int16_t> readWavSamples(const std::string& path) {
     return samples;
 }
 
+std::vector<double> wavLevelPerSecond(const std::string& path, size_t seconds) {
+    std::vector<uint8_t> bytes = readFileBytes(path);
+    std::vector<double> levels;
+    if (bytes.size() < 44) return levels;
+    const size_t channels = bytes[22] | bytes[23] << 8;
+    const size_t rate = bytes[24] | bytes[25] << 8 | bytes[26] << 16 | size_t(bytes[27]) << 24;
+    const size_t frameBytes = 2 * channels, secondBytes = rate * frameBytes;
+    if (channels == 0 || rate == 0 || bytes.size() < 44 + seconds * secondBytes) return levels;
+    for (size_t at = bytes.size() - seconds * secondBytes; at < bytes.size(); at += secondBytes) {
+        std::vector<double> sums(channels);
+        for (size_t i = 0; i < secondBytes; i += 2) {
+            double v = int16_t(bytes[at + i] | bytes[at + i + 1] << 8);
+            sums[i / 2 % channels] += v * v;
+        }
+        levels.push_back(std::sqrt(*std::max_element(sums.begin(), sums.end()) / double(rate)));
+    }
+    return levels;
+}
+
 static void fft(std::vector<std::complex<double>>& a) {
     size_t n = a.size();
     for (size_t i = 1, j = 0; i < n; i++) {

@@ -44,6 +44,9 @@ uint8_t sectorPattern(int sector, int index);
 
 // The left channel of a WAV file the recorder wrote (16-bit stereo after its 44-byte header).
 std::vector<int16_t> readWavSamples(const std::string& path);
+// How loud each of the last `seconds` seconds of a 16-bit WAV recording is: the RMS of its
+// loudest channel, whatever the channel count and rate its header gives.
+std::vector<double> wavLevelPerSecond(const std::string& path, size_t seconds);
 // The strongest spectral peaks between lowHz and highHz, strongest first, as
 // frequencies; at least `minimumSpacing` (a ratio, e.g. 1.03) apart.
 std::vector<double> spectralPeaks(const std::vector<int16_t>& samples, double lowHz, double highHz, int count,

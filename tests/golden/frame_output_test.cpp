@@ -56,7 +56,7 @@ TEST(FrameOutput, DemoDiskSte) {
     expectOutput({builtFile("QuarvDefault.ROM"), builtFile("QuarvDefault.ST"), true},
                  {{10532601984155843645ull, 9411907936395801429ull, 17146902863518142349ull,
                    16486875122616856549ull, 15475219972877088893ull, 15819008984755986109ull},
-                  5462545643956327668ull});
+                  12971499885939211867ull});
 }
 TEST(FrameOutput, EmuTosStfm) {
     SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);

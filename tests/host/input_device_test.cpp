@@ -88,6 +88,59 @@ TEST_F(InputDevice, MouseCountsOnlyWhileAcquired) {
     EXPECT_FALSE(inputHandleEvent(motion(1, 1)));
 }
 
+// Two game controllers, scripted through SDL's virtual devices: the first is the ST's
+// joystick 1 and the STE's joypad A, the second joypad B, with the buttons the README
+// names.
+TEST_F(InputDevice, GameControllersAreTheJoypads) {
+    SDL_VirtualJoystickDesc desc = {};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    SDL_Joystick* pads[JOYPAD_COUNT];
+    int indices[JOYPAD_COUNT];
+    for (int i = 0; i < JOYPAD_COUNT; ++i) {
+        indices[i] = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(indices[i], 0) << SDL_GetError();
+        ASSERT_TRUE(SDL_IsGameController(indices[i]));
+        pads[i] = SDL_JoystickOpen(indices[i]);
+    }
+    SDL_Event added = {};
+    added.type = SDL_JOYDEVICEADDED;
+    inputHandleEvent(added);
+
+    const struct {
+        int pad;
+        SDL_GameControllerButton button;  // SDL_CONTROLLER_BUTTON_INVALID: the stick pushed left
+        uint32_t joypad;
+    } cases[] = {
+        {0, SDL_CONTROLLER_BUTTON_DPAD_UP, JOYPAD_UP},      {0, SDL_CONTROLLER_BUTTON_INVALID, JOYPAD_LEFT},
+        {0, SDL_CONTROLLER_BUTTON_A, JOYPAD_A},             {0, SDL_CONTROLLER_BUTTON_B, JOYPAD_B},
+        {1, SDL_CONTROLLER_BUTTON_X, JOYPAD_C},             {1, SDL_CONTROLLER_BUTTON_Y, JOYPAD_OPTION},
+        {1, SDL_CONTROLLER_BUTTON_BACK, JOYPAD_OPTION},     {1, SDL_CONTROLLER_BUTTON_START, JOYPAD_PAUSE},
+        {1, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, JOYPAD_STAR}, {1, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, JOYPAD_HASH},
+        {1, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, JOYPAD_RIGHT},
+    };
+    for (const auto& c : cases) {
+        auto press = [&](bool down) {
+            if (c.button == SDL_CONTROLLER_BUTTON_INVALID)
+                SDL_JoystickSetVirtualAxis(pads[c.pad], SDL_CONTROLLER_AXIS_LEFTX, down ? -32768 : 0);
+            else
+                SDL_JoystickSetVirtualButton(pads[c.pad], c.button, down);
+            SDL_JoystickUpdate();
+            pollInputDevices();
+        };
+        press(true);
+        EXPECT_EQ(joypadButtons(c.pad), c.joypad) << "button " << c.button;
+        EXPECT_EQ(joypadButtons(1 - c.pad), 0u);
+        press(false);
+    }
+    for (int i = JOYPAD_COUNT - 1; i >= 0; --i) {
+        SDL_JoystickClose(pads[i]);
+        SDL_JoystickDetachVirtual(indices[i]);
+    }
+}
+
 TEST(DisplayChoice, SavedAdapterAndRefreshWhenTheyExist) {
     EXPECT_EQ(chooseAdapter(2, 1), 1u);
     EXPECT_EQ(chooseAdapter(2, 2), 0u);  // a display no longer there

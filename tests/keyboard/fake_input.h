@@ -16,7 +16,8 @@ struct FakeDevices {
     uint8_t keys[256];
     MouseDeviceState mouse;
     JoystickDeviceState joystick;
-    bool keyboardFails, mouseFails, hasJoystick;
+    uint32_t joypads[JOYPAD_COUNT];
+    bool keyboardFails, mouseFails, hasJoystick, hasJoypads;
     int acquires;
 };
 inline FakeDevices fake;
@@ -25,6 +26,7 @@ inline const InputBackend FakeBackend = {
     [](uint8_t s[256]) { if (!fake.keyboardFails) std::memcpy(s, fake.keys, 256); return !fake.keyboardFails; },
     [](MouseDeviceState& m) { m = fake.mouse; fake.mouse.dx = fake.mouse.dy = 0; return !fake.mouseFails; },
     [](JoystickDeviceState& j) { j = fake.joystick; return fake.hasJoystick; },
+    [](int pad, uint32_t& b) { b = fake.joypads[pad]; return fake.hasJoypads; },
     [] { ++fake.acquires; },
     [] {},
 };

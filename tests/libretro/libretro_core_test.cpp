@@ -431,6 +431,24 @@ TEST_F(LibretroCore, ABadDiskFailsTheLoadWithItsReason) {
     EXPECT_NE(fe.log.back().find("short.msa"), std::string::npos) << fe.log.back();
 }
 
+// On the STE the second RetroPad is joypad A: a program reads its four rows.
+TEST_F(LibretroCore, TheSecondPadIsTheSteJoypadA) {
+    std::filesystem::copy_file(m68kProgramPath("joypad_read"), fe.systemFolder + "/tos.img");
+    fe.options = {{"quarv_machine", "STE"}};
+    core.retro_set_input_state([](unsigned port, unsigned device, unsigned, unsigned id) -> int16_t {
+        const unsigned pressed[] = {RETRO_DEVICE_ID_JOYPAD_UP, RETRO_DEVICE_ID_JOYPAD_B, RETRO_DEVICE_ID_JOYPAD_A,
+                                    RETRO_DEVICE_ID_JOYPAD_START, RETRO_DEVICE_ID_JOYPAD_L};
+        return port == 1 && device == RETRO_DEVICE_JOYPAD && std::count(std::begin(pressed), std::end(pressed), id);
+    });
+    ASSERT_TRUE(load(nullptr));
+    runFrames(2);
+    const uint8_t* ram = static_cast<const uint8_t*>(core.retro_get_memory_data(RETRO_MEMORY_SYSTEM_RAM));
+    std::vector<uint16_t> rows;
+    for (uint32_t a = 0x10000; a < 0x10010; a += 2) rows.push_back(uint16_t(ram[a ^ 1] << 8 | ram[(a + 1) ^ 1]));
+    // Row 0: up; Pause and fire A. Row 1: *; fire B. Rows 2 and 3: nothing.
+    EXPECT_EQ(rows, (std::vector<uint16_t>{0xFEFF, 0xFFFC, 0xFEFF, 0xFFFD, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
+}
+
 TEST_F(LibretroCore, CoreOptionsChooseTheMachine) {
     fe.options = {{"quarv_machine", "STE"}, {"quarv_ram", "512 KB"}, {"quarv_fast_disk", "enabled"}};
     ASSERT_TRUE(load(nullptr));

@@ -115,7 +115,7 @@ TEST_F(MfpRegisters, RunningDataRegistersShowTheTicksLeft) {
 
     writeByte(MFP_TBDR, 3);
     writeByte(MFP_TBCR, 0x08);  // event count: the lines left
-    hw.timerBEventCounter = 2;
+    hw.timerBInput.counter = 2;
     EXPECT_EQ(readByte(MFP_TBDR), 2u);
 }
 

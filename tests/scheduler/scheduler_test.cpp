@@ -1,110 +1,14 @@
-// The frame scheduler driven as the main loop drives it: serviceEvents, then the
-// processor spends the budget (here it only advances odometer) and takes the latched
-// interrupts that its mask allows at once, as if every handler returned immediately.
-#include <gtest/gtest.h>
+// The frame scheduler's events: blanks, timers, keyboard and floppy interrupts, the frame
+// end.
+#include "scheduler_fixture.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
-#include "cpu/cpu.h"
-#include "floppy/wd1772.h"
 #include "machine/event_log.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/scheduler.h"
 #include "peripherals/acia.h"
 #include "peripherals/ikbd.h"
-#include "peripherals/mfp.h"
-#include "sound/dma_sound.h"
 #include "sound/sound_logs.h"
-#include "support/test_machine.h"
-#include "video/hardware_log.h"
 #include "video/video_event_log.h"
 
 namespace {
-
-constexpr int32_t LINE_EVENT_JITTER[33] = {0, 0, 0, 0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4,
-                                           0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4, 0, 4};
-constexpr int HBL_VECTOR = 26, VBL_VECTOR = 28;
-
-struct Interrupt {
-    int frame;
-    int32_t at;
-    int vector;
-};
-
-void writeMfp(int reg, uint8_t value, int32_t stamp = 0) { ioWriteByte(0xFFFA00 + reg, value, nullptr, stamp); }
-
-class Scheduler : public ::testing::Test {
-protected:
-    std::vector<Interrupt> taken;
-    int frame = 0;
-
-    void SetUp() override {
-        setUpMemoryMap();
-        for (int a = 1; a < 256; a += 2) hw.mfp[a] = 0;
-        hw.timerA = hw.timerB = hw.timerC = hw.timerD = MfpTimerSchedule{};
-        mfpReset();
-        writeMfp(MFP_VR, 0x40);  // automatic end of interrupt
-        hw.displayEnable = 0;
-        hw.bottomBorderOpen = 0;
-        fdc = FdcState{};
-        scheduler = SchedulerState{};
-        hardwareLogReset();  // the frame end closes and empties the frame's logs
-        cpu.odometer = 0;
-        std::memset(cpu.interrupt, 0, sizeof cpu.interrupt);
-        setMask(3);
-    }
-
-    static void setMask(int mask) { cpu.sr = uint16_t(0x2000 | mask << 8); }
-    static void startTimerA() {  // every 130 cycles, unmasked
-        hw.mfp[MFP_IMRA] = 0x20;
-        writeMfp(MFP_TADR, 10);
-        writeMfp(MFP_TACR, 0x01, 0);
-    }
-
-    // Takes every pending level above the mask (level 7 always), highest first.
-    void takeInterrupts() {
-        for (int level = 7; level >= 1; --level) {
-            if (!(cpu.interrupt[0] & (1 << level))) continue;
-            if (level < 7 && level <= cpuInterruptMask()) break;
-            cpu.interrupt[0] &= uint8_t(~(1 << level));
-            taken.push_back({frame, cpu.odometer, cpu.interrupt[level]});
-        }
-    }
-
-    // One call with the main loop's reaction: after a latched request the scheduler is
-    // called again at once; otherwise the processor takes what it may at the start of
-    // its run and spends the budget (at least one 4-cycle instruction, never past `end`).
-    int32_t step(int32_t end = 1 << 30) {
-        int32_t n = serviceEvents();
-        if (n == -1) {
-            ++frame;
-        } else if (n != 0) {
-            takeInterrupts();
-            int32_t room = end - cpu.odometer;
-            cpu.odometer += std::min(std::max(n, 4), std::max(room, 0));
-        }
-        return n;
-    }
-
-    void runUntil(int32_t end) {
-        while (cpu.odometer < end) step(end);
-    }
-
-    void runFrames(int frames) {
-        for (int target = frame + frames; frame < target;) step();
-    }
-
-    // Positions at which interrupts with this vector were taken in a frame (-1: any).
-    std::vector<int32_t> takenAt(int vector, int inFrame = -1) const {
-        std::vector<int32_t> out;
-        for (const Interrupt& i : taken)
-            if (i.vector == vector && (inFrame < 0 || i.frame == inFrame)) out.push_back(i.at);
-        return out;
-    }
-};
 
 TEST_F(Scheduler, BlankInterruptsKeepTheirPositionsAcrossFrames) {
     setMask(1);
@@ -147,9 +51,10 @@ TEST_F(Scheduler, FrameEndRebasesWhatRuns) {
     EXPECT_EQ(scheduler.lineCounter, 0);
     EXPECT_EQ(scheduler.frameCounter, 331);
 
-    // Timers without a due position (B counting lines, A in pulse width mode) stay put
-    // frame after frame instead of drifting towards an overflow.
+    // Timers without a due position (B counting lines, A measuring a pulse while its input
+    // is inactive) stay put frame after frame instead of drifting towards an overflow.
     writeMfp(MFP_TBCR, 0x08);
+    writeMfp(MFP_AER, 0x10);  // timer A's input active high; it is low
     writeMfp(MFP_TACR, 0x09);
     hw.timerA.due = hw.timerB.due = 0;
     for (int frames = 0; frames < 3; ++frames) {
@@ -186,12 +91,7 @@ TEST_F(Scheduler, TimerBCountsTheDisplayedLines) {
     for (int f = 0; f < 2; ++f) {
         auto at = takenAt(0x48, f);
         ASSERT_EQ(at.size(), 200u) << "frame " << f;
-        // Line event k (the one that makes lineCounter k) is due at 432 + 512 (k - 1),
-        // plus the frame's jitter (none in the first frame) and the line's.
-        int32_t frameJitter = f == 0 ? 0 : 4;
-        for (int k = 64; k <= 263; ++k)
-            EXPECT_EQ(at[k - 64], 432 + 512 * (k - 1) + frameJitter + LINE_EVENT_JITTER[(334 + f - (k - 1)) % 33])
-                << "frame " << f << " line " << k;
+        for (int k = 64; k <= 263; ++k) EXPECT_EQ(at[k - 64], lineEventPosition(334, f, k)) << "frame " << f << " line " << k;
     }
     hw.bottomBorderOpen = 1;  // counting goes on to the frame's end
     runFrames(1);

@@ -18,6 +18,7 @@
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
+#include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/lmc1992.h"
@@ -110,7 +111,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     // A version, then the fields; every integer 32 bits wide.
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
-        {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4}, {"IT! ", 8 * 4},
+        {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4 + 4 * 4}, {"IT! ", 8 * 4},
         {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
@@ -274,17 +275,19 @@ TEST_F(Snapshots, ASoundRunSectionOfVersionOneLoadsItsVolumesAsSteps) {
     EXPECT_EQ(lowPassHistory(1).last, 1234);
 }
 
-// A section of the version before its last field existed loads: "FDC!" 1 leaves port A
-// as it was, "SHFT" 2 (from before the STE's pixel scroll took effect) has no extra fetch.
+// A section of the version before its last fields existed loads: "FDC!" 1 leaves port A
+// as it was, "SHFT" 2 (from before the STE's pixel scroll took effect) has no extra fetch,
+// "MFP!" 1 (from before the timers' inputs and outputs were kept) starts with the outputs low.
 TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
     const struct {
         const char* tag;
-        uint32_t version;
+        uint32_t version, dropped;
         uint8_t* state;
         uint8_t saved, present, afterOld;
     } cases[] = {
-        {"FDC!", 1, &hw.ymRegisterImage[14], 0x13, 0x25, 0x25},
-        {"SHFT", 2, &hw.scrollPrefetch, 1, 1, 0},
+        {"FDC!", 1, 4, &hw.ymRegisterImage[14], 0x13, 0x25, 0x25},
+        {"SHFT", 2, 4, &hw.scrollPrefetch, 1, 1, 0},
+        {"MFP!", 1, 16, &hw.timerOutputs, MFP_OUTPUT_TIMER_A | MFP_OUTPUT_TIMER_B, 1, 0},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.tag);
@@ -293,9 +296,9 @@ TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
         saveSnapshotToBuffer(current);
         const Section& s = sectionsOf(current)[size_t(&section(k.tag) - sections.data())];
         std::vector<uint8_t> old = current;
-        putLittle32(old, s.offset + 4, s.size - 4);
+        putLittle32(old, s.offset + 4, s.size - k.dropped);
         putLittle32(old, s.offset + 8, k.version);
-        old.erase(old.begin() + long(s.offset + 8 + s.size - 4), old.begin() + long(s.offset + 8 + s.size));
+        old.erase(old.begin() + long(s.offset + 8 + s.size - k.dropped), old.begin() + long(s.offset + 8 + s.size));
 
         *k.state = k.present;
         ASSERT_TRUE(loadSnapshotFromBuffer(old.data(), old.size()));

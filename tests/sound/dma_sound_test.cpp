@@ -117,6 +117,19 @@ TEST_F(DmaSoundTest, TheFrameEndStopsOrRepeats) {
     EXPECT_EQ(dmaSound.addressCounter, 0x10000u + 1001 % 4);
 }
 
+// Players write the next buffer's addresses while a frame plays: the playing frame keeps
+// the end it began with, the next one takes the new addresses. The engine knows where its
+// frame ends, for the scheduler.
+TEST_F(DmaSoundTest, AddressesWrittenDuringAFrameTakeEffectAtTheNext) {
+    poke(0x10000, {1, 2, 3, 4});
+    poke(0x20000, {5, 6});
+    play(0x10000, 0x10004, MONO_50KHZ, 3);
+    EXPECT_EQ(hw.dmaFrameEndDue, 4 * 160);
+    setFrame(0x20000, 0x20002, 200);
+    EXPECT_EQ(hw.dmaFrameEndDue, 4 * 160);
+    EXPECT_EQ(monoSamples(8), (std::vector<int32_t>{128, 256, 384, 512, 640, 768, 640, 768}));
+}
+
 TEST_F(DmaSoundTest, TheCounterWrapsAtTheEndOfMemory) {
     play(0x3FFFFC, 0x000004, STEREO_50KHZ);
     EXPECT_EQ(counter(3 * 160 + 10), 0x000002u);

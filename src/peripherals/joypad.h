@@ -1,0 +1,7 @@
+#pragma once
+// The STE's enhanced joystick ports ($FF9200-$FF923F): two joypads read as a matrix
+// through select lines, the paddle and light pen registers. Installed by
+// joypadInstallRegisters (machine/io_dispatch.h); the page exists on the STE only.
+
+// Hardware reset: no row selected.
+void joypadReset();
