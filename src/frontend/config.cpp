@@ -66,6 +66,8 @@ const NumberSetting numberSettings[] = {
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
     {"Disks", "AutoInsertDiskA", &config.autoInsertDiskA, 1},
     {"Disks", "FloppyAProtected", &machineSettings.floppyAProtected, 0},
+    {"Disks", "FolderDriveLetter", &config.folderDriveLetter, 2},
+    {"Disks", "FolderDriveProtected", &config.folderDriveProtected, 0},
 };
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
@@ -76,6 +78,7 @@ const StringSetting stringSettings[] = {
     {"Disks", "DriveA", &config.driveA},
     {"Disks", "DriveB", &config.driveB},
     {"Disks", "Directory", &config.directory},
+    {"Disks", "FolderDrive", &config.folderDrive},
 };
 }  // namespace
 

@@ -85,10 +85,16 @@ int runWindowed(const ProgramOptions& options) {
     // when it has a TOS, rather than opening on the menu.
     std::error_code error;
     bool firstStart = !std::filesystem::exists(defaultSnapshotFile(), error);
-    if (firstStart && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
+    bool programStart = !options.programPath.empty();
+    if ((firstStart || programStart) && runState == RUN_STATE_MENU && romLoaded) setRunState(startRunState());
     if (!startupDiskError.empty()) {
         menuMessage("Disk Error", startupDiskError);
         menuPageIndex = MENU_PAGE_DISKS;
+        setRunState(RUN_STATE_MENU);
+    }
+    if (!startupDriveError.empty()) {
+        menuMessage("Quarv", startupDriveError);
+        menuPageIndex = startupDriveErrorPage;
         setRunState(RUN_STATE_MENU);
     }
 

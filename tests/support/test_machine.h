@@ -48,6 +48,9 @@ struct TestMachineSetup {
     bool ste = false;
     int ramIndex = 2;
     bool fastDisk = false;
+    std::string folder;            // --hd-folder
+    std::string program;           // PROGRAM.PRG, started from its folder
+    std::string programArguments;  // --args
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);

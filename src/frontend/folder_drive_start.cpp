@@ -1,0 +1,63 @@
+#include "frontend/folder_drive_start.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frontend/config.h"
+#include "gemdos/folder_drive.h"
+#include "machine/rom_images.h"
+
+namespace fs = std::filesystem;
+
+static int configuredLetter() {
+    uint32_t letter = config.folderDriveLetter;
+    return letter >= 2 && letter <= 25 ? int(letter) : FOLDER_DRIVE_DEFAULT_LETTER;
+}
+
+bool attachConfiguredFolderDrive(std::string& error) {
+    if (config.folderDrive.empty()) {
+        detachFolderDrive();
+        return true;
+    }
+    return attachFolderDrive(config.folderDrive, configuredLetter(), config.folderDriveProtected, error);
+}
+
+// The program's folder as the drive, and the program as the one the desktop starts.
+static bool attachProgramFolder(const ProgramOptions& options, std::string& error) {
+    std::error_code failed;
+    fs::path program = fs::absolute(options.programPath, failed);
+    if (failed || !fs::is_regular_file(program, failed)) {
+        error = "Cannot run " + options.programPath + ": there is no such file.";
+        return false;
+    }
+    std::string folder = program.parent_path().string();
+    if (!attachFolderDrive(folder, configuredLetter(), config.folderDriveProtected, error)) return false;
+    std::string name = folderDriveNameOf(folder, program.filename().string());
+    if (name.empty()) {
+        detachFolderDrive();
+        error = "Cannot run " + options.programPath + ": the ST does not see files whose names start with a dot.";
+        return false;
+    }
+    setFolderDriveStartProgram(name, options.programArguments);
+    return true;
+}
+
+// A folder named on the command line becomes the setting; the settings' own folder, when
+// it is gone, leaves the run without the drive and says so.
+bool attachStartupFolderDrive(const ProgramOptions& options, std::string& error) {
+    if (!options.programPath.empty()) return attachProgramFolder(options, error);
+    if (!options.hdFolder.empty()) {
+        if (!attachFolderDrive(options.hdFolder, configuredLetter(), config.folderDriveProtected, error)) return false;
+        config.folderDrive = options.hdFolder;
+        return true;
+    }
+    std::string problem;
+    if (!attachConfiguredFolderDrive(problem)) std::fprintf(stderr, "Warning: %s\n", problem.c_str());
+    return true;
+}
+
+std::string programStartProblem() {
+    if (tosHasGemdos()) return "";
+    return "Running ST programs needs a TOS image such as EmuTOS: add it to the ROM list on the Options page "
+           "and make it active, or give it with --rom FILE.";
+}
