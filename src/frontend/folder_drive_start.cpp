@@ -22,30 +22,32 @@ bool attachConfiguredFolderDrive(std::string& error) {
     return attachFolderDrive(config.folderDrive, configuredLetter(), config.folderDriveProtected, error);
 }
 
-// The program's folder as the drive, and the program as the one the desktop starts.
-static bool attachProgramFolder(const ProgramOptions& options, std::string& error) {
+bool attachProgramFolder(const std::string& program, const std::string& arguments, int letter, bool writeProtect,
+                         std::string& error) {
     std::error_code failed;
-    fs::path program = fs::absolute(options.programPath, failed);
-    if (failed || !fs::is_regular_file(program, failed)) {
-        error = "Cannot run " + options.programPath + ": there is no such file.";
+    fs::path path = fs::absolute(program, failed);
+    if (failed || !fs::is_regular_file(path, failed)) {
+        error = "Cannot run " + program + ": there is no such file.";
         return false;
     }
-    std::string folder = program.parent_path().string();
-    if (!attachFolderDrive(folder, configuredLetter(), config.folderDriveProtected, error)) return false;
-    std::string name = folderDriveNameOf(folder, program.filename().string());
+    std::string folder = path.parent_path().string();
+    if (!attachFolderDrive(folder, letter, writeProtect, error)) return false;
+    std::string name = folderDriveNameOf(folder, path.filename().string());
     if (name.empty()) {
         detachFolderDrive();
-        error = "Cannot run " + options.programPath + ": the ST does not see files whose names start with a dot.";
+        error = "Cannot run " + program + ": the ST does not see files whose names start with a dot.";
         return false;
     }
-    setFolderDriveStartProgram(name, options.programArguments);
+    setFolderDriveStartProgram(name, arguments);
     return true;
 }
 
 // A folder named on the command line becomes the setting; the settings' own folder, when
 // it is gone, leaves the run without the drive and says so.
 bool attachStartupFolderDrive(const ProgramOptions& options, std::string& error) {
-    if (!options.programPath.empty()) return attachProgramFolder(options, error);
+    if (!options.programPath.empty())
+        return attachProgramFolder(options.programPath, options.programArguments, configuredLetter(),
+                                   config.folderDriveProtected, error);
     if (!options.hdFolder.empty()) {
         if (!attachFolderDrive(options.hdFolder, configuredLetter(), config.folderDriveProtected, error)) return false;
         config.folderDrive = options.hdFolder;

@@ -149,7 +149,7 @@ protected:
 TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
     retro_system_info info{};
     core.retro_get_system_info(&info);
-    EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip");
+    EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip|prg|tos|ttp|app");
     EXPECT_TRUE(info.need_fullpath);
     retro_system_av_info av{};
     core.retro_get_system_av_info(&av);
@@ -237,6 +237,25 @@ TEST_F(LibretroCore, ABadDiskFailsTheLoadWithItsReason) {
     EXPECT_NE(fe.log.back().find("none.st"), std::string::npos) << fe.log.back();
     EXPECT_FALSE(load(truncated.c_str()));
     EXPECT_NE(fe.log.back().find("short.msa"), std::string::npos) << fe.log.back();
+}
+
+// An ST program as the game: the TOS of the system folder boots with the program's
+// folder as drive C: and starts it (it writes C:\CHILD.OUT); the built-in ROM cannot.
+TEST_F(LibretroCore, AProgramRunsFromItsFolderUnderTheSystemsTos) {
+    std::string folder = makeTempDir("libretro_program");
+    std::string program = folder + "/CHILD.PRG";
+    std::filesystem::copy_file(m68kProgramPath("gemdos_child"), program);
+    EXPECT_FALSE(load(program.c_str()));
+    ASSERT_FALSE(fe.log.empty());
+    EXPECT_NE(fe.log.back().find("needs a TOS image such as EmuTOS"), std::string::npos) << fe.log.back();
+
+    const std::string emutos = std::string(QUARV_SHARED_DIR) + "/emutos/etos192uk.img";
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(emutos), "EmuTOS at " + emutos);
+    std::filesystem::copy_file(emutos, fe.systemFolder + "/tos.img");
+    ASSERT_TRUE(load(program.c_str())) << fe.log.back();
+    EXPECT_EQ(fe.disks.get_num_images(), 0u) << "drive A empty";
+    runFrames(800);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/CHILD.OUT"));
 }
 
 TEST_F(LibretroCore, CoreOptionsChooseTheMachine) {
