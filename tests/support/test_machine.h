@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Allocates host memory, builds the address and I/O tables and empties the event logs;
@@ -43,6 +44,9 @@ struct WorkingDirectory {
 // The whole machine, started as `quarv --headless` starts it but from the default
 // settings (no settings file, no default snapshot), cold-reset and running.
 struct TestMachineSetup {
+    TestMachineSetup() = default;
+    TestMachineSetup(std::string romPath, std::string diskPath = "", bool isSte = false, int ram = 2, bool fast = false)
+        : rom(std::move(romPath)), disk(std::move(diskPath)), ste(isSte), ramIndex(ram), fastDisk(fast) {}
     std::string rom;   // TOS image path, e.g. m68kProgramPath("sched_irq_count")
     std::string disk;  // drive A image, or empty
     bool ste = false;
