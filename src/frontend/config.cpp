@@ -126,6 +126,7 @@ void loadConfig(const std::string& path) {
 
     config.currentSlot = -1;  // read but never applied
     machineSettings.ramSize &= 3;
+    if (config.folderDriveLetter < 2 || config.folderDriveLetter > 25) config.folderDriveLetter = 2;  // C:
     applyMachineType();
 }
 

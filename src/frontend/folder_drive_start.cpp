@@ -9,17 +9,12 @@
 
 namespace fs = std::filesystem;
 
-static int configuredLetter() {
-    uint32_t letter = config.folderDriveLetter;
-    return letter >= 2 && letter <= 25 ? int(letter) : FOLDER_DRIVE_DEFAULT_LETTER;
-}
-
 bool attachConfiguredFolderDrive(std::string& error) {
     if (config.folderDrive.empty()) {
         detachFolderDrive();
         return true;
     }
-    return attachFolderDrive(config.folderDrive, configuredLetter(), config.folderDriveProtected, error);
+    return attachFolderDrive(config.folderDrive, int(config.folderDriveLetter), config.folderDriveProtected, error);
 }
 
 bool attachProgramFolder(const std::string& program, const std::string& arguments, int letter, bool writeProtect,
@@ -45,11 +40,12 @@ bool attachProgramFolder(const std::string& program, const std::string& argument
 // A folder named on the command line becomes the setting; the settings' own folder, when
 // it is gone, leaves the run without the drive and says so.
 bool attachStartupFolderDrive(const ProgramOptions& options, std::string& error) {
+    int letter = int(config.folderDriveLetter);
+    bool protect = config.folderDriveProtected;
     if (!options.programPath.empty())
-        return attachProgramFolder(options.programPath, options.programArguments, configuredLetter(),
-                                   config.folderDriveProtected, error);
+        return attachProgramFolder(options.programPath, options.programArguments, letter, protect, error);
     if (!options.hdFolder.empty()) {
-        if (!attachFolderDrive(options.hdFolder, configuredLetter(), config.folderDriveProtected, error)) return false;
+        if (!attachFolderDrive(options.hdFolder, letter, protect, error)) return false;
         config.folderDrive = options.hdFolder;
         return true;
     }

@@ -85,6 +85,8 @@ bool attachFolderDrive(const std::string& folder, int letter, bool writeProtect,
         return false;
     }
     folderDrive.attached = true;
+    folderDrive.startProgram.clear();
+    folderDrive.startArguments.clear();
     folderDrive.folder = folder;
     folderDrive.root = root;
     folderDrive.letter = letter;
@@ -107,13 +109,11 @@ void detachFolderDrive() {
 
 bool folderDriveAttached() { return folderDrive.attached; }
 const std::string& folderDrivePath() { return folderDrive.folder; }
-int folderDriveLetter() { return folderDrive.letter; }
 
 void setFolderDriveWriteProtect(bool protect) {
     folderDrive.protectSetting = protect;
     updateProtection();
 }
-bool folderDriveWriteProtectSetting() { return folderDrive.protectSetting; }
 bool folderDriveWriteProtected() { return folderDrive.protect; }
 
 void closeOpenFile(OpenFile& file) {

@@ -11,19 +11,18 @@
 
 constexpr int FOLDER_DRIVE_DEFAULT_LETTER = 2;  // C:
 
-// Attaches `folder` as drive `letter` (2 = C: to 25 = Z:); writes are refused when
-// `writeProtect` is set or the folder is not writable for the user. False, with the
-// reason, when the folder cannot be used (the previous drive is detached either way).
+// Attaches `folder` as drive `letter` (2 = C: to 25 = Z:), without a start program;
+// writes are refused when `writeProtect` is set or the folder is not writable for the
+// user. False, with the reason, when the folder cannot be used (the previous drive is
+// detached either way).
 bool attachFolderDrive(const std::string& folder, int letter, bool writeProtect, std::string& error);
 // Closes its files and takes the hooks away; the TOS keeps the drive in its drive map
 // until it boots again.
 void detachFolderDrive();
 bool folderDriveAttached();
 const std::string& folderDrivePath();  // the folder as given
-int folderDriveLetter();
 // The user's protection, and whether writes are refused (that, or a read-only folder).
 void setFolderDriveWriteProtect(bool protect);
-bool folderDriveWriteProtectSetting();
 bool folderDriveWriteProtected();
 
 // The drive's state at a reset of the machine (and at the 68000's RESET, with which a

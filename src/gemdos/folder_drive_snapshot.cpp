@@ -64,12 +64,16 @@ void restoreFolderDrive(const FolderDriveSnapshot& s) {
         folderDriveReset();
         return;
     }
+    // The program the desktop starts stays with its folder.
+    std::string startProgram = folderDrive.startProgram, startArguments = folderDrive.startArguments;
+    bool sameFolder = folderDrive.attached && folderDrive.folder == s.folder;
     std::string error;
     if (!attachFolderDrive(s.folder, int(s.letter), s.protect, error)) {
         std::fprintf(stderr, "quarv: the snapshot's folder drive is gone. %s\n", error.c_str());
         ShowMessage("The snapshot's folder drive is gone.", 5000, 0);
         return;
     }
+    if (sameFolder) setFolderDriveStartProgram(startProgram, startArguments);
     FolderDrive& d = folderDrive;
     d.currentPath = s.currentPath;
     d.startServed = s.startServed;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calls_program.h"
+#include "machine/memory_map.h"
 #include "support/test_machine.h"
 
 namespace fs = std::filesystem;
@@ -156,6 +157,25 @@ TEST(FolderDriveUnderEmuTos, ATableOfCallsFromAProgramOnTheDrive) {
     EXPECT_EQ(readFileText(folders.drive + "/LOCKED.TXT"), "locked");
     EXPECT_EQ(listing(folders.outside), outsideBefore) << "nothing outside the folder changes";
     EXPECT_EQ(listing("/etc"), etcBefore);
+}
+
+
+// With a folder as C:, EmuTOS boots from it: the programs of C:\AUTO run (from its BIOS,
+// in supervisor mode) and C: is in the drive map.
+TEST(FolderDriveUnderEmuTos, EmuTosBootsFromTheDriveAndRunsItsAutoFolder) {
+    SKIP_WITHOUT_SHARED_DATA(fs::exists(EMUTOS), "EmuTOS at " + EMUTOS);
+    std::string folder = makeTempDir("gemdos_auto");
+    fs::create_directories(folder + "/AUTO");
+    fs::copy_file(m68kProgramPath("gemdos_child"), folder + "/AUTO/CHILD.PRG");
+    WorkingDirectory in(makeTempDir("gemdos_auto_run"));
+    TestMachineSetup setup(EMUTOS);
+    setup.folder = folder;
+    startTestMachine(setup);
+    ASSERT_FALSE(HasFatalFailure());
+    for (int i = 0; i < 20 && !fs::exists(folder + "/CHILD.OUT"); ++i) runTestFrames(50);
+    EXPECT_TRUE(fs::exists(folder + "/CHILD.OUT"));
+    EXPECT_EQ(peekLong(0x4C2) & 4, 4u) << "_drvbits";
+    stopTestMachine();
 }
 
 }  // namespace
