@@ -49,7 +49,8 @@ void resetDriveFolder(const Place& p) {
     // A program: header, 8 bytes of text (one long to relocate), relocation table.
     const uint8_t program[] = {0x60, 0x1A, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                0, 0, 0x4E, 0x75, 0, 0, 0, 0, 0, 2, 0, 0, 0, 2, 0};
-    std::ofstream(p.drive + "/PROG.PRG", std::ios::binary).write(reinterpret_cast<const char*>(program), sizeof program);
+    std::ofstream(p.drive + "/PROG.PRG", std::ios::binary)
+        .write(reinterpret_cast<const char*>(program), sizeof program);
     fs::create_directory_symlink("../outside", p.drive + "/OUT");
 }
 

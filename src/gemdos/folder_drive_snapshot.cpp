@@ -29,7 +29,8 @@ void saveFolderDrive(FolderDriveSnapshot& s) {
     }
     for (uint32_t i = 0; i < SEARCH_SLOTS; ++i) {
         const Search& x = d.searches[i];
-        if (x.generation) s.searches.push_back({i, x.generation, x.attributes, x.next, x.folder, std::string(x.pattern.c, 11)});
+        if (x.generation)
+            s.searches.push_back({i, x.generation, x.attributes, x.next, x.folder, std::string(x.pattern.c, 11)});
     }
     for (uint32_t i = 0; i < LOAD_SLOTS; ++i) {
         const ProgramLoad& l = d.loads[i];

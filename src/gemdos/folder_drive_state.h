@@ -91,8 +91,11 @@ uint32_t currentBasepage();
 // D0 gets the result; the call is done.
 TrapAction answer(int32_t result);
 
-// The GEMDOS call named by its arguments at A7: the Pexec steps (program_loads.cpp).
-TrapAction startProgramLoad(uint32_t trapAddress, uint32_t arguments, const std::vector<std::string>& components);
+// The Pexec steps (program_loads.cpp): Pexec 0 or 3 of the program file `hostPath`, named
+// by `components` on the drive, with the caller's arguments at `arguments`; the TRAP of a
+// load under way; the load's next step.
+TrapAction startProgramLoad(uint32_t trapAddress, uint32_t arguments, const std::vector<std::string>& components,
+                            const std::string& hostPath);
 ProgramLoad* programLoadAt(uint32_t stack, uint32_t trapAddress);
 TrapAction continueProgramLoad(ProgramLoad& load);
 void programEnding(bool resident);  // Pterm, Pterm0, Ptermres of the running process

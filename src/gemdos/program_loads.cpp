@@ -170,11 +170,9 @@ void putStartArguments(uint32_t basepage) {
 
 }  // namespace
 
-TrapAction startProgramLoad(uint32_t trapAddress, uint32_t arguments, const std::vector<std::string>& components) {
-    ResolvedPath p;
-    if (int32_t error = resolveComponents(folderDrive.root, components, p)) return answer(error);
-    if (!p.exists || p.isFolder) return answer(EFILNF);
-    if (!isProgram(p.target)) return answer(EPLFMT);
+TrapAction startProgramLoad(uint32_t trapAddress, uint32_t arguments, const std::vector<std::string>& components,
+                            const std::string& hostPath) {
+    if (!isProgram(hostPath)) return answer(EPLFMT);
     auto free = std::find_if(std::begin(folderDrive.loads), std::end(folderDrive.loads),
                              [](const ProgramLoad& l) { return l.stage == LOAD_FREE; });
     if (free == std::end(folderDrive.loads)) return answer(ENSMEM);

@@ -69,7 +69,8 @@ ProgramRun readResults(const std::string& folder, size_t calls) {
     for (size_t i = 0; i < calls; ++i) {
         const uint8_t* r = b.data() + COMMAND_LINE_BYTES + i * RESULT_BYTES;
         const char* name = reinterpret_cast<const char*>(r + 4);
-        run.results.push_back({int32_t(uint32_t(r[0]) << 24 | r[1] << 16 | r[2] << 8 | r[3]), std::string(name, strnlen(name, 14))});
+        int32_t d0 = int32_t(uint32_t(r[0]) << 24 | r[1] << 16 | r[2] << 8 | r[3]);
+        run.results.push_back({d0, std::string(name, strnlen(name, 14))});
     }
     run.script.assign(b.begin() + long(COMMAND_LINE_BYTES + calls * RESULT_BYTES), b.end());
     return run;
@@ -77,7 +78,8 @@ ProgramRun readResults(const std::string& folder, size_t calls) {
 
 void startCallsProgram(const std::string& folder, const Script& script) {
     std::vector<uint8_t> bytes = script.file();
-    std::ofstream(folder + "/CALLS.BIN", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    std::ofstream(folder + "/CALLS.BIN", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
     fs::copy_file(m68kProgramPath("gemdos_calls"), folder + "/CALLS.PRG", fs::copy_options::overwrite_existing);
     TestMachineSetup setup;
     setup.rom = EMUTOS;

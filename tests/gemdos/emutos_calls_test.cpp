@@ -153,7 +153,8 @@ TEST(FolderDriveUnderEmuTos, ATableOfCallsFromAProgramOnTheDrive) {
     EXPECT_GT(run.results[count - 1].d0, 0) << "a basepage";
 
     EXPECT_EQ(readFileText(folders.drive + "/CHILD.OUT"), "abc def");
-    for (const char* gone : {"NEW.TXT", "SUB/MOVED.TXT", "NEWDIR"}) EXPECT_FALSE(fs::exists(folders.drive + "/" + gone)) << gone;
+    for (const char* gone : {"NEW.TXT", "SUB/MOVED.TXT", "NEWDIR"})
+        EXPECT_FALSE(fs::exists(folders.drive + "/" + gone)) << gone;
     EXPECT_EQ(readFileText(folders.drive + "/LOCKED.TXT"), "locked");
     EXPECT_EQ(listing(folders.outside), outsideBefore) << "nothing outside the folder changes";
     EXPECT_EQ(listing("/etc"), etcBefore);

@@ -48,7 +48,8 @@ TEST(StNames, SearchAttributesFindWhatTheyAskFor) {
     };
     for (const Case& c : cases)
         for (int i = 0; i < 7; ++i)
-            EXPECT_EQ(attributesMatch(c.search, entries[i]), c.found[i] == '+') << int(c.search) << " " << int(entries[i]);
+            EXPECT_EQ(attributesMatch(c.search, entries[i]), c.found[i] == '+')
+                << int(c.search) << " " << int(entries[i]);
 }
 
 // '#' stands for one character of the hash.
