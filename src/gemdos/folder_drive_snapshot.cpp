@@ -59,7 +59,10 @@ static bool reopen(OpenFile& f, const FolderDriveSnapshot::File& saved) {
 }
 
 // A snapshot taken without the drive leaves the drive attached (it is the user's
-// setting), without what the replaced machine had open on it.
+// setting), without what the replaced machine had open on it. A snapshot's folder other
+// than the one attached now (a file from another session or another computer names any
+// folder it likes) comes back write-protected: only the user's own choice of a folder
+// lets the ST change it.
 void restoreFolderDrive(const FolderDriveSnapshot& s) {
     if (s.folder.empty()) {
         folderDriveReset();
@@ -69,12 +72,14 @@ void restoreFolderDrive(const FolderDriveSnapshot& s) {
     std::string startProgram = folderDrive.startProgram, startArguments = folderDrive.startArguments;
     bool sameFolder = folderDrive.attached && folderDrive.folder == s.folder;
     std::string error;
-    if (!attachFolderDrive(s.folder, int(s.letter), s.protect, error)) {
+    if (!attachFolderDrive(s.folder, int(s.letter), s.protect || !sameFolder, error)) {
         std::fprintf(stderr, "quarv: the snapshot's folder drive is gone. %s\n", error.c_str());
         ShowMessage("The snapshot's folder drive is gone.", 5000, 0);
         return;
     }
     if (sameFolder) setFolderDriveStartProgram(startProgram, startArguments);
+    else std::fprintf(stderr, "quarv: the snapshot's folder drive %s is write-protected until it is chosen again.\n",
+                      s.folder.c_str());
     FolderDrive& d = folderDrive;
     d.currentPath = s.currentPath;
     d.startServed = s.startServed;

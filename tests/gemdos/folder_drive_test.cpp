@@ -12,6 +12,7 @@
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_snapshot.h"
 #include "machine/machine_reset.h"
+#include "machine/snapshot.h"
 #include "support/test_machine.h"
 
 namespace fs = std::filesystem;
@@ -149,6 +150,21 @@ TEST_F(FolderDriveCalls, FilesCloseWithTheirProcessAndAtAReset) {
     ASSERT_EQ(open("C:\\FILE.TXT"), FIRST_HANDLE);
     detachFolderDrive();
     EXPECT_EQ(make(call(FREAD).w(FIRST_HANDLE).l(1).l(BUFFER)), PASSED) << "no drive: the TOS's handle";
+}
+
+// A snapshot brings its folder back as it was when the folder is the one attached; a
+// snapshot naming another folder cannot make the ST write there.
+TEST_F(FolderDriveCalls, ASnapshotsOtherFolderComesBackWriteProtected) {
+    std::vector<uint8_t> snapshot;
+    saveSnapshotToBuffer(snapshot);
+    ASSERT_TRUE(loadSnapshotFromBuffer(snapshot.data(), snapshot.size()));
+    EXPECT_FALSE(folderDriveWriteProtected()) << "the same folder";
+    std::string error;
+    ASSERT_TRUE(attachFolderDrive(makeTempDir("folder_drive_other"), 2, false, error));
+    ASSERT_TRUE(loadSnapshotFromBuffer(snapshot.data(), snapshot.size()));
+    EXPECT_EQ(folderDrivePath(), folder);
+    EXPECT_TRUE(folderDriveWriteProtected());
+    EXPECT_EQ(make(call(FCREATE).l(text.put("C:\\NEW.TXT")).w(0)), EWRPRO);
 }
 
 }  // namespace
