@@ -9,8 +9,8 @@
 #include "gemdos/folder_drive_snapshot.h"
 #include "gemdos/host_folder.h"
 
-// Handles the TOS never gives out (EmuTOS's end below 81, Atari's below 46) and that
-// still fit the signed byte some programs keep them in.
+// Handles above those a TOS gives out for its own files (EmuTOS's stay below 81), still
+// within the signed byte some programs keep a handle in.
 constexpr int FIRST_HANDLE = 96;
 
 struct OpenFile {
