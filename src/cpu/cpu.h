@@ -47,6 +47,20 @@ int cpuRequestInterrupt(int level, int vector);
 // Between slices: accepts one interrupt if one is due.
 void cpuServiceInterrupts();
 
+// Host code that sees a TRAP #n before the 68000 takes it (the folder drive answers the
+// GEMDOS calls for its own drive). It runs inside the instruction with the registers
+// live in `cpu` (A7 points at the caller's arguments) and says what the TRAP does:
+enum TrapAction : int {
+    TRAP_TAKEN,        // the exception, as without a hook
+    TRAP_ANSWERED,     // nothing more: the call is done and the program goes on after it
+    TRAP_TAKEN_AGAIN,  // the exception, stacking the TRAP's own address, so that the
+                       // handler returns to the TRAP and it runs once more
+};
+using TrapHook = TrapAction (*)(uint32_t trapAddress);
+// Installs (or, with null, removes) the hook of TRAP #n, 0-15. A TRAP without a hook
+// runs exactly as before: the opcode table's entry is exchanged, nothing is tested.
+void cpuSetTrapHook(int trap, TrapHook hook);
+
 // Interrupt mask (SR bits 8-10) as it stands between slices.
 inline int cpuInterruptMask() { return (cpu.sr >> 8) & 7; }
 inline bool cpuStopped() { return cpu.interrupt[0] & 1; }

@@ -15,5 +15,6 @@ int cpuBuildDispatchTable() {
             if ((handler = decode(op))) break;
         OpcodeTable[op] = handler ? handler : opIllegal;
     }
+    installTrapHooks();
     return 0;
 }

@@ -56,3 +56,5 @@ OpHandler decodeSystem(uint32_t op);      // SR and USP moves, traps, CHK, RESET
 
 // Every opcode that no family claims.
 void opIllegal(uint32_t op);
+// Puts the TRAP entries of the table in line with the installed trap hooks.
+void installTrapHooks();

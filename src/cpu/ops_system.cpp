@@ -60,6 +60,20 @@ struct Trap {
     }
 };
 
+TrapHook trapHooks[16];
+
+// A TRAP whose hook is installed: an answered call costs what the TRAP would.
+struct HookedTrap {
+    static void run(uint32_t op) {
+        uint32_t trapAddress = pcAddress() - 2;
+        TrapAction action = trapHooks[op & 15](trapAddress);
+        if (action != TRAP_ANSWERED)
+            cpuRaiseException(VECTOR_TRAP_0 + (op & 15), action == TRAP_TAKEN_AGAIN ? trapAddress : pcAddress());
+        charge(34);
+        finishInstruction(34);
+    }
+};
+
 struct TrapOnOverflow {
     static void run(uint32_t) {
         int n = 4;
@@ -164,6 +178,16 @@ template <int Vector> struct InstructionTrap {
 }  // namespace
 
 void opIllegal(uint32_t) { raiseInstructionTrap(VECTOR_ILLEGAL); }
+
+void installTrapHooks() {
+    for (int n = 0; n < 16; ++n) OpcodeTable[0x4E40 + n] = trapHooks[n] ? HookedTrap::run : Trap::run;
+}
+
+void cpuSetTrapHook(int trap, TrapHook hook) {
+    if (trap < 0 || trap > 15) return;
+    trapHooks[trap] = hook;
+    installTrapHooks();
+}
 
 OpHandler decodeSystem(uint32_t op) {
     int mode = eaModeOf(op & 0x3F);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "frontend/debug_run.h"
 #include "frontend/scripted_input.h"
@@ -21,6 +22,7 @@ const PathOption pathOptions[] = {
     {"--keys", &ProgramOptions::keysScript},       {"--snapshot-load", &ProgramOptions::snapshotLoadPath},
     {"--snapshot-save", &ProgramOptions::snapshotSavePath}, {"--trace", &ProgramOptions::tracePath},
     {"--data-dir", &ProgramOptions::dataDir},
+    {"--hd-folder", &ProgramOptions::hdFolder},    {"--args", &ProgramOptions::programArguments},
 };
 struct FlagOption {
     const char* name;
@@ -36,14 +38,16 @@ const FlagOption flagOptions[] = {
     {"--version", &ProgramOptions::version},
 };
 
-// A disk image named without an option (as a desktop's "open with" passes it).
-bool isDiskImageName(const char* arg) {
-    std::string name = arg;
+bool hasExtension(const std::string& file, std::initializer_list<const char*> extensions) {
+    std::string name = file;
     for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* extension : {".st", ".msa", ".dim", ".fdi", ".zip"})
+    for (const char* extension : extensions)
         if (name.size() > std::strlen(extension) && name.ends_with(extension)) return true;
     return false;
 }
+
+// A disk image named without an option (as a desktop's "open with" passes it).
+bool isDiskImageName(const char* arg) { return hasExtension(arg, {".st", ".msa", ".dim", ".fdi", ".zip"}); }
 
 // Frame counts run up to the last frame a script may name, so that frame numbers stay
 // valid ints wherever they go.
@@ -57,9 +61,15 @@ bool parseCount(const char* text, long& out) {
 }
 }  // namespace
 
+bool isProgramName(const std::string& name) { return hasExtension(name, {".prg", ".tos", ".ttp", ".app"}); }
+
 const char* commandLineHelp() {
-    return "usage: quarv [-debug] [--headless] [options] [DISK]\n"
+    return "usage: quarv [-debug] [--headless] [options] [DISK | PROGRAM]\n"
            "  DISK                  a disk image for drive A, as --disk DISK\n"
+           "  PROGRAM               an ST program (.prg, .tos, .ttp, .app): the TOS boots with its\n"
+           "                        folder as drive C: and starts it\n"
+           "  --args TEXT           the program's command line (for a .ttp)\n"
+           "  --hd-folder DIR       a host folder as GEMDOS drive C:\n"
            "  --rom FILE            TOS image to run\n"
            "  --disk FILE           disk image for drive A (a.zip/member.st for a ZIP member)\n"
            "  --machine stfm|ste    machine type\n"
@@ -161,6 +171,7 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
             return false;
         }
         if (arg[0] != '-' && isDiskImageName(arg) && options.diskPath.empty()) options.diskPath = arg;
+        if (arg[0] != '-' && isProgramName(arg) && options.programPath.empty()) options.programPath = arg;
         // Any other token is ignored, as the program always did.
     }
     if (!options.breakpoints.empty() || !options.watchpoints.empty() || !options.tracePath.empty())

@@ -21,6 +21,9 @@ struct ProgramOptions {
     std::string dataDir;           // --data-dir: where the program's own files go
     std::string romPath;
     std::string diskPath;
+    std::string hdFolder;          // --hd-folder: a host folder as a GEMDOS drive
+    std::string programPath;       // PROGRAM.PRG (.TOS, .TTP, .APP) to start
+    std::string programArguments;  // --args: its command line
     std::string screenshotPath;
     std::string pngPath;
     std::string wavPath;
@@ -36,6 +39,8 @@ struct ProgramOptions {
     std::string tracePath;                // --trace FILE
 };
 
+// Whether a file name is an ST program's: .prg, .tos, .ttp or .app in any case.
+bool isProgramName(const std::string& name);
 // False with a one-line reason for a bad option.
 bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options, std::string& error);
 const char* commandLineHelp();

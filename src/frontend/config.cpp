@@ -69,6 +69,8 @@ const NumberSetting numberSettings[] = {
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
     {"Disks", "AutoInsertDiskA", &config.autoInsertDiskA, 1},
     {"Disks", "FloppyAProtected", &machineSettings.floppyAProtected, 0},
+    {"Disks", "FolderDriveLetter", &config.folderDriveLetter, 2},
+    {"Disks", "FolderDriveProtected", &config.folderDriveProtected, 0},
 };
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
@@ -81,6 +83,7 @@ const StringSetting stringSettings[] = {
     {"Disks", "DriveA", &config.driveA},
     {"Disks", "DriveB", &config.driveB},
     {"Disks", "Directory", &config.directory},
+    {"Disks", "FolderDrive", &config.folderDrive},
 };
 }  // namespace
 
@@ -128,6 +131,7 @@ void loadConfig(const std::string& path) {
 
     config.currentSlot = -1;  // read but never applied
     machineSettings.ramSize &= 3;
+    if (config.folderDriveLetter < 2 || config.folderDriveLetter > 25) config.folderDriveLetter = 2;  // C:
     applyMachineType();
 }
 

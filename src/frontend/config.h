@@ -35,6 +35,10 @@ struct Config {
     std::string driveB;               // "DriveB"
     std::string directory;            // "Directory"
     uint32_t autoInsertDiskA = 1;     // "AutoInsertDiskA"
+    // [Disks], the folder drive
+    std::string folderDrive;          // "FolderDrive": a host folder as a GEMDOS drive, "" none
+    uint32_t folderDriveLetter = 2;   // "FolderDriveLetter": 2 C: ... 25 Z:
+    uint32_t folderDriveProtected = 0;  // "FolderDriveProtected"
 };
 
 extern Config config;

@@ -9,6 +9,7 @@
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/debug_run.h"
+#include "frontend/folder_drive_start.h"
 #include "frontend/instruction_trace.h"
 #include "frontend/program_files.h"
 #include "frontend/rom_list.h"
@@ -22,6 +23,8 @@
 
 std::string startupError;
 std::string startupDiskError;
+std::string startupDriveError;
+int startupDriveErrorPage;
 std::string configPath;
 
 static const char* const BUILT_IN_DISK = "QuarvDefault.ST";
@@ -46,9 +49,10 @@ std::string diskRefusedMessage(const std::string& path) {
 }
 
 // The disk named on the command line, else the one of the settings, else the demo disk.
-// A named disk that cannot be used leaves the drive empty.
+// A named disk that cannot be used leaves the drive empty. A program started from its
+// folder has drive A empty unless a disk is named.
 static void insertStartupDisk(const ProgramOptions& options) {
-    if (options.noDisk) return;
+    if (options.noDisk || (!options.programPath.empty() && options.diskPath.empty())) return;
     if (InsertDisk(config.driveA.c_str())) return;
     if (!options.diskPath.empty()) {
         startupDiskError = diskRefusedMessage(options.diskPath);
@@ -86,7 +90,7 @@ std::string tosForPrograms(const ProgramOptions& options) {
 }
 
 static void loadStartupRoms(const ProgramOptions& options) {
-    std::string rom = startupTos(options);
+    std::string rom = options.programPath.empty() ? startupTos(options) : tosForPrograms(options);
     if (!loadTosRom(rom.c_str()) && !options.romPath.empty()) startupError = romLoadError;
 
     int32_t cartridge = romListFindActive(true);
@@ -94,7 +98,7 @@ static void loadStartupRoms(const ProgramOptions& options) {
 }
 
 bool commandLineNamesContent(const ProgramOptions& options) {
-    return !options.diskPath.empty() || !options.romPath.empty();
+    return !options.diskPath.empty() || !options.romPath.empty() || !options.programPath.empty();
 }
 
 // The ROM list's active entry, as the snapshots record it.
@@ -128,6 +132,13 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     insertStartupDisk(options);
     if (settings.badDiskRefuses) startupError = startupDiskError;
     loadStartupRoms(options);
+    startupDriveError.clear();
+    startupDriveErrorPage = MENU_PAGE_DISKS;
+    if (attachStartupFolderDrive(options, startupDriveError) && !options.programPath.empty()) {
+        startupDriveError = programStartProblem();
+        if (!startupDriveError.empty()) startupDriveErrorPage = MENU_PAGE_OPTIONS;
+    }
+    if (startupError.empty() && settings.badDiskRefuses) startupError = startupDriveError;
     if (startupError.empty()) applyDebugOptions(options, startupError);
     if (!startupError.empty()) return StartupResult::Refused;
 

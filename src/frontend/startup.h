@@ -11,7 +11,7 @@ enum class StartupResult { Ready, Refused, Failed };
 struct StartupSettings {
     bool readConfig = true;       // tests start from the defaults
     bool defaultSnapshot = true;  // resume "MemoryShot/DefaultSnapshot.Quarv"
-    bool badDiskRefuses = true;   // a disk named on the command line must be usable
+    bool badDiskRefuses = true;   // a disk, folder or program named on the command line must be usable
 };
 
 // A disk, a TOS image or a program named on the command line: then the default snapshot
@@ -24,14 +24,19 @@ bool commandLineNamesContent(const ProgramOptions& options);
 // installed. Call after the settings and the command line are applied.
 std::string tosForPrograms(const ProgramOptions& options);
 
-// The start-up steps in order. Refused: the ROM named on the command line, or the disk
-// when badDiskRefuses, cannot be used (the reason is in startupError); Failed: a host
+// The start-up steps in order. Refused: the ROM named on the command line, or the disk,
+// folder or program when badDiskRefuses, cannot be used (the reason is in startupError);
+// Failed: a host
 // device did not start.
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings);
 extern std::string startupError;
 // The disk named on the command line could not be used: why (the drive is left empty).
 extern std::string startupDiskError;
+// The folder drive or the program named on the command line cannot be used, or the TOS
+// cannot run programs: why, and the menu page where the user mends it.
+extern std::string startupDriveError;
+extern int startupDriveErrorPage;
 // "Cannot use the disk image PATH: " and the loader's reason, after InsertDisk refused.
 std::string diskRefusedMessage(const std::string& path);
 extern std::string configPath;  // the settings file of this run

@@ -141,15 +141,24 @@ static void drawDriveA(float height) {
     endGroup();
 }
 
+// Drives C: and beyond.
+static void drawHardDisk(float height) {
+    beginGroup("Hard disk", 0, height);
+    drawFolderDriveRows(folder);
+    endGroup();
+}
+
 void drawDisksPage() {
     if (pageEntered(lastFrame)) {
         subfolders.clear();
         chooseFolder(diskBrowserStartFolder(insertedDiskPath(), config.directory));
         revealFolder = folder;
     }
-    float height = groupHeight(3, 1);
-    drawBrowser(ImGui::GetContentRegionAvail().y - height - ImGui::GetStyle().ItemSpacing.y);
+    float height = groupHeight(3, 1), hardDiskHeight = groupHeight(1, 1);
+    float spacing = ImGui::GetStyle().ItemSpacing.y;
+    drawBrowser(ImGui::GetContentRegionAvail().y - height - hardDiskHeight - 2 * spacing);
     drawProbe(FOLDER_WIDTH + 120, height);
     ImGui::SameLine();
     drawDriveA(height);
+    drawHardDisk(hardDiskHeight);
 }

@@ -93,6 +93,11 @@ int runWindowed(const ProgramOptions& options) {
         menuPageIndex = MENU_PAGE_DISKS;
         setRunState(RUN_STATE_MENU);
     }
+    if (!startupDriveError.empty()) {
+        menuMessage("Quarv", startupDriveError);
+        menuPageIndex = startupDriveErrorPage;
+        setRunState(RUN_STATE_MENU);
+    }
 
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);

@@ -13,7 +13,10 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "frontend/command_line.h"
+#include "frontend/folder_drive_start.h"
 #include "frontend/program_files.h"
+#include "gemdos/folder_drive.h"
 #include "libretro/libretro_api.h"
 #include "libretro/retro_keys.h"
 #include "libretro/retro_picture.h"
@@ -309,7 +312,7 @@ RETRO_API void retro_set_input_poll(retro_input_poll_t cb) { inputPoll = cb; }
 RETRO_API void retro_set_input_state(retro_input_state_t cb) { inputState = cb; }
 
 RETRO_API void retro_get_system_info(retro_system_info* info) {
-    *info = {"Quarv", QUARV_VERSION, "st|msa|dim|fdi|zip", true, true};
+    *info = {"Quarv", QUARV_VERSION, "st|msa|dim|fdi|zip|prg|tos|ttp|app", true, true};
 }
 
 // The ST's picture in the chosen format, low resolution until a frame shows otherwise;
@@ -355,17 +358,32 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     }
     machineUp = true;
 
-    std::string disk = game && game->path ? game->path : builtInFile(BUILT_IN_DISK);
-    diskImages.assign(1, disk);
+    // An ST program runs from its folder as drive C:, started by the desktop, with drive
+    // A empty; anything else is a disk for drive A.
+    std::string content = game && game->path ? game->path : "";
+    bool program = isProgramName(content);
+    detachFolderDrive();
+    std::string error;
+    if (program && !attachProgramFolder(content, "", FOLDER_DRIVE_DEFAULT_LETTER, false, error)) {
+        log(RETRO_LOG_ERROR, "%s", error.c_str());
+        return false;
+    }
+    std::string disk = program ? "" : content.empty() ? builtInFile(BUILT_IN_DISK) : content;
+    diskImages.assign(program ? 0 : 1, disk);
     diskIndex = 0;
-    ejected = false;
-    if (disk.empty() || !insertImage(disk)) {
+    ejected = program;
+    if (!program && (disk.empty() || !insertImage(disk))) {
         if (disk.empty()) log(RETRO_LOG_ERROR, "The built-in disk %s is missing.", BUILT_IN_DISK);
         return false;
     }
 
     if (!loadChosenTos()) return false;
-    log(RETRO_LOG_INFO, "Disk %s", disk.c_str());
+    if (program && !tosHasGemdos()) {
+        log(RETRO_LOG_ERROR, "Running ST programs needs a TOS image such as EmuTOS: put it in the front end's "
+                             "system folder as %s, or choose EmuTOS in the core options.", SYSTEM_TOS_NAME);
+        return false;
+    }
+    log(RETRO_LOG_INFO, "%s %s", program ? "Program" : "Disk", program ? content.c_str() : disk.c_str());
     clearCartridge();
     machineReset(true);
     return true;
@@ -373,7 +391,10 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
 
 RETRO_API bool retro_load_game_special(unsigned, const retro_game_info*, size_t) { return false; }
 
-RETRO_API void retro_unload_game() { EjectDisk(); }
+RETRO_API void retro_unload_game() {
+    EjectDisk();
+    detachFolderDrive();
+}
 
 RETRO_API void retro_reset() { machineReset(false); }
 

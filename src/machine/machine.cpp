@@ -2,6 +2,7 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "gemdos/folder_drive.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/machine_reset.h"
@@ -53,6 +54,7 @@ bool machineInit() {
 
 void machineShutdown() {
     EjectDisk();
+    detachFolderDrive();
     freeHostMemory();
 }
 

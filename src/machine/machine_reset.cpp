@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cpu/cpu.h"
+#include "gemdos/folder_drive.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "peripherals/blitter.h"
@@ -21,6 +22,7 @@ void hardwareReset() {
     joypadReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
+    folderDriveReset();  // the TOS starts over: what it had open on the folder drive is gone
 }
 
 // The reset vectors come from the ROM whatever happened to their copy at ST address 0.

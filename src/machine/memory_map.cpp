@@ -154,3 +154,33 @@ void writeWordAt(uint32_t address, uint16_t value, int32_t stamp) {
 uint16_t peekWord(uint32_t address) { return stReadWord(hw.ram, address & 0x3FFFFE); }
 
 uint32_t peekLong(uint32_t address) { return uint32_t(peekWord(address)) << 16 | peekWord(address + 2); }
+
+// The plain-memory read row holding `address`, or null.
+static const ReadRow* memoryRowOf(uint32_t address) {
+    for (const ReadRow* r = ReadByteMap; !isTerminator(r->start, r->end); ++r)
+        if (!r->handler && rowHolds(r->start, r->end, address)) return r;
+    return nullptr;
+}
+
+bool copyFromSt(uint32_t address, void* out, uint32_t length) {
+    if (uint64_t(address) + length > ADDRESS_MASK + 1ull) return false;
+    for (uint32_t a = address, end = address + length; a < end;) {
+        const ReadRow* r = memoryRowOf(a);
+        if (!r) return false;
+        a = std::min<uint64_t>(end, uint64_t(r->end) + 1);
+    }
+    auto* bytes = static_cast<uint8_t*>(out);
+    for (uint32_t a = address, end = address + length; a < end;) {
+        const ReadRow* r = memoryRowOf(a);
+        uint32_t last = uint32_t(std::min<uint64_t>(end, uint64_t(r->end) + 1));
+        for (; a < last; ++a) *bytes++ = stReadByte(r->hostBase, a - r->start);
+    }
+    return true;
+}
+
+bool copyToSt(uint32_t address, const void* in, uint32_t length) {
+    if (address < RESET_VECTOR_BYTES || uint64_t(address) + length > ramBytes) return false;
+    auto* bytes = static_cast<const uint8_t*>(in);
+    for (uint32_t i = 0; i < length; ++i) stWriteByte(hw.ram, address + i, bytes[i]);
+    return true;
+}

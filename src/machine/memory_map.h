@@ -73,6 +73,13 @@ uint16_t readWordAt(uint32_t address, int32_t stamp);
 void writeWordAt(uint32_t address, uint16_t value, int32_t stamp);
 uint16_t peekWord(uint32_t address);  // RAM directly, no tables
 uint32_t peekLong(uint32_t address);
+// Host code moving bytes between ST memory and its own buffers (file order, the ST's
+// byte order undone), without side effects: reads from the plain memory the 68000
+// reads (RAM, ROM, cartridge; no register is touched), writes into the installed RAM
+// above the reset vectors. False, with nothing copied, when part of the range is
+// elsewhere.
+bool copyFromSt(uint32_t address, void* out, uint32_t length);
+bool copyToSt(uint32_t address, const void* in, uint32_t length);
 
 inline bool rowHolds(uint32_t start, uint32_t end, uint32_t a) { return a >= start && a <= end; }
 inline bool isTerminator(uint32_t start, uint32_t end) { return start == MAP_END && end == MAP_END; }

@@ -77,6 +77,8 @@ bool loadTosRom(const char* fileName) {
     return true;
 }
 
+bool tosHasGemdos() { return romLoaded && stReadLong(hw.rom, 0x14) != 0; }
+
 bool loadCartridge(const char* fileName) {
     std::vector<uint8_t> image;
     if (!readImage(fileName, CARTRIDGE_AREA_SIZE, "cartridge", image)) return false;

@@ -14,6 +14,9 @@ extern std::string romLoadError;
 // header, or names a base other than $FC0000 (at most 192 KB) or $E00000 (nothing is
 // changed then).
 bool loadTosRom(const char* fileName);
+// Whether the loaded image is a TOS with GEMDOS and GEM: its header names the GEM memory
+// parameter block. The built-in ROM, which has neither, leaves that field 0.
+bool tosHasGemdos();
 // Loads a cartridge image into its 128 KB area; false (area unchanged) when the file
 // cannot be read or is longer than the area.
 bool loadCartridge(const char* fileName);

@@ -17,6 +17,8 @@
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
+#include "gemdos/folder_drive.h"
+#include "gemdos/folder_drive_snapshot.h"
 #include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "machine/hardware_state.h"
@@ -516,6 +518,59 @@ struct SoundRunSection {
     }
 };
 
+// The folder drive: its folder, open files by name and position, searches, program
+// loads under way and current path (gemdos/folder_drive_snapshot.h). Written with or
+// without a drive attached.
+struct FolderDriveSection {
+    uint32_t version = 1;
+    FolderDriveSnapshot state;
+    bool fits = true;  // every count and slot within the drive's tables
+
+    template <class S, class T, class Fields>
+    void list(S& s, std::vector<T>& items, uint32_t slots, Fields fields) {
+        uint32_t count = uint32_t(items.size());
+        s.num(count);
+        if (count > slots) count = 0, fits = false;
+        items.resize(count);
+        for (T& item : items) {
+            s.num(item.slot);
+            fields(item);
+            fits &= item.slot < slots;
+        }
+    }
+    template <class S>
+    void fields(S& s) {
+        FolderDriveSnapshot& d = state;
+        s.text(d.folder, 4096);
+        s.num(d.letter);
+        s.num(d.protect);
+        s.text(d.currentPath, 256);
+        s.num(d.startServed);
+        s.num(d.startArgumentsGiven);
+        s.num(d.nextGeneration);
+        list(s, d.files, FILE_SLOTS, [&s](FolderDriveSnapshot::File& f) {
+            s.text(f.path, 256);
+            for (uint32_t* n : {&f.position, &f.writable, &f.owner}) s.num(*n);
+        });
+        list(s, d.searches, SEARCH_SLOTS, [&s](FolderDriveSnapshot::Search& x) {
+            s.text(x.folder, 256);
+            s.text(x.pattern, 12);
+            for (uint32_t* n : {&x.generation, &x.attributes, &x.next}) s.num(*n);
+        });
+        list(s, d.loads, LOAD_SLOTS, [&s](FolderDriveSnapshot::Load& l) {
+            s.text(l.path, 256);
+            for (uint32_t* n : {&l.stage, &l.mode, &l.stack, &l.trapAddress, &l.basepage, &l.result, &l.resident,
+                                &l.startArguments})
+                s.num(*n);
+            s.raw(l.callerArguments, sizeof l.callerArguments);
+        });
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { saveFolderDrive(state); }
+    void apply() const { restoreFolderDrive(state); }
+    bool valid() const { return fits && folderDriveSnapshotValid(state); }
+};
+
 uint8_t ramStage[MAX_RAM_BYTES];
 uint8_t pictureStage[PICTURE_BYTES];
 
@@ -651,6 +706,7 @@ void registerSnapshotSections() {
     registerSection(entry<RamSection>("RAM!"));
     registerSection(entry<PictureSection>("SHOT"));
     registerSection(entry<SoundRunSection>("SND2", ADDED_LATER));
+    registerSection(entry<FolderDriveSection>("GEMD", ADDED_LATER));
 }
 
 void setSnapshotRomHooks(const SnapshotRomHooks* hooks) { romHooks = hooks; }
@@ -716,6 +772,9 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
 
     for (const SectionEntry& e : SnapshotRegistry)
         if (present(e)) e.apply();
+    // A file written before the folder drive existed: what the replaced machine had open
+    // on the drive does not belong to the restored one.
+    if (whole && !present(*findEntry(reinterpret_cast<const uint8_t*>("GEMD")))) folderDriveReset();
     // The blitter's state is not in the file: a blit the replaced machine was running
     // must not go on over the restored RAM.
     blitterReset();

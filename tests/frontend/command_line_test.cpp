@@ -31,6 +31,24 @@ TEST(CommandLine, HeadlessOptions) {
     EXPECT_EQ(o.diskPath, "game.msa") << "a disk image named without an option";
 }
 
+// A program named without an option (in any case of its extension) is the program to
+// start; its arguments and a folder drive come with options.
+TEST(CommandLine, ProgramsAndFolders) {
+    for (const char* name : {"demo.prg", "TOOL.TOS", "sort.Ttp", "EDITOR.APP"}) {
+        ProgramOptions o;
+        std::string error;
+        ASSERT_TRUE(parse({name, "--args", "-v file.txt"}, o, error)) << error;
+        EXPECT_EQ(o.programPath, name);
+        EXPECT_EQ(o.programArguments, "-v file.txt");
+        EXPECT_TRUE(o.diskPath.empty());
+    }
+    ProgramOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--hd-folder", "games", "readme.txt"}, o, error)) << error;
+    EXPECT_EQ(o.hdFolder, "games");
+    EXPECT_TRUE(o.programPath.empty()) << "not a program";
+}
+
 TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
     ProgramOptions o;
     std::string error;

@@ -66,6 +66,9 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     config.driveA = "/disks/game disk.st";
     config.directory = "/disks/";
     machineSettings.floppyAProtected = 1;
+    config.folderDrive = "/st/hard disk";
+    config.folderDriveLetter = 4;
+    config.folderDriveProtected = 1;
     config.currentSlot = 4;
     config.windowWidth = 1280;
     config.windowMaximized = true;
@@ -91,6 +94,9 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.windowHeight, 600u);
     EXPECT_TRUE(config.windowMaximized);
     EXPECT_TRUE(config.integerScaling);
+    EXPECT_EQ(config.folderDrive, "/st/hard disk");
+    EXPECT_EQ(config.folderDriveLetter, 4u);
+    EXPECT_EQ(config.folderDriveProtected, 1u);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
     EXPECT_NE(readFileText(path).find("nCurrentSlot=4"), std::string::npos);
 }
@@ -109,10 +115,11 @@ TEST_F(ConfigStore, ValueNamesAreMatchedWithoutRegardToCase) {
     EXPECT_EQ(machineSettings.ymSound, 0u);
 }
 
-TEST_F(ConfigStore, RamSizeIsReducedToItsLowTwoBits) {
-    writeText(path, "[Machine]\nRAMSize=6\n");
+TEST_F(ConfigStore, RamSizeIsReducedToItsLowTwoBitsAndADriveLetterToOneThereIs) {
+    writeText(path, "[Machine]\nRAMSize=6\n[Disks]\nFolderDriveLetter=26\n");
     loadConfig(path);
     EXPECT_EQ(machineSettings.ramSize, 2u);
+    EXPECT_EQ(config.folderDriveLetter, 2u) << "C:";
 }
 
 TEST_F(ConfigStore, ANumberStoredAsTextYieldsTheDefault) {

@@ -160,6 +160,24 @@ TEST_F(MenuPages, DisksPageInsertsAndEjects) {
     EXPECT_EQ(settings.number("Disks", "FloppyAProtected"), 1u);
 }
 
+// The hard disk rows: the folder chosen in the tree becomes the folder drive, write
+// protected, as D:; the settings file keeps them.
+TEST_F(MenuPages, DisksPageMakesTheChosenFolderADrive) {
+    Script script;
+    script.key(F12).click("Disks").click("Use Chosen Folder").click("Folder write protected");
+    script.click("Drive letter").click("D:").then("shot folder.png");
+    WindowRun run = newRun("window_folder_drive", script);
+    std::string drive = run.folder + "/drive";
+    fs::create_directories(drive);
+    run.settings = "[Disks]\nDirectory=" + drive + "\n";
+    run.arguments.push_back("--no-disk");
+    runToEnd(run);
+    Settings settings(run.folder + "/quarv.ini");
+    EXPECT_EQ(settings.text("Disks", "FolderDrive"), drive);
+    EXPECT_EQ(settings.number("Disks", "FolderDriveProtected"), 1u);
+    EXPECT_EQ(settings.number("Disks", "FolderDriveLetter"), 3u);
+}
+
 // Machine type, RAM and other options reach the running machine and the settings file;
 // a ROM added through the file dialog (a TOS 2.06 header: the warning, then the note)
 // is made active, which restarts the machine on it. Quitting then asks first.

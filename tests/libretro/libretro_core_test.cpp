@@ -175,7 +175,7 @@ float palAspect(unsigned lowResolutionWidth, unsigned lines) { return lowResolut
 TEST_F(LibretroCore, DescribesItselfAndShowsTheFramesOfTheHeadlessMachine) {
     retro_system_info info{};
     core.retro_get_system_info(&info);
-    EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip");
+    EXPECT_STREQ(info.valid_extensions, "st|msa|dim|fdi|zip|prg|tos|ttp|app");
     EXPECT_TRUE(info.need_fullpath);
     EXPECT_EQ(fe.declaredOptions, (std::vector<std::string>{"quarv_machine", "quarv_ram", "quarv_tos", "quarv_fast_disk",
                                                             "quarv_borders", "quarv_doubled"}));
@@ -447,6 +447,27 @@ TEST_F(LibretroCore, TheSecondPadIsTheSteJoypadA) {
     for (uint32_t a = 0x10000; a < 0x10010; a += 2) rows.push_back(uint16_t(ram[a ^ 1] << 8 | ram[(a + 1) ^ 1]));
     // Row 0: up; Pause and fire A. Row 1: *; fire B. Rows 2 and 3: nothing.
     EXPECT_EQ(rows, (std::vector<uint16_t>{0xFEFF, 0xFFFC, 0xFEFF, 0xFFFD, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
+}
+
+// An ST program as the game: the TOS of the system folder boots with the program's
+// folder as drive C: and starts it (it writes C:\CHILD.OUT); the built-in ROM cannot.
+TEST_F(LibretroCore, AProgramRunsFromItsFolderUnderTheSystemsTos) {
+    std::string folder = makeTempDir("libretro_program");
+    std::string program = folder + "/CHILD.PRG";
+    std::filesystem::copy_file(m68kProgramPath("gemdos_child"), program);
+    fe.options = {{"quarv_tos", "built-in ROM"}};
+    EXPECT_FALSE(load(program.c_str()));
+    ASSERT_FALSE(fe.log.empty());
+    EXPECT_NE(fe.log.back().find("needs a TOS image such as EmuTOS"), std::string::npos) << fe.log.back();
+
+    const std::string emutos = std::string(QUARV_SHARED_DIR) + "/emutos/etos192uk.img";
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(emutos), "EmuTOS at " + emutos);
+    std::filesystem::copy_file(emutos, fe.systemFolder + "/tos.img");
+    fe.options = {{"quarv_tos", "tos.img, else EmuTOS"}};
+    ASSERT_TRUE(load(program.c_str())) << fe.log.back();
+    EXPECT_EQ(fe.disks.get_num_images(), 0u) << "drive A empty";
+    runFrames(800);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/CHILD.OUT"));
 }
 
 TEST_F(LibretroCore, CoreOptionsChooseTheMachine) {

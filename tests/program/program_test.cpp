@@ -65,6 +65,7 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     std::string folder = runFolder();
     std::ofstream(folder + "/notes.txt") << "not a TOS image, nor a disk";
     std::filesystem::create_directory(folder + "/folder");
+    std::filesystem::copy_file(m68kProgramPath("gemdos_child"), folder + "/CHILD.PRG");
     struct Case {
         const char* arguments;
         int status;
@@ -76,11 +77,41 @@ TEST(Program, BadRequestsFailWithTheirReason) {
         {"--headless --snapshot-load folder --frames 1", 1, "cannot load the snapshot folder"},
         {"--headless --snapshot-save folder --frames 1", 1, "cannot write the snapshot folder"},
         {"--headless --png folder --frames 1", 1, "cannot save the picture folder"},
+        {"--headless --rom QuarvDefault.ROM CHILD.PRG --frames 1", 1, "Running ST programs needs a TOS image such as EmuTOS"},
+        {"--headless NOPE.TOS --frames 1", 1, "Cannot run NOPE.TOS: there is no such file."},
+        {"--headless --hd-folder nowhere --frames 1", 1, "Cannot use the folder nowhere as a drive"},
     };
     for (const Case& c : cases) {
         ProgramRun r = quarv(folder, c.arguments);
         EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.output;
         EXPECT_NE(r.output.find(c.says), std::string::npos) << c.arguments << "\n" << r.output;
+    }
+}
+
+// `quarv PROGRAM` boots the TOS with the program's folder as drive C: and the desktop
+// starts the program, with the arguments of --args; the program writes its command line
+// to C:\CHILD.OUT and ends. Without a TOS named, the built-in ROM being active, the
+// bundled EmuTOS runs it.
+TEST(Program, AProgramNamedOnTheCommandLineRunsUnderEmuTos) {
+    const std::string emutos = std::string(QUARV_SHARED_DIR) + "/emutos/etos192uk.img";
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(emutos), "EmuTOS at " + emutos);
+    const struct {
+        const char* program;
+        std::string options;
+        const char* written;
+    } cases[] = {
+        {"CHILD.PRG", "--rom '" + emutos + "'", ""},
+        {"child.ttp", "--rom '" + emutos + "' --args 'hello world'", "hello world"},
+        {"CHILD.PRG", "--machine ste", ""},
+    };
+    for (const auto& c : cases) {
+        std::string folder = runFolder();
+        std::filesystem::create_directory(folder + "/programs");
+        std::filesystem::copy_file(m68kProgramPath("gemdos_child"), folder + "/programs/" + c.program);
+        ProgramRun r = quarv(folder, "--headless " + c.options + " programs/" + c.program + " --frames 800");
+        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_TRUE(std::filesystem::exists(folder + "/programs/CHILD.OUT")) << c.program << " " << c.options;
+        EXPECT_EQ(readFileText(folder + "/programs/CHILD.OUT"), c.written);
     }
 }
 

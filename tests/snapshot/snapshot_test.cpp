@@ -106,7 +106,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
         total += 8 + s.size;
     }
     EXPECT_EQ(tags, (std::vector<std::string>{"MAIN", "68K!", "MFP!", "IT! ", "FDC!", "SHFT", "KEYB", "SND!", "RAM!",
-                                              "SHOT", "SND2"}));
+                                              "SHOT", "SND2", "GEMD"}));
     EXPECT_EQ(total, file.size());
     // A version, then the fields; every integer 32 bits wide.
     const size_t rom = m68kProgramPath("snapshot_machine").size();
@@ -114,6 +114,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4 + 4 * 4}, {"IT! ", 8 * 4},
         {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
+        {"GEMD", (4 + 1) + 4 + 4 + (4 + 1) + 3 * 4 + 3 * 4},  // no folder drive: no files, searches or loads
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
     for (auto [tag, size] : fields) EXPECT_EQ(section(tag).size, 4 + size) << tag;
     // RAM: version, size index, then the block's two lengths and its bytes.
@@ -321,8 +322,8 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         for (size_t cut : {s.offset + 3, s.offset + 7, s.offset + 8 + s.size / 2, s.offset + 8 + s.size - 1})
             expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + long(cut)), "cut inside " + s.tag);
         // A whole-machine file cut at a section boundary lacks the later sections (but a
-        // file without the last, "SND2", is one written before it existed).
-        if (s.offset > 0 && s.tag != "SND2")
+        // file without the last ones, "SND2" and "GEMD", is one written before they existed).
+        if (s.offset > 0 && s.tag != "SND2" && s.tag != "GEMD")
             expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + long(s.offset)), "cut before " + s.tag);
     }
     const Section& ram = section("RAM!");

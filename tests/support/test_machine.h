@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Allocates host memory, builds the address and I/O tables and empties the event logs;
@@ -43,11 +44,17 @@ struct WorkingDirectory {
 // The whole machine, started as `quarv --headless` starts it but from the default
 // settings (no settings file, no default snapshot), cold-reset and running.
 struct TestMachineSetup {
+    TestMachineSetup() = default;
+    TestMachineSetup(std::string romPath, std::string diskPath = "", bool isSte = false, int ram = 2, bool fast = false)
+        : rom(std::move(romPath)), disk(std::move(diskPath)), ste(isSte), ramIndex(ram), fastDisk(fast) {}
     std::string rom;   // TOS image path, e.g. m68kProgramPath("sched_irq_count")
     std::string disk;  // drive A image, or empty
     bool ste = false;
     int ramIndex = 2;
     bool fastDisk = false;
+    std::string folder;            // --hd-folder
+    std::string program;           // PROGRAM.PRG, started from its folder
+    std::string programArguments;  // --args
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);
