@@ -34,6 +34,9 @@ struct ProgramOptions {
     std::vector<uint32_t> breakpoints;    // --break ADDR, repeatable
     std::vector<Watchpoint> watchpoints;  // --watch ADDR[-END][:r|w|rw], repeatable
     std::string tracePath;                // --trace FILE
+    // ACSI hard disks.
+    std::vector<std::string> acsiPaths;   // --acsi FILE, repeatable: devices 0 and 1
+    bool acsiWritable = false;            // --acsi-writable: changes go back to the files
 };
 
 // False with a one-line reason for a bad option.

@@ -66,6 +66,7 @@ const NumberSetting numberSettings[] = {
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
     {"Disks", "AutoInsertDiskA", &config.autoInsertDiskA, 1},
     {"Disks", "FloppyAProtected", &machineSettings.floppyAProtected, 0},
+    {"Disks", "AcsiWriteBack", &machineSettings.acsiWriteBack, 0},
 };
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
@@ -76,6 +77,8 @@ const StringSetting stringSettings[] = {
     {"Disks", "DriveA", &config.driveA},
     {"Disks", "DriveB", &config.driveB},
     {"Disks", "Directory", &config.directory},
+    {"Disks", "AcsiImage0", &config.acsiImage[0]},
+    {"Disks", "AcsiImage1", &config.acsiImage[1]},
 };
 }  // namespace
 

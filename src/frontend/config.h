@@ -30,6 +30,8 @@ struct Config {
     std::string driveB;               // "DriveB"
     std::string directory;            // "Directory"
     uint32_t autoInsertDiskA = 1;     // "AutoInsertDiskA"
+    // [Disks], the ACSI hard disks; write-back is machineSettings.acsiWriteBack ("AcsiWriteBack")
+    std::string acsiImage[2];         // "AcsiImage0", "AcsiImage1"
 };
 
 extern Config config;

@@ -20,13 +20,14 @@ struct StartupSettings {
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings);
 extern std::string startupError;
-// The disk named on the command line could not be used: why (the drive is left empty).
+// The disk named on the command line, or a hard disk image, could not be used: why (the
+// drive or device is left empty), a line for each.
 extern std::string startupDiskError;
 // "Cannot use the disk image PATH: " and the loader's reason, after InsertDisk refused.
 std::string diskRefusedMessage(const std::string& path);
 extern std::string configPath;  // the settings file of this run
 
-// Saves the default snapshot and the configuration when asked, stops the devices and
-// frees the machine.
+// Saves the default snapshot and the configuration when asked, writes the hard disks'
+// changes back (with write-back on), stops the devices and frees the machine.
 // False (with the reason on standard error) when a save failed.
 bool programShutdown(bool saveDefaultSnapshot, bool saveSettings);

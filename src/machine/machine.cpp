@@ -2,6 +2,7 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "floppy/hard_disk_image.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
 #include "machine/machine_reset.h"
@@ -46,6 +47,7 @@ bool machineInit() {
 
 void machineShutdown() {
     EjectDisk();
+    for (uint32_t id = 0; id < HARD_DISKS; ++id) hardDiskDetach(id);
     freeHostMemory();
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cpu/cpu.h"
+#include "floppy/acsi_bus.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
 #include "peripherals/blitter.h"
@@ -17,6 +18,7 @@ void hardwareReset() {
     shifterReset();
     ikbdMachineReset();
     blitterReset();
+    acsiBusReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
 }

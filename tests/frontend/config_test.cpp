@@ -65,6 +65,8 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     config.directory = "/disks/";
     machineSettings.floppyAProtected = 1;
     config.currentSlot = 4;
+    config.acsiImage[1] = "/disks/hard disk.img";
+    machineSettings.acsiWriteBack = 1;
     ASSERT_TRUE(saveConfig(path));
 
     config = Config{};
@@ -82,6 +84,9 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.driveA, "/disks/game disk.st");
     EXPECT_EQ(config.directory, "/disks/");
     EXPECT_EQ(machineSettings.floppyAProtected, 1u);
+    EXPECT_EQ(config.acsiImage[0], "");
+    EXPECT_EQ(config.acsiImage[1], "/disks/hard disk.img");
+    EXPECT_EQ(machineSettings.acsiWriteBack, 1u);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
     EXPECT_NE(readFileText(path).find("nCurrentSlot=4"), std::string::npos);
 }

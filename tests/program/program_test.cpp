@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "frontend/single_instance.h"
+#include "support/hard_disk_builder.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -64,6 +65,10 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     std::string folder = runFolder();
     std::ofstream(folder + "/notes.txt") << "not a TOS image, nor a disk";
     std::filesystem::create_directory(folder + "/folder");
+    writeBytes(folder + "/garbage.img", testPattern(64 * 512, 7, false));
+    Bytes cut = hardDiskImage(PartitionTable::Dos, 8400, {});
+    cut.resize(cut.size() / 2);
+    writeBytes(folder + "/cut.img", cut);
     struct Case {
         const char* arguments;
         int status;
@@ -75,11 +80,35 @@ TEST(Program, BadRequestsFailWithTheirReason) {
         {"--headless --snapshot-load folder --frames 1", 1, "cannot load the snapshot folder"},
         {"--headless --snapshot-save folder --frames 1", 1, "cannot write the snapshot folder"},
         {"--headless --png folder --frames 1", 1, "cannot save the picture folder"},
+        {"--headless --acsi notes.txt --frames 1", 1,
+         "quarv: Cannot use the hard disk image notes.txt: its size is not a whole number of 512-byte sectors.\n"},
+        {"--headless --acsi garbage.img --frames 1", 1, "garbage.img: it holds neither an Atari"},
+        {"--headless --acsi cut.img --frames 1", 1, "cut.img: it is smaller than its partition table says"},
+        {"--headless --acsi a --acsi b --acsi c", 2, "at most two images"},
     };
     for (const Case& c : cases) {
         ProgramRun r = quarv(folder, c.arguments);
         EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.output;
         EXPECT_NE(r.output.find(c.says), std::string::npos) << c.arguments << "\n" << r.output;
+    }
+}
+
+// A program writes sector 5 of ACSI device 0 through the bus: the image file takes the
+// change only with --acsi-writable.
+TEST(Program, HardDiskWritesReachTheImageOnlyWhenWritable) {
+    std::string folder = runFolder();
+    Bytes image = hardDiskImage(PartitionTable::Atari, 8400, {});
+    for (bool writable : {false, true}) {
+        writeBytes(folder + "/hd.img", image);
+        ProgramRun r = quarv(folder, "--headless --no-disk --frames 10 --rom '" + m68kProgramPath("acsi_commands") +
+                                         "' --acsi hd.img" + (writable ? " --acsi-writable" : ""));
+        EXPECT_EQ(r.status, 0) << r.output;
+        Bytes after = readFileBytes(folder + "/hd.img");
+        ASSERT_EQ(after.size(), image.size());
+        EXPECT_EQ(after == image, !writable);
+        EXPECT_EQ(after[5 * 512], writable ? uint8_t(511 * 7) : image[5 * 512]);  // the program's pattern
+        EXPECT_TRUE(std::equal(after.begin(), after.begin() + 5 * 512, image.begin())) << "sector 5 only";
+        EXPECT_FALSE(std::filesystem::exists(folder + "/hd.img.journal"));
     }
 }
 

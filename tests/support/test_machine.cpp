@@ -86,6 +86,9 @@ void startTestMachine(const TestMachineSetup& setup) {
     options.machine = setup.ste ? 1 : 0;
     options.ramIndex = setup.ramIndex;
     options.fastDisk = setup.fastDisk;
+    options.noDisk = setup.noDisk;
+    options.acsiPaths = setup.acsi;
+    options.acsiWritable = setup.acsiWritable;
     options.dataDir = ".";  // the test's working folder
     StartupSettings settings;
     settings.readConfig = false;

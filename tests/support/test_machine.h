@@ -44,10 +44,13 @@ struct WorkingDirectory {
 // settings (no settings file, no default snapshot), cold-reset and running.
 struct TestMachineSetup {
     std::string rom;   // TOS image path, e.g. m68kProgramPath("sched_irq_count")
-    std::string disk;  // drive A image, or empty
+    std::string disk;  // drive A image, or empty (the demo disk)
     bool ste = false;
     int ramIndex = 2;
     bool fastDisk = false;
+    bool noDisk = false;            // drive A empty
+    std::vector<std::string> acsi{};  // hard disk images for ACSI devices 0 and 1
+    bool acsiWritable = false;
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);
