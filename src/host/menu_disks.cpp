@@ -1,5 +1,5 @@
 // The disks page: a tree of the host's folders, the disk images of the chosen folder
-// with the probe of the selected one, and drive A with its buttons.
+// with the probe of the selected one, drive A with its buttons, and the hard disks.
 #include <imgui.h>
 
 #include <filesystem>
@@ -141,15 +141,22 @@ static void drawDriveA(float height) {
     endGroup();
 }
 
+static void drawHardDisk(float height) {
+    beginGroup("Hard disk", 0, height);
+    drawAcsiRows();
+    endGroup();
+}
+
 void drawDisksPage() {
     if (pageEntered(lastFrame)) {
         subfolders.clear();
         chooseFolder(diskBrowserStartFolder(insertedDiskPath(), config.directory));
         revealFolder = folder;
     }
-    float height = groupHeight(3, 1);
-    drawBrowser(ImGui::GetContentRegionAvail().y - height - ImGui::GetStyle().ItemSpacing.y);
+    float height = groupHeight(3, 1), hardDiskHeight = groupHeight(ACSI_ROWS);
+    drawBrowser(ImGui::GetContentRegionAvail().y - height - hardDiskHeight - 2 * ImGui::GetStyle().ItemSpacing.y);
     drawProbe(FOLDER_WIDTH + 120, height);
     ImGui::SameLine();
     drawDriveA(height);
+    drawHardDisk(hardDiskHeight);
 }

@@ -4,6 +4,9 @@
 
 void drawDebuggerPage();   // menu_debugger.cpp, only with "-debug"
 void drawDisksPage();      // menu_disks.cpp
+// menu_acsi.cpp: the disks page's ACSI rows (a control row for each device, one more)
+constexpr int ACSI_ROWS = 3;
+void drawAcsiRows();
 void drawOptionsPage();    // menu_options.cpp
 void drawRomList(float height);  // menu_rom_list.cpp, the options page's ROM list
 void drawSnapshotsPage();  // menu_snapshots.cpp: snapshots, sound recording, screenshot
