@@ -519,7 +519,8 @@ struct AcsiSection {
             }
         }
     }
-    // An image that cannot be attached again leaves its device empty.
+    // An image that cannot be attached again leaves its device empty; one whose size
+    // changed since is another disk, taken as it stands without the sectors.
     void apply() const {
         for (uint32_t id = 0; id < HARD_DISKS; ++id) {
             const Device& d = devices[id];
@@ -527,8 +528,9 @@ struct AcsiSection {
                 hardDiskDetach(id);
                 continue;
             }
+            if (hardDisks[id].sectors != d.sectors) continue;
             for (const Run& r : d.runs)
-                for (uint32_t i = 0; i < r.count && uint64_t(r.lba) + i < hardDisks[id].sectors; ++i)
+                for (uint32_t i = 0; i < r.count; ++i)
                     hardDiskLaySector(id, r.lba + i, r.bytes.data() + i * HARD_DISK_SECTOR);
         }
         acsi = bus;
