@@ -26,13 +26,10 @@ static uint32_t stepTime(uint32_t c) { return FDC_STEP_TIME[c & 3]; }
 // 160000 cycles per 512 bytes, in proportion for the smaller sectors of FDI images.
 static uint32_t sectorTime() { return uint32_t(uint64_t(driveA.lastSectorSize) * FDC_SECTOR_TIME / 512); }
 
-// Copies the sector just read to ST memory at the DMA address.
+// Copies the sector just read to ST memory at the DMA address (nothing without a disk,
+// but an address below 8 still ends at 8).
 static void transferSector(uint32_t limit) {
-    if (!driveA.loaded) {
-        dmaStore(nullptr, 0, 1);  // an address below 8 still ends at 8
-        return;
-    }
-    dmaStore(driveA.sectorBuffer, std::min(driveA.lastSectorSize, limit), 1);
+    dmaStore(driveA.sectorBuffer, driveA.loaded ? std::min(driveA.lastSectorSize, limit) : 0, 1);
 }
 
 // ---- Commands -------------------------------------------------------------------------

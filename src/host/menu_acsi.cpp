@@ -16,8 +16,13 @@ uint32_t attaching;        // the device the file dialog is choosing an image fo
 std::string attachFolder;  // where the dialog opens: the folder of the last image attached
 }  // namespace
 
+// The image the device held goes as Detach takes it away.
 static void attach(const std::string& path) {
     attachFolder = path.substr(0, path.rfind('/'));
+    if (!hardDiskWriteBack(attaching)) {
+        menuMessage("Disk Error", hardDiskError);
+        return;
+    }
     config.acsiImage[attaching].clear();
     if (!hardDiskAttach(attaching, path)) {
         menuMessage("Disk Error", hardDiskError);

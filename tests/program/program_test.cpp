@@ -93,25 +93,6 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     }
 }
 
-// A program writes sector 5 of ACSI device 0 through the bus: the image file takes the
-// change only with --acsi-writable.
-TEST(Program, HardDiskWritesReachTheImageOnlyWhenWritable) {
-    std::string folder = runFolder();
-    Bytes image = hardDiskImage(PartitionTable::Atari, 8400, {});
-    for (bool writable : {false, true}) {
-        writeBytes(folder + "/hd.img", image);
-        ProgramRun r = quarv(folder, "--headless --no-disk --frames 10 --rom '" + m68kProgramPath("acsi_commands") +
-                                         "' --acsi hd.img" + (writable ? " --acsi-writable" : ""));
-        EXPECT_EQ(r.status, 0) << r.output;
-        Bytes after = readFileBytes(folder + "/hd.img");
-        ASSERT_EQ(after.size(), image.size());
-        EXPECT_EQ(after == image, !writable);
-        EXPECT_EQ(after[5 * 512], writable ? uint8_t(511 * 7) : image[5 * 512]);  // the program's pattern
-        EXPECT_TRUE(std::equal(after.begin(), after.begin() + 5 * 512, image.begin())) << "sector 5 only";
-        EXPECT_FALSE(std::filesystem::exists(folder + "/hd.img.journal"));
-    }
-}
-
 // A default snapshot that cannot be written (MemoryShot is a file here) is a failed run,
 // not a quiet one.
 TEST(Program, AFailedDefaultSnapshotIsAFailure) {

@@ -120,7 +120,7 @@ void fat16(uint8_t* partition, uint32_t sectors, uint32_t hidden, const std::vec
     }
 }
 
-// Follows a chain from `first`, gathering `size` bytes (all its clusters when size is 0).
+// Follows a chain from `first`, gathering `size` bytes.
 Bytes chain(const uint8_t* partition, const Layout& layout, uint32_t first, uint32_t size) {
     Bytes out;
     for (uint32_t c = first, n = 0; c >= 2 && c < 0xFFF8 && n < 0x10000; ++n) {
@@ -128,14 +128,8 @@ Bytes chain(const uint8_t* partition, const Layout& layout, uint32_t first, uint
         out.insert(out.end(), data, data + CLUSTER);
         c = getLe16(partition + RESERVED * SECTOR + c * 2);
     }
-    if (size) out.resize(size);
+    out.resize(size);
     return out;
-}
-
-const uint8_t* findEntry(const uint8_t* entries, size_t count, const std::string& name) {
-    for (size_t i = 0; i < count && entries[32 * i]; ++i)
-        if (std::memcmp(entries + 32 * i, name.data(), 11) == 0) return entries + 32 * i;
-    return nullptr;
 }
 
 }  // namespace
@@ -164,24 +158,14 @@ Bytes hardDiskImage(PartitionTable table, uint32_t partitionSectors, const std::
 }
 
 std::optional<Bytes> readHardDiskFile(const uint8_t* image, size_t size, PartitionTable table,
-                                      const std::string& path) {
+                                      const std::string& name) {
     size_t offset = size_t(partitionStart(table)) * SECTOR;
     if (size < offset + SECTOR) return std::nullopt;
     const uint8_t* partition = image + offset;
-    uint32_t sectors = getLe16(partition + 19) ? getLe16(partition + 19) : getLe32(partition + 32);
-    Layout layout(sectors);
-    const uint8_t* entries = partition + size_t(layout.rootSector) * SECTOR;
-    size_t count = ROOT_ENTRIES;
-    Bytes folder;
-    size_t slash = path.find('\\');
-    if (slash != std::string::npos) {
-        const uint8_t* e = findEntry(entries, count, directoryName(path.substr(0, slash)));
-        if (!e) return std::nullopt;
-        folder = chain(partition, layout, getLe16(e + 26), 0);
-        entries = folder.data();
-        count = folder.size() / 32;
-    }
-    const uint8_t* e = findEntry(entries, count, directoryName(path.substr(slash == std::string::npos ? 0 : slash + 1)));
-    if (!e) return std::nullopt;
-    return chain(partition, layout, getLe16(e + 26), getLe32(e + 28));
+    Layout layout(getLe16(partition + 19) ? getLe16(partition + 19) : getLe32(partition + 32));
+    const uint8_t* root = partition + size_t(layout.rootSector) * SECTOR;
+    std::string wanted = directoryName(name);
+    for (const uint8_t* e = root; e < root + ROOT_ENTRIES * 32 && *e; e += 32)
+        if (std::memcmp(e, wanted.data(), 11) == 0) return chain(partition, layout, getLe16(e + 26), getLe32(e + 28));
+    return std::nullopt;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Hard disk images made by the tests: one FAT16 partition of our own making behind an
 // Atari (AHDI) root sector, a DOS master boot record, or no table at all; and the files
-// read back out of such an image after the ST has used it.
+// of its root folder read back after the ST has used it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,7 +21,7 @@ uint32_t partitionStart(PartitionTable table);
 // An image of the table, then a FAT16 partition of `partitionSectors` sectors (of 512
 // bytes, 2 to a cluster; at least 8,300 for FAT16) holding the files.
 Bytes hardDiskImage(PartitionTable table, uint32_t partitionSectors, const std::vector<HardDiskFile>& files);
-// The file at `path` of the image's partition (as hardDiskImage places it), or nothing
-// when there is no such file.
+// The file `name` of the root folder of the image's partition (as hardDiskImage places
+// it), or nothing when there is no such file.
 std::optional<Bytes> readHardDiskFile(const uint8_t* image, size_t size, PartitionTable table,
-                                      const std::string& path);
+                                      const std::string& name);
