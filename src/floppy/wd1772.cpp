@@ -5,60 +5,31 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "floppy/dma_chip.h"
 #include "machine/machine_settings.h"
 #include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
-#include "peripherals/mfp.h"
 #include "sound/drive_sounds.h"
 #include "video/messages.h"
 
 FdcState fdc;
 int32_t pendingDmaEnd = -1;
 
-constexpr uint32_t SECTOR_COUNT_SELECT = 4;
 constexpr int TRACK_MESSAGE_MS = 3000;
 
 // ---- Lines and selections -------------------------------------------------------------
-// The interrupt line is active low on GPIP bit 5.
-static void interruptLine(bool active) {
-    if (active)
-        hw.mfp[MFP_GPIP] &= uint8_t(~MFP_GPIP_FDC);
-    else
-        hw.mfp[MFP_GPIP] |= MFP_GPIP_FDC;
-}
+static void interruptLine(bool active) { diskInterruptLine(DISK_IRQ_FDC, active); }
 
 static int selectedSide() { return 1 - (hw.ymRegisterImage[14] & 1); }
-
-// Mode bit 7 clear or bit 3 set: $FF8604 talks to the hard disk interface.
-static bool hardDiskSelected() { return !(hw.dmaModeFlags & 0x80) || (hw.dmaModeFlags & 0x08); }
 
 static uint32_t stepTime(uint32_t c) { return FDC_STEP_TIME[c & 3]; }
 
 // 160000 cycles per 512 bytes, in proportion for the smaller sectors of FDI images.
 static uint32_t sectorTime() { return uint32_t(uint64_t(driveA.lastSectorSize) * FDC_SECTOR_TIME / 512); }
 
-// ---- DMA transfers --------------------------------------------------------------------
-// Copies the sector just read to ST memory at the DMA address, never below address 8 nor
-// past the end of RAM. The address register itself moves on at the next event.
+// Copies the sector just read to ST memory at the DMA address (nothing without a disk,
+// but an address below 8 still ends at 8).
 static void transferSector(uint32_t limit) {
-    uint32_t address = fdc.dmaAddress, ramEnd = ramSizeBytes();
-    if (address < RESET_VECTOR_BYTES) pendingDmaEnd = RESET_VECTOR_BYTES;
-    if (!driveA.loaded || fdc.dmaOff || fdc.dmaWrite || address >= ramEnd) return;
-    uint32_t length = std::min({driveA.lastSectorSize, limit, ramEnd - address});
-    if (length == 0) return;
-    for (uint32_t i = address < RESET_VECTOR_BYTES ? RESET_VECTOR_BYTES - address : 0; i < length; ++i)
-        stWriteByte(hw.ram, address + i, driveA.sectorBuffer[i ^ 1]);
-    pendingDmaEnd = int32_t(address + length);
-}
-
-// With the hard disk selected, a write to $FF8604 clears sectorCount x 512 bytes from
-// the DMA address on.
-static void zeroFill() {
-    uint64_t start = std::max(fdc.dmaAddress, RESET_VECTOR_BYTES);
-    uint64_t end = std::min<uint64_t>(uint64_t(fdc.dmaAddress) + uint64_t(fdc.sectorCount) * 512, ramSizeBytes());
-    for (uint64_t a = start; a < end; ++a) stWriteByte(hw.ram, uint32_t(a), 0);
+    dmaStore(driveA.sectorBuffer, driveA.loaded ? std::min(driveA.lastSectorSize, limit) : 0, 1);
 }
 
 // ---- Commands -------------------------------------------------------------------------
@@ -224,10 +195,7 @@ static void nextSector() {
 
 uint32_t fdcEvent() {
     uint32_t type = fdc.eventType;
-    if (pendingDmaEnd != -1) {
-        fdc.dmaAddress = uint32_t(pendingDmaEnd);
-        pendingDmaEnd = -1;
-    }
+    dmaTransferEnds();
     switch (type) {
     case FDC_EVENT_COMPLETION:
         fdc.status = fdc.finalStatus;
@@ -252,62 +220,24 @@ uint32_t fdcEvent() {
 }
 
 // ---- Registers ------------------------------------------------------------------------
-static uint32_t readSelectedRegister(uint32_t, int32_t) {
-    switch (hw.fdcRegisterSelect) {
-    case 0: return fdc.status;
+// Reading the status register releases the interrupt line, as the WD1772 resets INTRQ
+// on that read: a driver that has seen the completion leaves the shared line free.
+uint32_t fdcReadRegister(uint32_t reg) {
+    switch (reg) {
+    case 0:
+        interruptLine(false);
+        return fdc.status;
     case 1: return uint32_t(fdc.track);
     case 2: return fdc.sector;
-    case 3: return fdc.data;
-    default: return fdc.sectorCount;
+    default: return fdc.data;
     }
 }
 
-static void writeSelectedRegister(uint32_t, uint32_t value, int32_t stamp) {
-    if (hardDiskSelected()) {
-        zeroFill();
-        return;
-    }
-    switch (hw.fdcRegisterSelect) {
-    case 0: command(value & 0xFF, uint32_t(stamp)); break;
+void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now) {
+    switch (reg) {
+    case 0: command(value & 0xFF, now); break;
     case 1: fdc.track = int32_t(value & 0xFF); break;
     case 2: fdc.sector = value & 0xFF; break;
-    case 3: fdc.data = value; break;
-    default: fdc.sectorCount = value; break;
-    }
-}
-
-static void writeMode(uint32_t, uint32_t value, int32_t) {
-    hw.dmaModeFlags = int32_t(value);
-    fdc.dmaOff = (value >> 6) & 1;
-    fdc.dmaWrite = (value >> 8) & 1;
-    hw.fdcRegisterSelect = (value & 0x10) ? SECTOR_COUNT_SELECT : (value >> 1) & 3;
-}
-
-// $FF8609, $FF860B and $FF860D hold bits 23-16, 15-8 and 7-0 of the DMA address.
-static int dmaAddressShift(uint32_t address) { return 16 - 8 * int(((address & 0xFF) - 0x09) / 2); }
-
-static uint32_t readDmaAddressByte(uint32_t address, int32_t) { return (fdc.dmaAddress >> dmaAddressShift(address)) & 0xFF; }
-
-// Writing the address drops the end of a transfer still waiting for its event.
-static void writeDmaAddressByte(uint32_t address, uint32_t value, int32_t) {
-    int shift = dmaAddressShift(address);
-    fdc.dmaAddress = (fdc.dmaAddress & ~(0xFFu << shift)) | (value & 0xFF) << shift;
-    pendingDmaEnd = -1;
-}
-
-// Word accesses at the even addresses reach the byte at the following odd one.
-static uint32_t readDmaAddressWord(uint32_t address, int32_t stamp) { return 0xFF00 | readDmaAddressByte(address + 1, stamp); }
-static void writeDmaAddressWord(uint32_t address, uint32_t value, int32_t stamp) { writeDmaAddressByte(address + 1, value, stamp); }
-
-// $FF8606 reads all ones (the DMA status is not emulated) through its empty read entry.
-void fdcInstallRegisters(IoRegisterTable& t) {
-    t.readWord[0x04 / 2] = readSelectedRegister;
-    t.writeWord[0x04 / 2] = writeSelectedRegister;
-    t.writeWord[0x06 / 2] = writeMode;
-    for (uint32_t offset : {0x08u, 0x0Au, 0x0Cu}) {
-        t.readByte[offset + 1] = readDmaAddressByte;
-        t.writeByte[offset + 1] = writeDmaAddressByte;
-        t.readWord[offset / 2] = readDmaAddressWord;
-        t.writeWord[offset / 2] = writeDmaAddressWord;
+    default: fdc.data = value; break;
     }
 }

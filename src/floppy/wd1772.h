@@ -1,9 +1,10 @@
 #pragma once
-// The WD1772 floppy controller behind the ST's DMA chip ($FF8600). Commands complete
-// after a computed number of processor cycles; sector data moves between the disk in
-// drive A and ST memory in one piece when a read starts; the controller's interrupt
-// line is MFP general-purpose input 5. Side selection comes from bit 0 of the sound
-// chip's port A (register 14), inverted; every command addresses drive A.
+// The WD1772 floppy controller behind the ST's DMA chip (floppy/dma_chip.h). Commands
+// complete after a computed number of processor cycles; sector data moves between the
+// disk in drive A and ST memory in one piece when a read starts; the controller's
+// interrupt line is MFP general-purpose input 5, which it shares with the ACSI bus. Side
+// selection comes from bit 0 of the sound chip's port A (register 14), inverted; every
+// command addresses drive A.
 #include <cstdint>
 
 enum FdcEventType : uint32_t { FDC_EVENT_NONE = 0, FDC_EVENT_COMPLETION = 1, FDC_EVENT_MOTOR_OFF = 2, FDC_EVENT_NEXT_SECTOR = 3 };
@@ -45,6 +46,11 @@ struct FdcState {
 
 extern FdcState fdc;
 extern int32_t pendingDmaEnd;  // -1 when none: the DMA address the last transfer ended at
+
+// The controller's registers as the DMA chip reaches them: 0 status (a read releases the
+// interrupt line) and command, 1 track, 2 sector, 3 data.
+uint32_t fdcReadRegister(uint32_t reg);
+void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 
 // Runs the due event (the scheduler calls it when odometer reaches eventTime while
 // eventType is not 0) and returns the type of event it ran.

@@ -36,6 +36,7 @@ const FlagOption flagOptions[] = {
     {"--no-disk", &ProgramOptions::noDisk},
     {"-debug", &ProgramOptions::debug},
     {"--version", &ProgramOptions::version},
+    {"--acsi-writable", &ProgramOptions::acsiWritable},
 };
 
 bool hasExtension(const std::string& file, std::initializer_list<const char*> extensions) {
@@ -75,7 +76,9 @@ const char* commandLineHelp() {
            "  --machine stfm|ste    machine type\n"
            "  --ram 512k|1m|2m|4m   RAM size\n"
            "  --no-disk             start with drive A empty\n"
-           "  --fast-disk           floppy commands complete at once\n"
+           "  --fast-disk           floppy and hard disk commands complete at once\n"
+           "  --acsi FILE           hard disk image for ACSI device 0, then 1 (repeatable)\n"
+           "  --acsi-writable       write the hard disks' changes back to their image files\n"
            "  --config FILE         settings file\n"
            "  --data-dir DIR        folder for screenshots, recordings, snapshots and logs\n"
            "  --version             print the version and end\n"
@@ -163,6 +166,13 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
                 return false;
             }
             options.watchpoints.push_back(w);
+        } else if (std::strcmp(arg, "--acsi") == 0) {
+            if (!needValue(value)) return false;
+            if (options.acsiPaths.size() == 2) {
+                error = "--acsi takes at most two images (ACSI devices 0 and 1)";
+                return false;
+            }
+            options.acsiPaths.push_back(value);
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             error = "help";
             return false;

@@ -37,6 +37,9 @@ struct ProgramOptions {
     std::vector<uint32_t> breakpoints;    // --break ADDR, repeatable
     std::vector<Watchpoint> watchpoints;  // --watch ADDR[-END][:r|w|rw], repeatable
     std::string tracePath;                // --trace FILE
+    // ACSI hard disks.
+    std::vector<std::string> acsiPaths;   // --acsi FILE, repeatable: devices 0 and 1
+    bool acsiWritable = false;            // --acsi-writable: changes go back to the files
 };
 
 // Whether a file name is an ST program's: .prg, .tos, .ttp or .app in any case.

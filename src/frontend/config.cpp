@@ -71,6 +71,7 @@ const NumberSetting numberSettings[] = {
     {"Disks", "FloppyAProtected", &machineSettings.floppyAProtected, 0},
     {"Disks", "FolderDriveLetter", &config.folderDriveLetter, 2},
     {"Disks", "FolderDriveProtected", &config.folderDriveProtected, 0},
+    {"Disks", "AcsiWriteBack", &machineSettings.acsiWriteBack, 0},
 };
 const FlagSetting flagSettings[] = {
     {"Graphics", "bFullscreen", &config.fullscreen, false},
@@ -84,6 +85,8 @@ const StringSetting stringSettings[] = {
     {"Disks", "DriveB", &config.driveB},
     {"Disks", "Directory", &config.directory},
     {"Disks", "FolderDrive", &config.folderDrive},
+    {"Disks", "AcsiImage0", &config.acsiImage[0]},
+    {"Disks", "AcsiImage1", &config.acsiImage[1]},
 };
 }  // namespace
 

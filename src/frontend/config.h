@@ -39,6 +39,8 @@ struct Config {
     std::string folderDrive;          // "FolderDrive": a host folder as a GEMDOS drive, "" none
     uint32_t folderDriveLetter = 2;   // "FolderDriveLetter": 2 C: ... 25 Z:
     uint32_t folderDriveProtected = 0;  // "FolderDriveProtected"
+    // [Disks], the ACSI hard disks; write-back is machineSettings.acsiWriteBack ("AcsiWriteBack")
+    std::string acsiImage[2];         // "AcsiImage0", "AcsiImage1"
 };
 
 extern Config config;

@@ -5,6 +5,7 @@
 
 #include "base/data_folder.h"
 #include "cpu/cpu.h"
+#include "floppy/hard_disk_image.h"
 #include "frontend/audio_output.h"
 #include "frontend/debug_run.h"
 #include "frontend/input_devices.h"
@@ -34,7 +35,15 @@ static bool isRunningState(int state) {
     return state == RUN_STATE_RUNNING || state == RUN_STATE_RESET_WAIT || state == RUN_STATE_TRACE;
 }
 
+// The hard disks' changes reach their files whenever the machine stops for the menu
+// (with write-back on), so that the files are current while the user is away.
+static void writeBackHardDisks() {
+    for (uint32_t id = 0; id < HARD_DISKS; ++id)
+        if (!hardDiskWriteBack(id)) platform->showMessageBox("Disk Error", hardDiskError.c_str());
+}
+
 void setRunState(int state) {
+    if (state == RUN_STATE_MENU && isRunningState(runState)) writeBackHardDisks();
     if (state != runState) {
         if (isRunningState(state)) {
             audioRestart();

@@ -7,6 +7,7 @@
 #include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "floppy/disk_image.h"
+#include "floppy/hard_disk_image.h"
 #include "frontend/config.h"
 #include "frontend/debug_run.h"
 #include "frontend/folder_drive_start.h"
@@ -40,6 +41,10 @@ static void applyCommandLine(const ProgramOptions& options) {
     if (options.ramIndex >= 0) machineSettings.ramSize = uint32_t(options.ramIndex);
     if (options.fastDisk) machineSettings.fastDisk = 1;
     if (!options.diskPath.empty()) config.driveA = options.diskPath;
+    // The hard disks named on the command line replace those of the settings.
+    if (!options.acsiPaths.empty())
+        for (uint32_t id = 0; id < HARD_DISKS; ++id) config.acsiImage[id] = id < options.acsiPaths.size() ? options.acsiPaths[id] : "";
+    if (options.acsiWritable) machineSettings.acsiWriteBack = 1;
     applyMachineType();
 }
 
@@ -61,6 +66,16 @@ static void insertStartupDisk(const ProgramOptions& options) {
     }
     config.driveA = builtIn(BUILT_IN_DISK);
     InsertDisk(config.driveA.c_str());
+}
+
+// The hard disk images of the command line or the settings. One that cannot be used
+// leaves its device empty, is dropped from the settings and is reported like a disk.
+static void attachStartupHardDisks() {
+    for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+        if (config.acsiImage[id].empty() || hardDiskAttach(id, config.acsiImage[id])) continue;
+        startupDiskError += (startupDiskError.empty() ? "" : "\n") + hardDiskError;
+        config.acsiImage[id].clear();
+    }
 }
 
 // The first start with the bundled EmuTOS offers its images in the ROM list, inactive:
@@ -98,7 +113,8 @@ static void loadStartupRoms(const ProgramOptions& options) {
 }
 
 bool commandLineNamesContent(const ProgramOptions& options) {
-    return !options.diskPath.empty() || !options.romPath.empty() || !options.programPath.empty();
+    return !options.diskPath.empty() || !options.romPath.empty() || !options.programPath.empty() ||
+           !options.hdFolder.empty() || !options.acsiPaths.empty();
 }
 
 // The ROM list's active entry, as the snapshots record it.
@@ -130,6 +146,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     }
 
     insertStartupDisk(options);
+    attachStartupHardDisks();
     if (settings.badDiskRefuses) startupError = startupDiskError;
     loadStartupRoms(options);
     startupDriveError.clear();
@@ -178,6 +195,15 @@ bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     platform.destroyWindow();
     // Drive A's setting follows the disk in the drive (a snapshot may have changed it).
     if (*insertedDiskPath()) config.driveA = insertedDiskPath();
+    // The hard disks' changes reach their files (with write-back on); the settings
+    // follow the images attached.
+    for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+        if (!hardDiskWriteBack(id)) {
+            std::fprintf(stderr, "quarv: %s\n", hardDiskError.c_str());
+            saved = false;
+        }
+        config.acsiImage[id] = hardDisks[id].path;
+    }
     machineShutdown();
     traceClose();
     setSnapshotRomHooks(nullptr);

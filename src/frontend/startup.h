@@ -14,8 +14,9 @@ struct StartupSettings {
     bool badDiskRefuses = true;   // a disk, folder or program named on the command line must be usable
 };
 
-// A disk, a TOS image or a program named on the command line: then the default snapshot
-// is not resumed at start (it is still written at exit) and the machine starts with it.
+// A disk, a TOS image, a program, a folder drive or a hard disk image named on the command
+// line: then the default snapshot is not resumed at start (it is still written at exit) and
+// the machine starts with what was named.
 bool commandLineNamesContent(const ProgramOptions& options);
 
 // The TOS image a program started from the command line runs on: the one this start
@@ -31,7 +32,8 @@ std::string tosForPrograms(const ProgramOptions& options);
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings);
 extern std::string startupError;
-// The disk named on the command line could not be used: why (the drive is left empty).
+// The disk named on the command line, or a hard disk image, could not be used: why (the
+// drive or device is left empty), a line for each.
 extern std::string startupDiskError;
 // The folder drive or the program named on the command line cannot be used, or the TOS
 // cannot run programs: why, and the menu page where the user mends it.
@@ -41,7 +43,7 @@ extern int startupDriveErrorPage;
 std::string diskRefusedMessage(const std::string& path);
 extern std::string configPath;  // the settings file of this run
 
-// Saves the default snapshot and the configuration when asked, stops the devices and
-// frees the machine.
+// Saves the default snapshot and the configuration when asked, writes the hard disks'
+// changes back (with write-back on), stops the devices and frees the machine.
 // False (with the reason on standard error) when a save failed.
 bool programShutdown(bool saveDefaultSnapshot, bool saveSettings);

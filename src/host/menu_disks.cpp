@@ -1,5 +1,5 @@
 // The disks page: a tree of the host's folders, the disk images of the chosen folder
-// with the probe of the selected one, and drive A with its buttons.
+// with the probe of the selected one, drive A with its buttons, and the hard disks.
 #include <imgui.h>
 
 #include <filesystem>
@@ -145,6 +145,7 @@ static void drawDriveA(float height) {
 static void drawHardDisk(float height) {
     beginGroup("Hard disk", 0, height);
     drawFolderDriveRows(folder);
+    drawAcsiRows();
     endGroup();
 }
 
@@ -154,7 +155,7 @@ void drawDisksPage() {
         chooseFolder(diskBrowserStartFolder(insertedDiskPath(), config.directory));
         revealFolder = folder;
     }
-    float height = groupHeight(3, 1), hardDiskHeight = groupHeight(1, 1);
+    float height = groupHeight(3, 1), hardDiskHeight = groupHeight(1 + ACSI_ROWS, 1);
     float spacing = ImGui::GetStyle().ItemSpacing.y;
     drawBrowser(ImGui::GetContentRegionAvail().y - height - hardDiskHeight - 2 * spacing);
     drawProbe(FOLDER_WIDTH + 120, height);

@@ -2,6 +2,7 @@
 
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
+#include "floppy/hard_disk_image.h"
 #include "gemdos/folder_drive.h"
 #include "machine/hardware_state.h"
 #include "machine/io_dispatch.h"
@@ -55,6 +56,7 @@ bool machineInit() {
 void machineShutdown() {
     EjectDisk();
     detachFolderDrive();
+    for (uint32_t id = 0; id < HARD_DISKS; ++id) hardDiskDetach(id);
     freeHostMemory();
 }
 

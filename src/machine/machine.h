@@ -10,7 +10,8 @@
 // machineSettings; false when the memory is not available. Load a TOS image
 // (machine/rom_images.h) and cold-reset (machine/machine_reset.h) before the first frame.
 bool machineInit();
-// Ejects the disk, detaches the folder drive (closing its files) and frees the memory.
+// Ejects the disk, detaches the folder drive (closing its files) and the hard disk images
+// (their unwritten changes dropped: the front end writes them back first) and frees the memory.
 void machineShutdown();
 
 enum class FrameResult { Completed, Crashed };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cpu/cpu.h"
+#include "floppy/acsi_bus.h"
 #include "gemdos/folder_drive.h"
 #include "machine/hardware_state.h"
 #include "machine/memory_map.h"
@@ -20,6 +21,7 @@ void hardwareReset() {
     ikbdMachineReset();
     blitterReset();
     joypadReset();
+    acsiBusReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
     folderDriveReset();  // the TOS starts over: what it had open on the folder drive is gone

@@ -2,8 +2,8 @@
 // Warm and cold machine resets, and the hardware reset also reached by the 68000
 // RESET instruction.
 
-// Puts the MFP, Shifter, YM2149 and keyboard interface into their power-on state, and
-// closes the folder drive's files.
+// Puts the MFP, Shifter, YM2149, keyboard interface and ACSI bus into their power-on
+// state, and closes the folder drive's files.
 void hardwareReset();
 // Cold: RAM from 8 to $3FFFFF cleared. Then the processor's reset sequence, the
 // hardware reset, the YM2149 reset request and the DMA sound reset.

@@ -9,6 +9,7 @@ struct MachineSettings {
     uint32_t ramSize = 2;           // RAM size index 0-3
     uint32_t fastDisk = 0;          // floppy commands complete at once
     uint32_t floppyAProtected = 0;  // drive A's disk is write-protected
+    uint32_t acsiWriteBack = 0;     // the ST's changes to hard disk images reach their files
     uint32_t ymSound = 1;           // mix the YM2149
     uint32_t dacSound = 1;          // mix the STE's DMA sound
     uint32_t lowPass = 1;           // low-pass filter over the mix

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cpu/cpu.h"
+#include "floppy/acsi_bus.h"
 #include "floppy/wd1772.h"
 #include "machine/hardware_state.h"
 #include "machine/machine_settings.h"
@@ -203,6 +204,18 @@ static bool floppyEvent() {
     return false;
 }
 
+// An ACSI device pulls the same line, to ask for a command byte or when it has finished,
+// and interrupts through the same channel.
+static bool acsiLine() {
+    if (acsi.event == ACSI_EVENT_NONE) return false;
+    if (now >= int32_t(acsi.eventTime)) {
+        acsiEvent();
+        return (hw.mfp[MFP_IERB] & 0x80) && raiseChannel(FDC);
+    }
+    compete(int32_t(acsi.eventTime), EVENT_FDC);
+    return false;
+}
+
 // The keyboard processor scans its inputs, then the ACIA receives the next byte of its
 // queue (an unread byte is overwritten): receive full and interrupt request in the
 // status, GPIP 4 pulled low. The MIDI ACIA's status bit 7 takes bit 7 of the byte.
@@ -253,7 +266,7 @@ int32_t serviceEvents() {
     if (requestPending(GPIP7)) return 0;
     if (requestPending(TIMER_B) || timerB(newLine)) return 0;
     if (timerAPending() || soundFrameEnd() || timerA()) return 0;
-    if (requestPending(FDC) || floppyEvent()) return 0;
+    if (requestPending(FDC) || floppyEvent() || acsiLine()) return 0;
     if (requestPending(ACIA) || keyboardAcia()) return 0;
     if (requestPending(TIMER_C) || (timerCRunning() && expireTimer(hw.timerC, TIMER_C, false))) return 0;
     if (requestPending(TIMER_D) || (timerDRunning() && expireTimer(hw.timerD, TIMER_D, false))) return 0;
@@ -315,6 +328,7 @@ static void rebaseDuePositions() {
     if (timerCRunning()) hw.timerC.due -= FRAME_CYCLES;
     if (timerDRunning()) hw.timerD.due -= FRAME_CYCLES;
     if (fdc.eventType != FDC_EVENT_NONE) fdc.eventTime -= FRAME_CYCLES;
+    if (acsi.event != ACSI_EVENT_NONE) acsi.eventTime -= FRAME_CYCLES;
     scheduler.hblCycle -= FRAME_CYCLES;
     scheduler.aciaPollCycle -= FRAME_CYCLES;
 }

@@ -15,7 +15,10 @@
 #include <vector>
 
 #include "cpu/cpu.h"
+#include "floppy/acsi_bus.h"
 #include "floppy/disk_image.h"
+#include "floppy/dma_chip.h"
+#include "floppy/hard_disk_image.h"
 #include "floppy/wd1772.h"
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_snapshot.h"
@@ -59,6 +62,8 @@ struct Saver {
     }
     template <class T>
     void num(T& v) { put32(uint32_t(v)); }
+    // The length of a list whose items take at least `itemBytes` each.
+    void count(uint32_t& n, size_t) { put32(n); }
     void raw(void* p, size_t n) { out.insert(out.end(), static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + n); }
     // Count including the terminating zero, then the bytes.
     void text(std::string& s, size_t) {
@@ -101,6 +106,12 @@ struct Parser {
             v = raw != 0;
         else
             v = T(raw);
+    }
+    // A list can hold no more items than the bytes left could.
+    void count(uint32_t& n, size_t itemBytes) {
+        n = get32();
+        if (n > size_t(end - p) / itemBytes) ok = false;
+        if (!ok) n = 0;
     }
     void raw(void* dest, size_t n) {
         if (!take(n)) return;
@@ -569,6 +580,115 @@ struct FolderDriveSection {
     void capture() { saveFolderDrive(state); }
     void apply() const { restoreFolderDrive(state); }
     bool valid() const { return fits && folderDriveSnapshotValid(state); }
+    // A file written before the folder drive existed: what the replaced machine had open
+    // on the drive does not belong to the restored one.
+    static void whenAbsent() { folderDriveReset(); }
+};
+
+// The ACSI bus and its hard disks: the bus's state, the shared interrupt line's sources,
+// which image each device holds, and the image sectors that the file does not hold (the
+// ST's changes not written back), in runs of at most 128 sectors. Resuming maps each
+// image from its file again and lays those sectors over it: changes made after the
+// snapshot are dropped. Files written before the bus existed load with the bus idle and
+// the images attached now as they are.
+struct AcsiSection {
+    static constexpr uint32_t RUN_SECTORS = 128;
+    struct Run {
+        uint32_t lba, count, length;
+        std::vector<uint8_t> bytes;
+    };
+    struct Device {
+        std::string path;
+        uint32_t sectors = 0;
+        std::vector<Run> runs;
+    };
+    uint32_t version = 1;
+    AcsiBusState bus;
+    uint8_t lineSources;
+    Device devices[HARD_DISKS];
+
+    template <class S>
+    void fields(S& s) {
+        s.num(bus.phase);
+        s.num(bus.device);
+        s.raw(bus.command, sizeof bus.command);
+        s.num(bus.received);
+        s.num(bus.length);
+        s.num(bus.status);
+        s.num(bus.event);
+        s.num(bus.eventTime);
+        for (AcsiSense& k : bus.sense) {
+            s.num(k.key);
+            s.num(k.code);
+            s.num(k.info);
+            s.num(k.infoValid);
+        }
+        s.num(lineSources);
+        for (Device& d : devices) {
+            s.text(d.path, 4096);
+            s.num(d.sectors);
+            uint32_t runs = uint32_t(d.runs.size());
+            s.count(runs, 16);
+            d.runs.resize(runs);
+            for (Run& r : d.runs) {
+                s.num(r.lba);
+                s.num(r.count);
+                r.bytes.resize(std::min(r.count, RUN_SECTORS) * HARD_DISK_SECTOR);
+                s.block(r.bytes.data(), uint32_t(r.bytes.size()), r.length);
+            }
+        }
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        bus = acsi;
+        lineSources = diskInterruptSources();
+        for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+            Device& d = devices[id];
+            d.path = hardDisks[id].filePath;
+            d.sectors = hardDisks[id].sectors;
+            for (uint32_t lba : hardDiskChangedSectors(id)) {
+                if (d.runs.empty() || d.runs.back().lba + d.runs.back().count != lba || d.runs.back().count == RUN_SECTORS)
+                    d.runs.push_back({lba, 0, 0, {}});
+                Run& r = d.runs.back();
+                r.bytes.insert(r.bytes.end(), hardDiskSector(id, lba), hardDiskSector(id, lba) + HARD_DISK_SECTOR);
+                ++r.count;
+                r.length += HARD_DISK_SECTOR;
+            }
+        }
+    }
+    // An image that cannot be attached again leaves its device empty; one whose size
+    // changed since is another disk, taken as it stands without the sectors.
+    void apply() const {
+        for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+            const Device& d = devices[id];
+            if (d.path.empty() || !hardDiskAttach(id, d.path)) {
+                hardDiskDetach(id);
+                continue;
+            }
+            if (hardDisks[id].sectors != d.sectors) continue;
+            for (const Run& r : d.runs)
+                for (uint32_t i = 0; i < r.count; ++i)
+                    hardDiskLaySector(id, r.lba + i, r.bytes.data() + i * HARD_DISK_SECTOR);
+        }
+        acsi = bus;
+        setDiskInterruptSources(lineSources);
+    }
+    static void whenAbsent() {
+        acsi = AcsiBusState{};
+        setDiskInterruptSources((hw.mfp[MFP_GPIP] & MFP_GPIP_FDC) ? 0 : DISK_IRQ_FDC);
+    }
+    // A bus state no device produces, or runs that do not fit their image, is refused.
+    bool valid() const {
+        if (bus.phase > ACSI_STATUS || bus.event > ACSI_EVENT_DONE || bus.device >= HARD_DISKS || bus.received > ACSI_MAX_COMMAND ||
+            bus.length > ACSI_MAX_COMMAND || int32_t(bus.eventTime) < -(1 << 28) || int32_t(bus.eventTime) > (1 << 28))
+            return false;
+        for (const Device& d : devices)
+            for (const Run& r : d.runs)
+                if (r.count == 0 || r.count > RUN_SECTORS || r.length != r.count * HARD_DISK_SECTOR ||
+                    uint64_t(r.lba) + r.count > d.sectors)
+                    return false;
+        return true;
+    }
 };
 
 uint8_t ramStage[MAX_RAM_BYTES];
@@ -628,6 +748,7 @@ struct SectionEntry {
     bool (*parse)(Parser&);  // into the section's staging data
     void (*apply)();
     void (*save)(Saver&);
+    void (*absent)();  // for such a file: what the section's state becomes without it
 };
 
 template <class Section>
@@ -651,6 +772,11 @@ template <class Section>
 void applySection() { staged<Section>().apply(); }
 
 template <class Section>
+void absentSection() {
+    if constexpr (requires { Section::whenAbsent(); }) Section::whenAbsent();
+}
+
+template <class Section>
 void saveSection(Saver& out) {
     Section s;
     s.capture();
@@ -662,7 +788,7 @@ enum SectionAge : bool { FROM_THE_FIRST = false, ADDED_LATER = true };
 
 template <class Section>
 SectionEntry entry(const char (&tag)[5], SectionAge age = FROM_THE_FIRST) {
-    SectionEntry e{{}, age, parseSection<Section>, applySection<Section>, saveSection<Section>};
+    SectionEntry e{{}, age, parseSection<Section>, applySection<Section>, saveSection<Section>, absentSection<Section>};
     std::memcpy(e.tag, tag, 5);
     return e;
 }
@@ -707,12 +833,15 @@ void registerSnapshotSections() {
     registerSection(entry<PictureSection>("SHOT"));
     registerSection(entry<SoundRunSection>("SND2", ADDED_LATER));
     registerSection(entry<FolderDriveSection>("GEMD", ADDED_LATER));
+    registerSection(entry<AcsiSection>("ACSI", ADDED_LATER));
 }
 
 void setSnapshotRomHooks(const SnapshotRomHooks* hooks) { romHooks = hooks; }
 
 // LZO1X can grow incompressible data by n / 16 + 67 bytes; the sections besides the RAM
-// and the picture, with every header, stay far below 64 KB.
+// and the picture, with every header, stay far below 64 KB, as long as no hard disk
+// image holds changes its file does not (the libretro core, the one user of this bound,
+// attaches none).
 size_t snapshotMaxBytes() {
     auto compressedAtMost = [](size_t n) { return n + n / 16 + 67; };
     return compressedAtMost(MAX_RAM_BYTES) + compressedAtMost(PICTURE_BYTES) + 0x10000;
@@ -771,10 +900,10 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
             if (!e.addedLater && !present(e)) return false;
 
     for (const SectionEntry& e : SnapshotRegistry)
-        if (present(e)) e.apply();
-    // A file written before the folder drive existed: what the replaced machine had open
-    // on the drive does not belong to the restored one.
-    if (whole && !present(*findEntry(reinterpret_cast<const uint8_t*>("GEMD")))) folderDriveReset();
+        if (present(e))
+            e.apply();
+        else if (whole)
+            e.absent();
     // The blitter's state is not in the file: a blit the replaced machine was running
     // must not go on over the restored RAM.
     blitterReset();

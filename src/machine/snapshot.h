@@ -1,7 +1,7 @@
 #pragma once
 // Memory snapshots: the whole machine (processor, RAM, chip registers, scheduler, floppy
-// controller, keyboard processor, sound chip, DMA sound) in one file of tagged sections,
-// resumed exactly. Ten numbered slots and a default snapshot written at exit.
+// controller, keyboard processor, sound chip, DMA sound, ACSI bus with the hard disks'
+// unwritten changes) in one file of tagged sections, resumed exactly. Ten numbered slots and a default snapshot written at exit.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,7 +24,8 @@ bool saveSnapshot(const std::string& path);
 // Reads and checks the whole file first; a truncated or corrupt file is refused (false)
 // and the machine is left untouched. Loads between frames.
 bool loadSnapshot(const std::string& path);
-// The same file in memory, which is never longer than snapshotMaxBytes().
+// The same file in memory, which is never longer than snapshotMaxBytes() while no hard
+// disk image holds unwritten changes.
 void saveSnapshotToBuffer(std::vector<uint8_t>& bytes);
 size_t snapshotMaxBytes();
 bool loadSnapshotFromBuffer(const uint8_t* bytes, size_t size);

@@ -12,6 +12,10 @@
 #define LLVMFuzzerTestOneInput fuzzZipArchiveInput
 #include "../../fuzz/zip_archive.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput fuzzHardDiskImageInput
+#include "../../fuzz/hard_disk_image.cpp"
+#undef LLVMFuzzerTestOneInput
+#include "support/test_machine.h"
 
 TEST(FuzzTargets, DiskImagesAndMutationsRunCleanUnderSanitizers) {
     SKIP_WITHOUT_SANITIZERS();
@@ -36,4 +40,13 @@ TEST(FuzzTargets, ArchivesAndMutationsRunCleanUnderSanitizers) {
                  {buildZip({{"DISK.ST", text}, {"disk.msa", noise, false}}),
                   buildZip({{"a", noise}, {"b/c", Bytes(5000, 0xE5)}}), deflateRaw(text, 9, Z_FIXED)},
                  3000);
+}
+
+TEST(FuzzTargets, HardDiskImagesJournalsAndMutationsRunCleanUnderSanitizers) {
+    SKIP_WITHOUT_SANITIZERS();
+    std::vector<Bytes> seeds;
+    for (const char* name : {"atari_root_sector", "dos_partition", "journal"})
+        seeds.push_back(readFileBytes(std::string(QUARV_SOURCE_DIR) + "/fuzz/corpus/hard_disk_image/" + name));
+    runMutations(fuzzHardDiskImageInput, seeds, 2000);
+    EXPECT_FALSE(hardDiskAttached(0));
 }

@@ -66,6 +66,17 @@ TEST(CommandLine, BadOptionsAreRefusedWithAReason) {
     EXPECT_EQ(error, "unknown option --colour");
 }
 
+// --acsi repeats for devices 0 and 1, no further.
+TEST(CommandLine, HardDiskImages) {
+    ProgramOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--acsi", "a.img", "--acsi-writable", "--acsi", "b.img"}, o, error)) << error;
+    EXPECT_EQ(o.acsiPaths, (std::vector<std::string>{"a.img", "b.img"}));
+    EXPECT_TRUE(o.acsiWritable);
+    EXPECT_FALSE(parse({"--acsi", "a.img", "--acsi", "b.img", "--acsi", "c.img"}, o, error));
+    EXPECT_EQ(error, "--acsi takes at most two images (ACSI devices 0 and 1)");
+}
+
 // --break and --watch repeat; any of the debugging options makes the page reachable.
 TEST(CommandLine, DebuggingOptions) {
     ProgramOptions o;

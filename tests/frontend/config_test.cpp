@@ -73,6 +73,8 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     config.windowWidth = 1280;
     config.windowMaximized = true;
     config.integerScaling = true;
+    config.acsiImage[1] = "/disks/hard disk.img";
+    machineSettings.acsiWriteBack = 1;
     ASSERT_TRUE(saveConfig(path));
 
     config = Config{};
@@ -97,6 +99,9 @@ TEST_F(ConfigStore, RoundTripOfEveryKindOfValue) {
     EXPECT_EQ(config.folderDrive, "/st/hard disk");
     EXPECT_EQ(config.folderDriveLetter, 4u);
     EXPECT_EQ(config.folderDriveProtected, 1u);
+    EXPECT_EQ(config.acsiImage[0], "");
+    EXPECT_EQ(config.acsiImage[1], "/disks/hard disk.img");
+    EXPECT_EQ(machineSettings.acsiWriteBack, 1u);
     EXPECT_EQ(config.currentSlot, -1);  // the slot is written but never applied
     EXPECT_NE(readFileText(path).find("nCurrentSlot=4"), std::string::npos);
 }

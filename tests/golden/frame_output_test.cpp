@@ -61,16 +61,16 @@ TEST(FrameOutput, DemoDiskSte) {
 TEST(FrameOutput, EmuTosStfm) {
     SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);
     expectOutput({EMUTOS, "", false},
-                 {{8661540247554463349ull, 8661540247554463349ull, 5996518774417164141ull,
-                   5996518774417164141ull, 5996518774417164141ull, 16227614812441061669ull},
-                  6662342420869910191ull});
+                 {{8661540247554463349ull, 8661540247554463349ull, 5351294354694644101ull,
+                   5996518774417164141ull, 5996518774417164141ull, 5996518774417164141ull},
+                  17188517366570052378ull});
 }
 TEST(FrameOutput, EmuTosSte) {
     SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(EMUTOS), "EmuTOS at " + EMUTOS);
     expectOutput({EMUTOS, "", true},
-                 {{8661540247554463349ull, 8661540247554463349ull, 5996518774417164141ull,
-                   5996518774417164141ull, 5996518774417164141ull, 16227614812441061669ull},
-                  6662342420869910191ull});
+                 {{8661540247554463349ull, 8661540247554463349ull, 5351294354694644101ull,
+                   5996518774417164141ull, 5996518774417164141ull, 5996518774417164141ull},
+                  17188517366570052378ull});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "frontend/ini_file.h"
 #include "support/disk_builders.h"
+#include "support/hard_disk_builder.h"
 #include "support/test_machine.h"
 #include "window_harness.h"
 
@@ -176,6 +177,36 @@ TEST_F(MenuPages, DisksPageMakesTheChosenFolderADrive) {
     EXPECT_EQ(settings.text("Disks", "FolderDrive"), drive);
     EXPECT_EQ(settings.number("Disks", "FolderDriveProtected"), 1u);
     EXPECT_EQ(settings.number("Disks", "FolderDriveLetter"), 3u);
+}
+
+// A hard disk image refused at start leaves its device empty, with the reason; the file
+// dialog attaches another (a refused one first), and the settings keep it and the
+// write-back switch.
+TEST_F(MenuPages, DisksPageAttachesHardDiskImages) {
+    Script script;
+    script.click("OK").click("Attach...").click("File name:").then("type GARBAGE").click("Open").click("OK");
+    script.click("Attach...").click("File name:").then("type IMAGE").click("Open");
+    script.click("Write changes back to the image files").then("shot hard_disk.png");
+    WindowRun run = newRun("window_hard_disk", script);
+    std::string cut = run.folder + "/cut.img", garbage = run.folder + "/garbage.img", image = run.folder + "/hd.img";
+    Bytes disk = hardDiskImage(PartitionTable::Atari, 8400, {});
+    writeBytes(image, disk);
+    writeBytes(garbage, testPattern(disk.size(), 3, false));
+    disk.resize(disk.size() / 2);
+    writeBytes(cut, disk);
+    run.script.replace(run.script.find("GARBAGE"), 7, garbage);
+    run.script.replace(run.script.find("IMAGE"), 5, image);
+    run.arguments.insert(run.arguments.end(), {"--acsi", cut});
+
+    std::string errors = runToEnd(run);
+    for (const std::string& refused :
+         {"Disk Error: Cannot use the hard disk image " + cut + ": it is smaller than its partition table says",
+          "Disk Error: Cannot use the hard disk image " + garbage + ": it holds neither"})
+        EXPECT_EQ(occurrences(errors, refused), 1) << refused << "\n" << errors;
+    Settings settings(run.folder + "/quarv.ini");
+    EXPECT_EQ(settings.text("Disks", "AcsiImage0"), image);
+    EXPECT_EQ(settings.text("Disks", "AcsiImage1"), "");
+    EXPECT_EQ(settings.number("Disks", "AcsiWriteBack"), 1u);
 }
 
 // Machine type, RAM and other options reach the running machine and the settings file;

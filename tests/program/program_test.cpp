@@ -13,6 +13,7 @@
 
 #include "frontend/program_files.h"
 #include "frontend/single_instance.h"
+#include "support/hard_disk_builder.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -66,6 +67,10 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     std::ofstream(folder + "/notes.txt") << "not a TOS image, nor a disk";
     std::filesystem::create_directory(folder + "/folder");
     std::filesystem::copy_file(m68kProgramPath("gemdos_child"), folder + "/CHILD.PRG");
+    writeBytes(folder + "/garbage.img", testPattern(64 * 512, 7, false));
+    Bytes cut = hardDiskImage(PartitionTable::Dos, 8400, {});
+    cut.resize(cut.size() / 2);
+    writeBytes(folder + "/cut.img", cut);
     struct Case {
         const char* arguments;
         int status;
@@ -80,6 +85,11 @@ TEST(Program, BadRequestsFailWithTheirReason) {
         {"--headless --rom QuarvDefault.ROM CHILD.PRG --frames 1", 1, "Running ST programs needs a TOS image such as EmuTOS"},
         {"--headless NOPE.TOS --frames 1", 1, "Cannot run NOPE.TOS: there is no such file."},
         {"--headless --hd-folder nowhere --frames 1", 1, "Cannot use the folder nowhere as a drive"},
+        {"--headless --acsi notes.txt --frames 1", 1,
+         "quarv: Cannot use the hard disk image notes.txt: its size is not a whole number of 512-byte sectors.\n"},
+        {"--headless --acsi garbage.img --frames 1", 1, "garbage.img: it holds neither an Atari"},
+        {"--headless --acsi cut.img --frames 1", 1, "cut.img: it is smaller than its partition table says"},
+        {"--headless --acsi a --acsi b --acsi c", 2, "at most two images"},
     };
     for (const Case& c : cases) {
         ProgramRun r = quarv(folder, c.arguments);

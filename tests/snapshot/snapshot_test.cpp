@@ -11,6 +11,9 @@
 #include <tuple>
 
 #include "cpu/cpu.h"
+#include "floppy/acsi_bus.h"
+#include "floppy/dma_chip.h"
+#include "floppy/hard_disk_image.h"
 #include "floppy/wd1772.h"
 #include "machine/hardware_state.h"
 #include "frontend/run_loop.h"
@@ -26,6 +29,7 @@
 #include "sound/mixer.h"
 #include "sound/recorder.h"
 #include "sound/ym2149.h"
+#include "support/hard_disk_builder.h"
 #include "support/test_machine.h"
 #include "video/picture.h"
 
@@ -106,7 +110,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
         total += 8 + s.size;
     }
     EXPECT_EQ(tags, (std::vector<std::string>{"MAIN", "68K!", "MFP!", "IT! ", "FDC!", "SHFT", "KEYB", "SND!", "RAM!",
-                                              "SHOT", "SND2", "GEMD"}));
+                                              "SHOT", "SND2", "GEMD", "ACSI"}));
     EXPECT_EQ(total, file.size());
     // A version, then the fields; every integer 32 bits wide.
     const size_t rom = m68kProgramPath("snapshot_machine").size();
@@ -115,6 +119,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
         {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"GEMD", (4 + 1) + 4 + 4 + (4 + 1) + 3 * 4 + 3 * 4},  // no folder drive: no files, searches or loads
+        {"ACSI", 7 * 4 + 13 + 2 * 4 * 4 + 4 + 2 * ((4 + 1) + 4 + 4)},  // no image: empty paths, no runs
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
     for (auto [tag, size] : fields) EXPECT_EQ(section(tag).size, 4 + size) << tag;
     // RAM: version, size index, then the block's two lengths and its bytes.
@@ -253,6 +258,54 @@ TEST_F(Snapshots, TheLmc1992AndTheMicrowireTransferResume) {
     EXPECT_TRUE(transfer.delivered);
 }
 
+// The bus's state and the image sectors the file does not hold travel in the snapshot:
+// resuming maps the image again and lays them over it, dropping later changes. A file
+// written before the bus existed leaves the bus idle and the attached image as it is.
+TEST_F(Snapshots, HardDiskChangesAndTheBusStateAreResumed) {
+    std::string image = dir + "/hd.img";
+    Bytes original = hardDiskImage(PartitionTable::Atari, 8400, {});
+    writeBytes(image, original);
+    ASSERT_TRUE(hardDiskAttach(0, image)) << hardDiskError;
+    auto stWrites = [](uint32_t lba, uint8_t value) {
+        std::fill(hardDiskSector(0, lba), hardDiskSector(0, lba) + 512, value);
+        hardDiskMarkChanged(0, lba, 1);
+    };
+    for (uint32_t lba = 10; lba < 140; ++lba) stWrites(lba, uint8_t(lba));  // runs of 128 and 2
+    stWrites(500, 0x5C);
+    acsi.phase = ACSI_STATUS;
+    acsi.status = ACSI_STATUS_CHECK_CONDITION;
+    acsi.sense[0] = {5, 0x21, 99, true};
+    diskInterruptLine(DISK_IRQ_ACSI, true);
+    std::vector<uint8_t> saved;
+    saveSnapshotToBuffer(saved);
+
+    stWrites(10, 0x00);
+    stWrites(600, 0x66);
+    acsiBusReset();
+    ASSERT_TRUE(loadSnapshotFromBuffer(saved.data(), saved.size()));
+    ASSERT_TRUE(hardDiskAttached(0));
+    std::vector<uint32_t> changed;
+    for (uint32_t lba = 10; lba < 140; ++lba) {
+        changed.push_back(lba);
+        EXPECT_EQ(hardDiskSector(0, lba)[511], uint8_t(lba)) << lba;
+    }
+    changed.push_back(500);
+    EXPECT_EQ(hardDiskChangedSectors(0), changed);
+    EXPECT_EQ(hardDiskSector(0, 600)[0], original[600 * 512]);
+    EXPECT_EQ(acsi.phase, uint32_t(ACSI_STATUS));
+    EXPECT_EQ(acsi.sense[0].info, 99u);
+    EXPECT_FALSE(hw.mfp[0x01] & 0x20) << "the device holds the line";
+    EXPECT_EQ(readFileBytes(image), original);
+
+    std::vector<uint8_t> older(file.begin(), file.begin() + long(section("ACSI").offset));
+    ASSERT_TRUE(loadSnapshot(variant("older.Quarv", older)));
+    EXPECT_EQ(acsi.phase, uint32_t(ACSI_IDLE));
+    EXPECT_EQ(hardDiskChangedSectors(0), changed);
+    ASSERT_TRUE(loadSnapshot(path));
+    EXPECT_FALSE(hardDiskAttached(0)) << "the machine of the file had no hard disk";
+}
+
+
 // Version 1 kept the microwire's volumes as multipliers of the DMA sound (256 before any
 // command, 128 x step / 20 after one) and one low-pass history: they become the LMC1992's
 // steps, the rest of the chip flat, and the same history in both channels.
@@ -322,8 +375,9 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         for (size_t cut : {s.offset + 3, s.offset + 7, s.offset + 8 + s.size / 2, s.offset + 8 + s.size - 1})
             expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + long(cut)), "cut inside " + s.tag);
         // A whole-machine file cut at a section boundary lacks the later sections (but a
-        // file without the last ones, "SND2" and "GEMD", is one written before they existed).
-        if (s.offset > 0 && s.tag != "SND2" && s.tag != "GEMD")
+        // file without the last ones, "SND2", "GEMD" and "ACSI", is one written before they existed).
+        if (s.offset > 0 && s.tag != "SND2" && s.tag != "GEMD" &&
+            s.tag != "ACSI")
             expectRefused(std::vector<uint8_t>(file.begin(), file.begin() + long(s.offset)), "cut before " + s.tag);
     }
     const Section& ram = section("RAM!");
@@ -346,6 +400,8 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         {"MFP!", 268, 0x7FFFFFF0, "timer A due beyond any frame"},
         {"68K!", 116, 0x80000000, "frame position far before the frame"},
         {"FDC!", 16, 9, "a floppy event that does not exist"},
+        {"ACSI", 12, 7, "an ACSI bus phase that does not exist"},
+        {"ACSI", 16, 2, "a command for a device that cannot hold an image"},
     };
     for (const auto& p : patches) {
         std::vector<uint8_t> bad = file;

@@ -89,6 +89,9 @@ void startTestMachine(const TestMachineSetup& setup) {
     options.hdFolder = setup.folder;
     options.programPath = setup.program;
     options.programArguments = setup.programArguments;
+    options.noDisk = setup.noDisk;
+    options.acsiPaths = setup.acsi;
+    options.acsiWritable = setup.acsiWritable;
     options.dataDir = ".";  // the test's working folder
     StartupSettings settings;
     settings.readConfig = false;

@@ -48,13 +48,16 @@ struct TestMachineSetup {
     TestMachineSetup(std::string romPath, std::string diskPath = "", bool isSte = false, int ram = 2, bool fast = false)
         : rom(std::move(romPath)), disk(std::move(diskPath)), ste(isSte), ramIndex(ram), fastDisk(fast) {}
     std::string rom;   // TOS image path, e.g. m68kProgramPath("sched_irq_count")
-    std::string disk;  // drive A image, or empty
+    std::string disk;  // drive A image, or empty (the demo disk)
     bool ste = false;
     int ramIndex = 2;
     bool fastDisk = false;
     std::string folder;            // --hd-folder
     std::string program;           // PROGRAM.PRG, started from its folder
     std::string programArguments;  // --args
+    bool noDisk = false;            // drive A empty
+    std::vector<std::string> acsi{};  // hard disk images for ACSI devices 0 and 1
+    bool acsiWritable = false;
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);
