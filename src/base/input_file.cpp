@@ -1,0 +1,38 @@
+#include "base/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+static std::string lastError;
+
+const std::string& inputFileError() { return lastError; }
+
+static std::FILE* refuse(int fd, const std::string& reason) {
+    if (fd >= 0) ::close(fd);
+    lastError = reason;
+    return nullptr;
+}
+
+static std::FILE* refuseWithSystemReason(int fd, const std::string& path) {
+    return refuse(fd, "Cannot open " + path + ": " + std::strerror(errno) + ".");
+}
+
+std::FILE* openInputFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return refuseWithSystemReason(fd, path);
+    if (S_ISDIR(st.st_mode)) return refuse(fd, path + " is a folder.");
+    if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode) && !S_ISBLK(st.st_mode))
+        return refuse(fd, path + " is not a regular file.");
+    // Reads wait for their data again, as they do on any file.
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return refuseWithSystemReason(fd, path);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) return refuseWithSystemReason(fd, path);
+    lastError.clear();
+    return file;
+}
