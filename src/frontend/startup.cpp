@@ -36,6 +36,7 @@ static void applyCommandLine(const ProgramOptions& options) {
     if (options.machine >= 0) machineSettings.machine = uint32_t(options.machine);
     if (options.ramIndex >= 0) machineSettings.ramSize = uint32_t(options.ramIndex);
     if (options.fastDisk) machineSettings.fastDisk = 1;
+    if (options.clock >= 0) machineSettings.clockAtPowerOn = options.clock;
     if (!options.diskPath.empty()) config.driveA = options.diskPath;
     applyMachineType();
 }

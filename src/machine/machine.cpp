@@ -1,5 +1,7 @@
 #include "machine/machine.h"
 
+#include <ctime>
+
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "machine/hardware_state.h"
@@ -10,8 +12,10 @@
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
+#include "peripherals/ikbd.h"
 #include "sound/dma_sound.h"
 #include "sound/sound_logs.h"
+#include "video/hardware_log.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
 #include "video/renderer.h"
@@ -20,6 +24,7 @@
 
 bool machineInit() {
     if (!allocateHostMemory()) return false;
+    ikbdSetClock(machineSettings.clockAtPowerOn >= 0 ? machineSettings.clockAtPowerOn : int64_t(std::time(nullptr)));
     buildAddressMaps();
     buildIoTables();
     cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
@@ -45,6 +50,7 @@ bool machineInit() {
 }
 
 void machineShutdown() {
+    hardwareLogStep(false);
     EjectDisk();
     freeHostMemory();
 }

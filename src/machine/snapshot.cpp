@@ -350,9 +350,12 @@ struct ShifterSection {
     }
 };
 
+// Version 2 adds the time-of-day clock; a file of version 1 leaves the clock running
+// on from where it stands.
 struct KeyboardSection {
-    uint32_t version = 1;
+    uint32_t version = 2;
     IkbdState state;
+    IkbdClock clock;
 
     template <class S>
     void fields(S& s) {
@@ -362,13 +365,22 @@ struct KeyboardSection {
                                &k.scaleX, &k.scaleY, &k.absoluteY, &k.absoluteX, &k.joystickMode,
                                &k.joystickEnabled, &k.lastReportButtons})
             s.num(*field);
+        if (version >= 2)
+            for (int32_t* field : {&clock.year, &clock.month, &clock.day, &clock.hour, &clock.minute, &clock.second,
+                                   &clock.cycles})
+                s.num(*field);
     }
     bool acceptVersion() const { return true; }
-    void capture() { state = ikbd; }
+    void capture() {
+        state = ikbd;
+        clock = ikbdClock;
+    }
     void apply() const {
         ikbd = state;
+        if (version >= 2) ikbdClock = clock;
         ikbdQueueClear();
     }
+    bool valid() const { return version < 2 || ikbdClockValid(clock); }
 };
 
 struct SoundSection {

@@ -54,5 +54,4 @@ protected:
         IkbdReset();
         ikbdQueueClear();
     }
-    void TearDown() override { setIkbdClock(nullptr); }
 };

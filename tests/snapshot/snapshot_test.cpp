@@ -17,6 +17,7 @@
 #include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
+#include "peripherals/ikbd.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/mixer.h"
@@ -108,7 +109,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4}, {"IT! ", 8 * 4},
-        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
+        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4}, {"KEYB", (17 + 7) * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 6) * 4 + 256},
         {"MAIN", 4 + (4 + std::strlen(QUARV_VERSION_STRING) + 1) + (4 + 1) + 4 + (4 + rom + 1)}};
     for (auto [tag, size] : fields) EXPECT_EQ(section(tag).size, 4 + size) << tag;
@@ -219,19 +220,33 @@ TEST_F(Snapshots, ImpossibleSoundRunValuesAreBroughtIntoRange) {
     EXPECT_EQ(crashCount, 0);
 }
 
-TEST_F(Snapshots, AnFdcSectionOfVersionOneLeavesPortAAlone) {
-    const Section& s = section("FDC!");
-    std::vector<uint8_t> old = file;
-    putLittle32(old, s.offset + 4, s.size - 4);  // without the last field
-    putLittle32(old, s.offset + 8, 1);
-    old.erase(old.begin() + long(s.offset + 8 + s.size - 4), old.begin() + long(s.offset + 8 + s.size));
-    std::string path1 = variant("fdc1.Quarv", old);
+// Files written before a section grew its last fields still load and leave what those
+// fields carry as it stands: sound chip port A ("FDC!" version 1), the keyboard
+// processor's clock ("KEYB" version 1). The newer file brings them back.
+TEST_F(Snapshots, OlderSectionsLeaveWhatTheyLackAlone) {
+    const struct {
+        const char* tag;
+        uint32_t oldVersion, fieldsAdded;
+        void (*change)();
+        bool (*changed)();
+    } cases[] = {
+        {"FDC!", 1, 1, [] { hw.ymRegisterImage[14] = 0x25; }, [] { return hw.ymRegisterImage[14] == 0x25; }},
+        {"KEYB", 1, 7, [] { ikbdSetClock(86400 * 365); }, [] { return ikbdClock.year == 71 && ikbdClock.cycles == 0; }},
+    };
+    for (const auto& c : cases) {
+        const Section& s = section(c.tag);
+        uint32_t cut = 4 * c.fieldsAdded;
+        std::vector<uint8_t> old = file;
+        putLittle32(old, s.offset + 4, s.size - cut);
+        putLittle32(old, s.offset + 8, c.oldVersion);
+        old.erase(old.begin() + long(s.offset + 8 + s.size - cut), old.begin() + long(s.offset + 8 + s.size));
 
-    hw.ymRegisterImage[14] = 0x25;
-    ASSERT_TRUE(loadSnapshot(path1));
-    EXPECT_EQ(hw.ymRegisterImage[14], 0x25);
-    ASSERT_TRUE(loadSnapshot(path));
-    EXPECT_NE(hw.ymRegisterImage[14], 0x25);
+        c.change();
+        ASSERT_TRUE(loadSnapshot(variant("old.Quarv", old))) << c.tag;
+        EXPECT_TRUE(c.changed()) << c.tag;
+        ASSERT_TRUE(loadSnapshot(path));
+        EXPECT_FALSE(c.changed()) << c.tag;
+    }
 }
 
 TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
@@ -270,6 +285,8 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         {"MFP!", 268, 0x7FFFFFF0, "timer A due beyond any frame"},
         {"68K!", 116, 0x80000000, "frame position far before the frame"},
         {"FDC!", 16, 9, "a floppy event that does not exist"},
+        {"KEYB", 12 + 17 * 4, 100, "a clock year of three digits"},
+        {"KEYB", 12 + 23 * 4, 8021247, "a clock second of more cycles than a second has"},
     };
     for (const auto& p : patches) {
         std::vector<uint8_t> bad = file;

@@ -86,6 +86,7 @@ void startTestMachine(const TestMachineSetup& setup) {
     options.machine = setup.ste ? 1 : 0;
     options.ramIndex = setup.ramIndex;
     options.fastDisk = setup.fastDisk;
+    options.clock = setup.clock;
     options.dataDir = ".";  // the test's working folder
     StartupSettings settings;
     settings.readConfig = false;

@@ -48,6 +48,9 @@ struct TestMachineSetup {
     bool ste = false;
     int ramIndex = 2;
     bool fastDisk = false;
+    // The keyboard processor's clock at power-on: always the same, so that software that
+    // reads the time runs the same way in every test run.
+    int64_t clock = 1700000000;
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);
