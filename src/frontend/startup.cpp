@@ -137,10 +137,10 @@ bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     // Drive A's setting follows the disk in the drive (a snapshot may have changed it).
     if (*insertedDiskPath()) config.driveA = insertedDiskPath();
     machineShutdown();
-    traceClose();
+    if (!traceClose()) saved = false;  // its reason was given when it stopped
     setSnapshotRomHooks(nullptr);
     if (saveSettings && !saveConfig(configPath)) {
-        std::fprintf(stderr, "quarv: cannot save the settings %s: %s\n", configPath.c_str(), replacingError().c_str());
+        std::fprintf(stderr, "quarv: cannot save the settings: %s\n", replacingError().c_str());
         saved = false;
     }
     return saved;
