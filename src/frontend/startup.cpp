@@ -22,6 +22,7 @@
 
 std::string startupError;
 std::string startupDiskError;
+std::string startupSnapshotMessage;
 std::string configPath;
 
 static const char* const BUILT_IN_DISK = "QuarvDefault.ST";
@@ -72,14 +73,45 @@ static void loadStartupRoms(const ProgramOptions& options) {
     if (cartridge < 0 || !loadCartridge(romListName(uint32_t(cartridge)))) clearCartridge();
 }
 
+// The data folder and its three folders (existing ones stay): "" when they are all there,
+// else what is wrong.
+static std::string makeDataFolders() {
+    namespace fs = std::filesystem;
+    std::string folder = dataFolder().empty() ? "." : dataFolder();
+    for (const char* sub : {"", "shot", "sound", "MemoryShot"}) {
+        fs::path path = *sub ? fs::path(dataFile(sub)) : fs::path(folder);
+        std::error_code error;
+        fs::create_directories(path, error);
+        if (fs::is_directory(path, error)) continue;
+        return "The data folder " + path.string() +
+               (fs::exists(path, error) ? " is not a folder." : " cannot be made: " + error.message() + ".");
+    }
+    return "";
+}
+
 // The ROM list's active entry, as the snapshots record it.
 static int32_t activeTosId() { return romListFindActive(false); }
 static const SnapshotRomHooks romListHooks = {activeTosId, romListSetActive};
+
+// A first start has none. One that is there but cannot be resumed says why, and the
+// machine starts afresh: it is the program's own file, replaced at the end of the run.
+static bool resumeDefaultSnapshot() {
+    std::string file = defaultSnapshotFile();
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) return false;
+    if (loadSnapshot(file)) {
+        startupSnapshotMessage = snapshotLoadWarning();
+        return true;
+    }
+    startupSnapshotMessage = "The default snapshot " + file + " cannot be resumed: " + snapshotLoadError();
+    return false;
+}
 
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings) {
     startupError.clear();
     startupDiskError.clear();
+    startupSnapshotMessage.clear();
     setHostPlatform(&platform);
     debugEnabled = options.debug;
     configPath = options.configPath.empty() ? defaultConfigPath() : options.configPath;
@@ -92,10 +124,13 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     }
     setSnapshotRomHooks(&romListHooks);
     setDataFolder(chooseDataFolder(options.dataDir));
-    for (const char* sub : {"shot", "sound", "MemoryShot"}) {
-        std::error_code error;  // existing ones stay; a folder that cannot be made shows when a file is written
-        std::filesystem::create_directories(dataFile(sub), error);
+    std::string folderProblem = makeDataFolders();
+    if (!folderProblem.empty() && !options.dataDir.empty()) {
+        startupError = folderProblem;
+        return StartupResult::Refused;
     }
+    // The usual data folder that cannot be made costs only the files that go there.
+    if (!folderProblem.empty()) std::fprintf(stderr, "quarv: warning: %s\n", folderProblem.c_str());
 
     insertStartupDisk(options);
     if (settings.badDiskRefuses) startupError = startupDiskError;
@@ -111,7 +146,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     machineReset(true);
 
     int state = RUN_STATE_MENU;
-    if (settings.defaultSnapshot && loadSnapshot(defaultSnapshotFile())) {
+    if (settings.defaultSnapshot && resumeDefaultSnapshot()) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;
@@ -124,8 +159,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     bool saved = true;
     if (saveDefaultSnapshot && !saveSnapshot(defaultSnapshotFile())) {
-        std::fprintf(stderr, "quarv: cannot save the default snapshot %s: %s\n", defaultSnapshotFile().c_str(),
-                     replacingError().c_str());
+        std::fprintf(stderr, "quarv: cannot save the default snapshot: %s\n", replacingError().c_str());
         saved = false;
     }
     setRunState(-1);

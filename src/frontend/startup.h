@@ -22,6 +22,9 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 extern std::string startupError;
 // The disk named on the command line could not be used: why (the drive is left empty).
 extern std::string startupDiskError;
+// The default snapshot was there but could not be resumed (why), or was resumed
+// without all it names (what is missing); empty otherwise.
+extern std::string startupSnapshotMessage;
 // "Cannot use the disk image PATH: " and the loader's reason, after InsertDisk refused.
 std::string diskRefusedMessage(const std::string& path);
 extern std::string configPath;  // the settings file of this run

@@ -91,6 +91,7 @@ int runWindowed(const ProgramOptions& options) {
         menuPageIndex = MENU_PAGE_DISKS;
         setRunState(RUN_STATE_MENU);
     }
+    if (!startupSnapshotMessage.empty()) menuMessage("Snapshot", startupSnapshotMessage);
 
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);

@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
 #include "base/data_folder.h"
+#include "base/input_file.h"
 #include "base/safe_file.h"
 #include "machine/hardware_state.h"
 #include "machine/machine_settings.h"
@@ -38,6 +37,8 @@ uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 namespace {
 
 const SnapshotRomHooks* romHooks;
+// Why the last load was refused.
+std::string loadError;
 constexpr uint32_t MAX_RAM_BYTES = 0x200000;  // the largest readable RAM
 constexpr uint32_t PICTURE_BYTES = sizeof capturedPicture;
 
@@ -129,12 +130,16 @@ struct Parser {
 // Each section: its data as read from a file or taken from the machine, the field list
 // in file order, and how the data reaches the machine.
 
+// What a load could not bring back while the machine still resumed.
+std::string loadWarning;
+
 struct MainSection {
     static constexpr uint32_t VERSION = 2;
     uint32_t version = VERSION;
     uint32_t machineFlags;
     std::string versionString, diskPath, romName;
     int32_t romId = -1;
+    TosImage rom;  // the image the snapshot ran, read before anything is applied
 
     template <class S>
     void fields(S& s) {
@@ -154,13 +159,24 @@ struct MainSection {
         romId = romHooks ? romHooks->activeRomId() : -1;
         romName = currentRomName;
     }
+    // The machine cannot resume on another TOS than the one whose state its RAM holds:
+    // a snapshot whose TOS image cannot be loaded is refused.
+    bool valid() {
+        if (version < 2) return true;
+        if (readTosImage(romName.c_str(), rom)) return true;
+        loadError = "Its TOS image cannot be loaded: " + romLoadError;
+        return false;
+    }
+    // A disk that cannot be inserted leaves the drive empty: the machine can go on.
     void apply() const {
         machineSettings.machine = machineFlags & MACHINE_STE;
         applyMachineType();
-        InsertDisk(diskPath.c_str());
+        if (!InsertDisk(diskPath.c_str()) && diskPath.size() >= 2)
+            loadWarning = "Drive A is left empty: the disk image " + diskPath + " cannot be used: " +
+                          (*driveA.errorMessage ? driveA.errorMessage : "unreadable.");
         if (version >= 2) {
             if (romId != -1 && romHooks) romHooks->setActiveRom(uint32_t(romId));
-            loadTosRom(romName.c_str());
+            placeTosImage(rom);
         }
     }
 };
@@ -554,15 +570,23 @@ const SectionEntry* findEntry(const uint8_t* tag) {
     return nullptr;
 }
 
-// Only a regular file is read: a folder or a device named in its place is no snapshot
-// (reading a folder through a stream throws).
+// No snapshot is longer than snapshotMaxBytes(): reading stops there, so that a device
+// named in a snapshot's place (one that never ends) is refused rather than read for ever.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    std::FILE* in = openInputFile(path);
+    if (!in) {
+        loadError = inputFileError();
+        return false;
+    }
+    bytes.resize(snapshotMaxBytes() + 1);
+    size_t n = std::fread(bytes.data(), 1, bytes.size(), in);
+    bool failed = std::ferror(in);
+    int error = errno;
+    std::fclose(in);
+    bytes.resize(n);
+    if (failed) loadError = "Cannot read " + path + ": " + std::strerror(error) + ".";
+    else if (n > snapshotMaxBytes()) loadError = path + " is too long to be a snapshot.";
+    return !failed && n <= snapshotMaxBytes();
 }
 
 uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
@@ -621,22 +645,32 @@ bool saveSnapshot(const std::string& path) {
 // holding a "MAIN" section is a whole-machine snapshot and must hold every section but
 // those added later, so that a file cut short is refused rather than half applied while
 // files written before a section existed still load.
+static bool refuse(const std::string& why) {
+    loadError = why;
+    return false;
+}
+
+static std::string sectionName(const char* tag) { return "\"" + std::string(tag, 4) + "\""; }
+
 bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     registerSnapshotSections();
-    if (size == 0) return false;
+    loadError.clear();
+    loadWarning.clear();
+    if (size == 0) return refuse("The file is empty.");
     std::vector<const SectionEntry*> found;
     auto present = [&found](const SectionEntry& e) { return std::find(found.begin(), found.end(), &e) != found.end(); };
     const uint8_t* p = data;
     const uint8_t* end = p + size;
     while (p < end) {
-        if (end - p < 8) return false;
-        const SectionEntry* e = findEntry(p);
+        const SectionEntry* e = end - p >= 8 ? findEntry(p) : nullptr;
+        if (!e) return refuse("The file is not a snapshot, or it is damaged.");
         uint32_t size = little32(p + 4);
         p += 8;
-        if (!e || size > size_t(end - p)) return false;
-        if (present(*e)) return false;
+        if (size > size_t(end - p)) return refuse("The file is cut short in its " + sectionName(e->tag) + " section.");
+        if (present(*e)) return refuse("The file holds its " + sectionName(e->tag) + " section twice.");
         Parser parser{p, p + size};
-        if (!e->parse(parser)) return false;
+        if (!e->parse(parser))
+            return loadError.empty() ? refuse("Its " + sectionName(e->tag) + " section is damaged.") : false;
         found.push_back(e);
         p += size;
     }
@@ -644,7 +678,8 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     for (const SectionEntry* e : found) whole |= std::memcmp(e->tag, "MAIN", 4) == 0;
     if (whole)
         for (const SectionEntry& e : SnapshotRegistry)
-            if (!e.addedLater && !present(e)) return false;
+            if (!e.addedLater && !present(e))
+                return refuse("Its " + sectionName(e.tag) + " section is missing.");
 
     for (const SectionEntry& e : SnapshotRegistry)
         if (present(e)) e.apply();
@@ -656,6 +691,9 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     ShifterFrameStart();
     return true;
 }
+
+const std::string& snapshotLoadError() { return loadError; }
+const std::string& snapshotLoadWarning() { return loadWarning; }
 
 bool loadSnapshot(const std::string& path) {
     std::vector<uint8_t> file;
