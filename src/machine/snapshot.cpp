@@ -573,23 +573,33 @@ const SectionEntry* findEntry(const uint8_t* tag) {
 // No snapshot is longer than snapshotMaxBytes(): reading stops there, so that a device
 // named in a snapshot's place (one that never ends) is refused rather than read for ever.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    loadError.clear();
     std::FILE* in = openInputFile(path);
     if (!in) {
         loadError = inputFileError();
         return false;
     }
-    bytes.resize(snapshotMaxBytes() + 1);
-    size_t n = std::fread(bytes.data(), 1, bytes.size(), in);
+    bytes.clear();
+    uint8_t piece[65536];
+    size_t n;
+    while (bytes.size() <= snapshotMaxBytes() && (n = std::fread(piece, 1, sizeof piece, in)) > 0)
+        bytes.insert(bytes.end(), piece, piece + n);
     bool failed = std::ferror(in);
     int error = errno;
     std::fclose(in);
-    bytes.resize(n);
     if (failed) loadError = "Cannot read " + path + ": " + std::strerror(error) + ".";
-    else if (n > snapshotMaxBytes()) loadError = path + " is too long to be a snapshot.";
-    return !failed && n <= snapshotMaxBytes();
+    else if (bytes.size() > snapshotMaxBytes()) loadError = path + " is too long to be a snapshot.";
+    return loadError.empty();
 }
 
 uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+bool refuse(const std::string& why) {
+    loadError = why;
+    return false;
+}
+
+std::string sectionName(const char* tag) { return "\"" + std::string(tag, 4) + "\""; }
 
 }  // namespace
 
@@ -645,13 +655,6 @@ bool saveSnapshot(const std::string& path) {
 // holding a "MAIN" section is a whole-machine snapshot and must hold every section but
 // those added later, so that a file cut short is refused rather than half applied while
 // files written before a section existed still load.
-static bool refuse(const std::string& why) {
-    loadError = why;
-    return false;
-}
-
-static std::string sectionName(const char* tag) { return "\"" + std::string(tag, 4) + "\""; }
-
 bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     registerSnapshotSections();
     loadError.clear();
