@@ -226,14 +226,18 @@ TEST(Program, HeadlessRunsWithAClockRepeatWhateverTheHostsHourAndSpeed) {
 }
 
 // A default snapshot that cannot be written (MemoryShot is a file here) is a failed run,
-// not a quiet one.
-TEST(Program, AFailedDefaultSnapshotIsAFailure) {
+// not a quiet one; a crash log that cannot be written (a folder is in its place) is
+// reported with the reason, and the machine runs on.
+TEST(Program, AFailedDefaultSnapshotIsAFailureAndAFailedCrashLogIsReported) {
     std::string folder = runFolder();
-    std::filesystem::create_directories(folder + "/data/quarv");
+    std::filesystem::create_directories(folder + "/data/quarv/crashLog.txt");
     std::ofstream(folder + "/data/quarv/MemoryShot") << "in the way";
-    ProgramRun r = quarv(folder, "--headless --frames 2 --default-snapshot");
+    ProgramRun r = quarv(folder, "--headless --frames 2 --default-snapshot --rom '" + m68kProgramPath("sched_crash") + "'");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("cannot save the default snapshot"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("The crash log was not written: " + folder + "/data/quarv/crashLog.txt is a folder."),
+              std::string::npos)
+        << r.output;
 }
 
 }  // namespace
