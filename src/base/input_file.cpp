@@ -36,3 +36,18 @@ std::FILE* openInputFile(const std::string& path) {
     lastError.clear();
     return file;
 }
+
+bool readInputFile(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    std::FILE* in = openInputFile(path);
+    if (!in) return false;
+    uint8_t piece[65536];
+    size_t n;
+    while (bytes.size() <= limit && (n = std::fread(piece, 1, sizeof piece, in)) > 0)
+        bytes.insert(bytes.end(), piece, piece + n);
+    int error = std::ferror(in) ? errno : 0;
+    std::fclose(in);
+    if (error) lastError = "Cannot read " + path + ": " + std::strerror(error) + ".";
+    else if (bytes.size() > limit) lastError = path + " is longer than " + std::to_string(limit) + " bytes.";
+    return lastError.empty();
+}

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 #include "base/input_file.h"
@@ -54,30 +53,17 @@ static void addValue(IniSection& s, const std::string& name, const std::string& 
 // a device named in its place is not read for ever.
 constexpr size_t MAX_SETTINGS_BYTES = 64 << 20;
 
-static bool readText(const std::string& path, std::string& text, std::string& problem) {
-    std::FILE* in = openInputFile(path);
-    if (!in) {
-        problem = inputFileError();
-        return false;
-    }
-    text.resize(MAX_SETTINGS_BYTES + 1);
-    size_t n = std::fread(text.data(), 1, text.size(), in);
-    int error = std::ferror(in) ? errno : 0;
-    std::fclose(in);
-    text.resize(n);
-    if (error) problem = "Cannot read " + path + ": " + std::strerror(error) + ".";
-    else if (n > MAX_SETTINGS_BYTES) problem = path + " is too long for a settings file.";
-    return problem.empty();
-}
-
 IniLoad iniLoad(const std::string& path, IniFile& ini, std::string& problem) {
     ini.sections.clear();
     problem.clear();
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) return IniLoad::Missing;
-    std::string text;
-    if (!readText(path, text, problem)) return IniLoad::Unreadable;
-    std::istringstream in(text);
+    std::vector<uint8_t> bytes;
+    if (!readInputFile(path, MAX_SETTINGS_BYTES, bytes)) {
+        problem = inputFileError();
+        return IniLoad::Unreadable;
+    }
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     IniFile parsed;
     std::string line;
     int number = 0;

@@ -17,24 +17,16 @@ static uint32_t bigEndianLong(const uint8_t* p) { return uint32_t(p[0]) << 24 | 
 
 // Reads a whole image of at most `limit` bytes; sets romLoadError on refusal.
 static bool readImage(const char* fileName, uint32_t limit, const char* what, std::vector<uint8_t>& image) {
-    std::FILE* f = openInputFile(fileName);
-    if (!f) {
-        romLoadError = inputFileError();
+    if (!readInputFile(fileName, limit, image)) {
+        romLoadError = image.size() > limit ? std::string("The ") + what + " image " + fileName + " is longer than " +
+                                                  std::to_string(limit / 1024) + " KB."
+                                            : inputFileError();
         return false;
     }
-    image.assign(limit + 1, 0);
-    size_t n = std::fread(image.data(), 1, image.size(), f);
-    std::fclose(f);
-    if (n == 0) {
+    if (image.empty()) {
         romLoadError = std::string("The ") + what + " image " + fileName + " is empty.";
         return false;
     }
-    if (n > limit) {
-        romLoadError = std::string("The ") + what + " image " + fileName + " is longer than " +
-                       std::to_string(limit / 1024) + " KB.";
-        return false;
-    }
-    image.resize(n);
     return true;
 }
 

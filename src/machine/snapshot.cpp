@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <cerrno>
 #include <initializer_list>
 #include <string>
 #include <type_traits>
@@ -573,23 +572,9 @@ const SectionEntry* findEntry(const uint8_t* tag) {
 // No snapshot is longer than snapshotMaxBytes(): reading stops there, so that a device
 // named in a snapshot's place (one that never ends) is refused rather than read for ever.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    loadError.clear();
-    std::FILE* in = openInputFile(path);
-    if (!in) {
-        loadError = inputFileError();
-        return false;
-    }
-    bytes.clear();
-    uint8_t piece[65536];
-    size_t n;
-    while (bytes.size() <= snapshotMaxBytes() && (n = std::fread(piece, 1, sizeof piece, in)) > 0)
-        bytes.insert(bytes.end(), piece, piece + n);
-    bool failed = std::ferror(in);
-    int error = errno;
-    std::fclose(in);
-    if (failed) loadError = "Cannot read " + path + ": " + std::strerror(error) + ".";
-    else if (bytes.size() > snapshotMaxBytes()) loadError = path + " is too long to be a snapshot.";
-    return loadError.empty();
+    if (readInputFile(path, snapshotMaxBytes(), bytes)) return true;
+    loadError = inputFileError();
+    return false;
 }
 
 uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
