@@ -80,11 +80,11 @@ static std::string makeDataFolders() {
     std::string folder = dataFolder().empty() ? "." : dataFolder();
     for (const char* sub : {"", "shot", "sound", "MemoryShot"}) {
         fs::path path = *sub ? fs::path(dataFile(sub)) : fs::path(folder);
-        std::error_code error;
-        fs::create_directories(path, error);
-        if (fs::is_directory(path, error)) continue;
-        return "The data folder " + path.string() +
-               (fs::exists(path, error) ? " is not a folder." : " cannot be made: " + error.message() + ".");
+        std::error_code made, ignored;
+        fs::create_directories(path, made);
+        if (fs::is_directory(path, ignored)) continue;
+        std::string name = (*sub ? "The folder " : "The data folder ") + path.string();
+        return name + (fs::exists(path, ignored) ? " is not a folder." : " cannot be made: " + made.message() + ".");
     }
     return "";
 }
