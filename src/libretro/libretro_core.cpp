@@ -38,6 +38,7 @@ retro_log_printf_t logPrintf;
 
 bool machineUp;
 uint8_t keys[256];
+int16_t stereo[2 * OUTPUT_BUFFER_SAMPLES];
 
 // Where the front end stands in the API's order: retro_init, retro_load_game, then the
 // frames, save states and disk control until retro_unload_game and retro_deinit. A call
@@ -45,7 +46,6 @@ uint8_t keys[256];
 // than reaching a machine that is not there.
 enum class CoreState { Off, Initialised, GameLoaded };
 CoreState coreState = CoreState::Off;
-int16_t stereo[2 * OUTPUT_BUFFER_SAMPLES];
 
 // The disks of the disk-control interface; drive A holds diskImages[diskIndex] unless
 // ejected.
