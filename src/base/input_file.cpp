@@ -28,9 +28,12 @@ std::FILE* openInputFile(const std::string& path) {
     if (S_ISDIR(st.st_mode)) return refuse(fd, path + " is a folder.");
     if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode) && !S_ISBLK(st.st_mode))
         return refuse(fd, path + " is not a regular file.");
-    // Reads wait for their data again, as they do on any file.
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return refuseWithSystemReason(fd, path);
+    // Reads from a device wait for their data again, as they do on a file (where the flag
+    // changes nothing).
+    if (!S_ISREG(st.st_mode)) {
+        int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return refuseWithSystemReason(fd, path);
+    }
     std::FILE* file = ::fdopen(fd, "rb");
     if (!file) return refuseWithSystemReason(fd, path);
     lastError.clear();

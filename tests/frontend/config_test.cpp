@@ -174,8 +174,10 @@ TEST_F(ConfigStore, ARomCountBeyondTheEntriesReadsOnlyTheEntries) {
 }
 
 // 100,000 entries (here one image under as many spellings of its path) load and save
-// in linear time. The bound is on the processor time the process spent, which other
-// work on the host does not stretch, and leaves room for a slow sanitizer build.
+// in linear time: some 0.7 s to load and 0.3 s to save here, where comparing each entry
+// with every one before it took half a minute. The bound is on the processor time the
+// process spent, which other work on the host does not stretch, and leaves room for a
+// sanitizer build, three times as slow.
 TEST_F(ConfigStore, ALongRomListLoadsAndSavesAtOnce) {
     writeTosImage(dir, "tos.img");
     const int count = 100000;
@@ -193,7 +195,7 @@ TEST_F(ConfigStore, ALongRomListLoadsAndSavesAtOnce) {
     double seconds = double(std::clock() - start) / CLOCKS_PER_SEC;
     EXPECT_EQ(romListCount(), count);
     EXPECT_EQ(romListFindActive(false), romListIdAt(500));
-    EXPECT_LT(seconds, 5.0);
+    EXPECT_LT(seconds, 10.0);
 }
 
 TEST_F(ConfigStore, AFailedSaveLeavesThePreviousFileIntact) {
