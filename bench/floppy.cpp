@@ -172,6 +172,55 @@ void BM_InsertZippedDisk(benchmark::State& state) {
 }
 BENCHMARK(BM_InsertZippedDisk)->Unit(benchmark::kMillisecond);
 
+// An archive of 65,534 one-byte members as a streaming tool writes them: each local
+// header without sizes, a data descriptor after the data, the sizes in the central
+// directory. Opening the last member walks every header before it.
+struct StreamedArchive {
+    static constexpr uint32_t MEMBERS = 65534;
+    std::string path = "/tmp/quarv_bench_streamed_" + std::to_string(getpid()) + ".zip";
+
+    StreamedArchive() {
+        Bytes zip, directory;
+        auto put = [](Bytes& b, uint32_t v, int n) {
+            for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        };
+        for (uint32_t i = 0; i < MEMBERS; ++i) {
+            std::string name = "m" + std::to_string(i) + ".st";
+            uint8_t byte = uint8_t(i);
+            uint32_t crc = ~crc32Update(0xFFFFFFFF, &byte, 1), offset = uint32_t(zip.size());
+            put(zip, 0x04034B50, 4), put(zip, 20, 2), put(zip, 8, 2), put(zip, 0, 2), put(zip, 0, 4);
+            put(zip, 0, 4), put(zip, 0, 4), put(zip, 0, 4), put(zip, uint32_t(name.size()), 2), put(zip, 0, 2);
+            zip.insert(zip.end(), name.begin(), name.end());
+            zip.push_back(byte);
+            put(zip, 0x08074B50, 4), put(zip, crc, 4), put(zip, 1, 4), put(zip, 1, 4);
+            put(directory, 0x02014B50, 4), put(directory, 20, 2), put(directory, 20, 2), put(directory, 8, 2);
+            put(directory, 0, 2), put(directory, 0, 4), put(directory, crc, 4), put(directory, 1, 4);
+            put(directory, 1, 4), put(directory, uint32_t(name.size()), 2), put(directory, 0, 4);
+            put(directory, 0, 4), put(directory, 0, 4), put(directory, offset, 4);
+            directory.insert(directory.end(), name.begin(), name.end());
+        }
+        uint32_t directoryOffset = uint32_t(zip.size());
+        zip.insert(zip.end(), directory.begin(), directory.end());
+        put(zip, 0x06054B50, 4), put(zip, 0, 4), put(zip, MEMBERS, 2), put(zip, MEMBERS, 2);
+        put(zip, uint32_t(directory.size()), 4), put(zip, directoryOffset, 4), put(zip, 0, 2);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(zip.data(), 1, zip.size(), f);
+        std::fclose(f);
+    }
+    ~StreamedArchive() { std::remove(path.c_str()); }
+};
+
+void BM_OpenLastOfManyStreamedMembers(benchmark::State& state) {
+    static StreamedArchive archive;
+    std::string member = archive.path + "/m" + std::to_string(StreamedArchive::MEMBERS - 1) + ".st";
+    for (auto _ : state) {
+        ArchiveFile* f = archiveOpenPath(member.c_str());
+        if (!f) state.SkipWithError("member not found");
+        archiveClose(f);
+    }
+}
+BENCHMARK(BM_OpenLastOfManyStreamedMembers)->Unit(benchmark::kMillisecond);
+
 void BM_ReadSector(benchmark::State& state) {
     if (!InsertDisk((fixture().zipPath + "/disk.st").c_str())) state.SkipWithError(driveA.errorMessage);
     int n = 0;

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = fuzzInputPath("archive.zip");
     if (!writeFuzzInput(path, data, size)) return 0;
 
-    if (ArchiveFile* f = archiveOpen(path.c_str(), "rb")) {
+    if (ArchiveFile* f = archiveOpen(path.c_str())) {
         readMember(f);
         for (int members = 0; members < 64 && archiveNextMember(f) == 0; ++members) {
             archiveMemberName(f);

@@ -12,3 +12,12 @@ std::string dataFile(const std::string& name);
 // format has one %03d and no other conversion ("shot/Quarv_%03d.tga"). Anything at a name,
 // even a file that cannot be read or a dangling link, keeps it taken.
 std::string nextFreeDataFile(const char* format);
+// The program's own files in the folder itself.
+constexpr const char* CRASH_LOG_FILE = "crashLog.txt";
+constexpr const char* HARDWARE_LOG_FILE = "HardwareLog.txt";
+// Whether a path names one of the program's own files: the crash or hardware log of the
+// data folder, or anything in its "shot", "sound" or "MemoryShot". Those names are the
+// program's, whoever asked for the file: a symbolic link found at one was planted there,
+// not made by the user. Other names in the folder (a portable folder is also the
+// working folder) are the user's.
+bool isDataFolderFile(const std::string& path);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/data_folder.h"
+
 namespace fs = std::filesystem;
 
 static std::string lastError;
@@ -29,10 +31,11 @@ static std::string resolveLinks(const std::string& path) {
     return p.string();
 }
 
-// A new file gets the permissions fopen would give it; a replaced file keeps its own.
+// A new file gets the permissions fopen would give it; a replaced file keeps its own (a
+// replaced link's target says nothing about the new file).
 static mode_t permissionsFor(const std::string& path) {
     struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 07777;
     mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
@@ -41,12 +44,18 @@ static mode_t permissionsFor(const std::string& path) {
 // The temporary file is created exclusively under an unpredictable name in the target's
 // folder (the rename must not cross file systems), so nothing another user planted there
 // is opened or followed.
+static void failWith(const std::string& name, int error) {
+    lastError = "Cannot write " + name + ": " + std::strerror(error ? error : EIO) + ".";
+}
+
 bool replacingOpen(ReplacingFile& f, const std::string& path) {
     f.file = nullptr;
-    f.finalPath = resolveLinks(path);
+    f.name = path;
+    f.error = 0;
+    f.finalPath = isDataFolderFile(path) ? path : resolveLinks(path);
     struct stat target;
-    if (::stat(f.finalPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
-        lastError = path + " is not a regular file";
+    if (::lstat(f.finalPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode)) {
+        lastError = path + (S_ISDIR(target.st_mode) ? " is a folder." : " is not a regular file.");
         return false;
     }
     fs::path folder = fs::path(f.finalPath).parent_path();
@@ -54,34 +63,45 @@ bool replacingOpen(ReplacingFile& f, const std::string& path) {
     std::string pattern = temp.string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        lastError = "cannot create a file beside " + path + " (" + std::strerror(errno) + ")";
+        failWith(path, errno);
         return false;
     }
     ::fchmod(fd, permissionsFor(f.finalPath));
     f.tempPath = pattern;
     f.file = ::fdopen(fd, "wb");
     if (!f.file) {
+        failWith(path, errno);
         ::close(fd);
         ::unlink(f.tempPath.c_str());
-        lastError = "cannot write beside " + path;
         return false;
     }
     return true;
 }
 
+bool replacingWrite(ReplacingFile& f, const void* data, size_t size) {
+    if (!f.file || f.error) return false;
+    if (size == 0 || std::fwrite(data, 1, size, f.file) == size) return true;
+    f.error = errno ? errno : EIO;
+    return false;
+}
+
 bool replacingCommit(ReplacingFile& f) {
     if (!f.file) return false;
-    bool ok = !std::ferror(f.file);
-    ok = std::fflush(f.file) == 0 && ok;
-    ok = ::fsync(::fileno(f.file)) == 0 && ok;
-    ok = std::fclose(f.file) == 0 && ok;
+    int error = f.error;
+    auto keep = [&error](bool ok) {
+        if (!ok && !error) error = errno ? errno : EIO;
+    };
+    if (std::ferror(f.file)) keep(false);
+    keep(std::fflush(f.file) == 0);
+    keep(::fsync(::fileno(f.file)) == 0);
+    keep(std::fclose(f.file) == 0);
     f.file = nullptr;
-    if (ok) ok = std::rename(f.tempPath.c_str(), f.finalPath.c_str()) == 0;
-    if (!ok) {
-        lastError = "cannot write " + f.finalPath + " (" + std::strerror(errno) + ")";
+    if (!error) keep(std::rename(f.tempPath.c_str(), f.finalPath.c_str()) == 0);
+    if (error) {
+        failWith(f.name, error);
         ::unlink(f.tempPath.c_str());
     }
-    return ok;
+    return !error;
 }
 
 void replacingAbandon(ReplacingFile& f) {
@@ -93,10 +113,6 @@ void replacingAbandon(ReplacingFile& f) {
 bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
     ReplacingFile f;
     if (!replacingOpen(f, path)) return false;
-    if (size && std::fwrite(data, 1, size, f.file) != size) {
-        lastError = "cannot write " + path;
-        replacingAbandon(f);
-        return false;
-    }
+    replacingWrite(f, data, size);
     return replacingCommit(f);
 }

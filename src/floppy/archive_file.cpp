@@ -4,9 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <sys/stat.h>
+#include <strings.h>
 #include <vector>
 
+#include "base/input_file.h"
 #include "floppy/crc32.h"
 
 static uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
@@ -74,38 +75,51 @@ static void prepareDeflated(ArchiveFile* f) {
     if (!f->inflate) f->error = true;
 }
 
-// A member written by a streaming tool (flag bit 3) has zeros where its local header
-// would give the CRC-32 and sizes; they follow its data in a data descriptor, and the
-// central directory at the end of the archive repeats them. They are taken from the
-// directory entry that points back at this local header.
-static bool readCentralEntry(FILE* host, uint64_t headerOffset, ZipLocalHeader& h) {
-    if (fseeko(host, 0, SEEK_END) != 0) return false;
+// The central directory, once for the open archive, so that walking an archive of many
+// members stays linear.
+static void readDirectory(ArchiveFile* f) {
+    f->directoryRead = true;
+    FILE* host = f->host;
+    if (fseeko(host, 0, SEEK_END) != 0) return;
     off_t length = ftello(host);
-    if (length < off_t(ZIP_END_RECORD_SIZE)) return false;
+    if (length < off_t(ZIP_END_RECORD_SIZE)) return;
     // The end record is the last thing in the archive but for a comment of up to 64 KB.
     size_t tailSize = size_t(std::min<off_t>(length, ZIP_END_RECORD_SIZE + 0xFFFF));
     std::vector<uint8_t> tail(tailSize);
-    if (!readHost(host, uint64_t(length) - tailSize, tail.data(), tailSize)) return false;
+    if (!readHost(host, uint64_t(length) - tailSize, tail.data(), tailSize)) return;
     size_t end = tailSize - ZIP_END_RECORD_SIZE + 1;
     while (end > 0 && le32(&tail[end - 1]) != ZIP_END_SIGNATURE) --end;
-    if (end == 0) return false;
+    if (end == 0) return;
     const uint8_t* record = &tail[end - 1];
     uint32_t directorySize = le32(record + 12), directoryOffset = le32(record + 16);
-    if (uint64_t(directoryOffset) + directorySize > uint64_t(length)) return false;
-    std::vector<uint8_t> directory(directorySize);
-    if (!readHost(host, directoryOffset, directory.data(), directorySize)) return false;
+    if (uint64_t(directoryOffset) + directorySize > uint64_t(length)) return;
+    std::vector<uint8_t> bytes(directorySize);
+    if (!readHost(host, directoryOffset, bytes.data(), directorySize)) return;
     for (size_t at = 0; at + ZIP_CENTRAL_HEADER_SIZE <= directorySize;) {
-        const uint8_t* e = &directory[at];
-        if (le32(e) != ZIP_CENTRAL_SIGNATURE) return false;
-        if (le32(e + 42) == headerOffset) {
-            h.crc32 = le32(e + 16);
-            h.compressedSize = le32(e + 20);
-            h.uncompressedSize = le32(e + 24);
-            return true;
-        }
-        at += ZIP_CENTRAL_HEADER_SIZE + le16(e + 28) + le16(e + 30) + le16(e + 32);
+        const uint8_t* e = &bytes[at];
+        if (le32(e) != ZIP_CENTRAL_SIGNATURE) break;
+        uint32_t nameLength = le16(e + 28);
+        if (at + ZIP_CENTRAL_HEADER_SIZE + nameLength > directorySize) break;
+        f->directory.push_back({le32(e + 42), le32(e + 16), le32(e + 20), le32(e + 24),
+                                std::string(reinterpret_cast<const char*>(e + ZIP_CENTRAL_HEADER_SIZE), nameLength)});
+        at += ZIP_CENTRAL_HEADER_SIZE + nameLength + le16(e + 30) + le16(e + 32);
     }
-    return false;
+    std::stable_sort(f->directory.begin(), f->directory.end(),
+                     [](const ZipDirectoryEntry& a, const ZipDirectoryEntry& b) { return a.headerOffset < b.headerOffset; });
+}
+
+// A member written by a streaming tool (flag bit 3) has zeros where its local header
+// would give the CRC-32 and sizes; they follow its data in a data descriptor, and the
+// directory entry that points back at the local header at `headerOffset` repeats them.
+static bool readCentralEntry(ArchiveFile* f, uint64_t headerOffset, ZipLocalHeader& h) {
+    if (!f->directoryRead) readDirectory(f);
+    auto e = std::lower_bound(f->directory.begin(), f->directory.end(), headerOffset,
+                              [](const ZipDirectoryEntry& d, uint64_t offset) { return d.headerOffset < offset; });
+    if (e == f->directory.end() || e->headerOffset != headerOffset) return false;
+    h.crc32 = e->crc32;
+    h.compressedSize = e->compressedSize;
+    h.uncompressedSize = e->uncompressedSize;
+    return true;
 }
 
 // The data descriptor after a streamed member's data: CRC-32 and the two sizes, usually
@@ -168,7 +182,7 @@ static void readHeader(ArchiveFile* f, uint64_t offset) {
     f->name[h.nameLength] = 0;
 
     bool encrypted = h.flags & ZIP_FLAG_ENCRYPTED;
-    bool sized = !(h.flags & ZIP_FLAG_DATA_DESCRIPTOR) || readCentralEntry(f->host, offset, h);
+    bool sized = !(h.flags & ZIP_FLAG_DATA_DESCRIPTOR) || readCentralEntry(f, offset, h);
     if (!sized || encrypted || (h.method != ZIP_STORED && h.method != ZIP_DEFLATED)) {
         f->error = true;
     } else if (h.method == ZIP_STORED) {
@@ -224,16 +238,15 @@ static bool copyOut(ArchiveFile* f, uint8_t* destination, uint32_t count) {
     return true;
 }
 
-ArchiveFile* archiveOpen(const char* path, const char* mode) {
+ArchiveFile* archiveOpen(const char* path) {
+    FILE* host = openInputFile(path);
+    if (!host) return nullptr;
     auto* f = new (std::nothrow) ArchiveFile{};
-    if (!f) return nullptr;
-    struct stat st;
-    f->host = fopen(path, mode);
-    if (!f->host || fstat(fileno(f->host), &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (f->host) fclose(f->host);
-        delete f;
+    if (!f) {
+        fclose(host);
         return nullptr;
     }
+    f->host = host;
     readHeader(f, 0);
     return f;
 }
@@ -293,6 +306,26 @@ int archiveNextMember(ArchiveFile* f) {
     if (f->header.flags & ZIP_FLAG_DATA_DESCRIPTOR) next += descriptorLength(f->host, next);
     readHeader(f, next);
     return f->name ? 0 : -1;
+}
+
+static bool currentNameIs(const ArchiveFile* f, const char* name) { return f->name && strcasecmp(f->name, name) == 0; }
+
+// The directory is trusted only as far as the local header it leads to agrees with it.
+bool archiveFindMember(ArchiveFile* f, const char* name) {
+    if (!f || !archiveIsMember(f)) return false;
+    if (!f->directoryRead) readDirectory(f);
+    for (const ZipDirectoryEntry& e : f->directory) {
+        if (strcasecmp(e.name.c_str(), name) != 0) continue;
+        finishMember(f);
+        readHeader(f, e.headerOffset);
+        if (currentNameIs(f, name)) return true;
+        break;
+    }
+    finishMember(f);
+    readHeader(f, 0);
+    for (int found = archiveIsMember(f) ? 0 : -1; found == 0; found = archiveNextMember(f))
+        if (currentNameIs(f, name)) return true;
+    return false;
 }
 
 bool archiveIsMember(const ArchiveFile* f) { return f && f->header.signature == ZIP_LOCAL_SIGNATURE; }

@@ -3,7 +3,18 @@
 
 #include <string>
 
+#include "base/input_file.h"
 #include "floppy/archive_file.h"
+
+static std::string openError;
+
+const std::string& archiveOpenError() { return openError; }
+
+static ArchiveFile* open(const char* path) {
+    ArchiveFile* f = archiveOpen(path);
+    openError = f ? "" : inputFileError();
+    return f;
+}
 
 // A path whose directory part is a ZIP archive names one of its members.
 ArchiveFile* archiveOpenPath(const char* path) {
@@ -15,15 +26,13 @@ ArchiveFile* archiveOpenPath(const char* path) {
         bool zipDirectory = directory.size() >= 4 && strcasecmp(directory.c_str() + directory.size() - 4, ".zip") == 0;
         // A real folder that happens to be called "something.zip" is just a folder.
         if (zipDirectory && stat(directory.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            ArchiveFile* archive = archiveOpen(directory.c_str(), "rb");
+            ArchiveFile* archive = open(directory.c_str());
             if (!archive) return nullptr;
-            for (int found = archiveIsMember(archive) ? 0 : -1; found == 0; found = archiveNextMember(archive)) {
-                const char* name = archiveMemberName(archive);
-                if (name && strcasecmp(name, member.c_str()) == 0) return archive;
-            }
+            if (archiveFindMember(archive, member.c_str())) return archive;
             archiveClose(archive);
+            openError = directory + " holds no readable member " + member + ".";
             return nullptr;
         }
     }
-    return archiveOpen(path, "rb");
+    return open(path);
 }

@@ -15,11 +15,19 @@ static bool fail(const char* message) {
     return false;
 }
 
+// Why the file could not be opened, kept while errorMessage points at it.
+static std::string openFailure;
+
+static bool failToOpen() {
+    openFailure = archiveOpenError();
+    return fail(openFailure.c_str());
+}
+
 // Reads the whole file; a member whose data turns out damaged (bad Deflate data or
 // CRC) is refused rather than loaded with wrong sectors.
 static bool readWholeFile(const char* path) {
     ArchiveFile* file = archiveOpenPath(path);
-    if (!file) return fail("Cannot open the disk image.");
+    if (!file) return failToOpen();
     int64_t size = archiveSeek(file, 0, 2) == 0 ? archiveTell(file) : -1;
     bool sized = size >= 0 && size <= int64_t(DISK_MAX_FILE_SIZE) && archiveSeek(file, 0, 0) == 0;
     if (sized) driveA.data.assign(size_t(size), 0);
@@ -39,8 +47,7 @@ static bool canOpen(const char* path) {
 
 static bool loadDisk(const char* path) {
     DiskImageInfo info;
-    if (!DetectDiskImage(path, &info))
-        return fail(canOpen(path) ? "Unknown image format." : "Cannot open the disk image.");
+    if (!DetectDiskImage(path, &info)) return canOpen(path) ? fail("Unknown image format.") : failToOpen();
     if (!readWholeFile(path)) return false;
     driveA.format = info.format;
     driveA.layout = DISK_LAYOUT_SECTORS;

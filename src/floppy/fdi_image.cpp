@@ -142,7 +142,13 @@ struct TrackConverter {
 // follow one another from offset 512, in the order track x sides + side.
 bool convertFdi(DiskImage& disk) {
     const std::vector<uint8_t>& in = disk.data;
-    int64_t trackCount = disk.sides > 0 && disk.tracks > 0 ? int64_t(disk.sides) * disk.tracks : 0;
+    // The drive has two heads: a header that declares no side (its byte $FF) or more than
+    // two describes no disk it could read.
+    if (disk.sides < 1 || disk.sides > 2) {
+        disk.errorMessage = disk.sides < 1 ? "FDI image declares no sides." : "FDI image declares more than two sides.";
+        return false;
+    }
+    int64_t trackCount = disk.tracks > 0 ? int64_t(disk.sides) * disk.tracks : 0;
     if (trackCount > FDI_MAX_TRACKS) {
         disk.errorMessage = "FDI image has more than 180 tracks.";
         return false;

@@ -2,9 +2,11 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <ctime>
 
 #include "frontend/debug_run.h"
 #include "frontend/scripted_input.h"
@@ -64,6 +66,27 @@ bool parseCount(const char* text, long& out) {
 
 bool isProgramName(const std::string& name) { return hasExtension(name, {".prg", ".tos", ".ttp", ".app"}); }
 
+bool parseClock(const char* text, int64_t& seconds) {
+    const char* pattern = "0000-00-00 00:00:00";
+    if (std::strlen(text) != std::strlen(pattern)) return false;
+    for (int i = 0; pattern[i]; ++i)
+        if (pattern[i] == '0' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != pattern[i]) return false;
+    std::tm t{};
+    std::sscanf(text, "%d-%d-%d %d:%d:%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec);
+    if (t.tm_year < 1970 || t.tm_year > 2099) return false;
+    std::tm wanted = t;
+    t.tm_year -= 1900;
+    t.tm_mon -= 1;
+    std::time_t value = timegm(&t);
+    // timegm carries fields that are out of range into the next ones: the 31st of April
+    // comes back as the 1st of May, so a date that does not exist is one that changed.
+    if (t.tm_year + 1900 != wanted.tm_year || t.tm_mon + 1 != wanted.tm_mon || t.tm_mday != wanted.tm_mday ||
+        t.tm_hour != wanted.tm_hour || t.tm_min != wanted.tm_min || t.tm_sec != wanted.tm_sec)
+        return false;
+    seconds = int64_t(value);
+    return true;
+}
+
 const char* commandLineHelp() {
     return "usage: quarv [-debug] [--headless] [options] [DISK | PROGRAM]\n"
            "  DISK                  a disk image for drive A, as --disk DISK\n"
@@ -79,6 +102,7 @@ const char* commandLineHelp() {
            "  --fast-disk           floppy and hard disk commands complete at once\n"
            "  --acsi FILE           hard disk image for ACSI device 0, then 1 (repeatable)\n"
            "  --acsi-writable       write the hard disks' changes back to their image files\n"
+           "  --clock \"YYYY-MM-DD HH:MM:SS\"  the ST's clock at power-on (otherwise the host's)\n"
            "  --config FILE         settings file\n"
            "  --data-dir DIR        folder for screenshots, recordings, snapshots and logs\n"
            "  --version             print the version and end\n"
@@ -148,6 +172,12 @@ bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options
                 if (std::strcmp(value, sizes[s]) == 0) options.ramIndex = s;
             if (options.ramIndex < 0) {
                 error = std::string("--ram wants 512k, 1m, 2m or 4m, not \"") + value + "\"";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--clock") == 0) {
+            if (!needValue(value)) return false;
+            if (!parseClock(value, options.clock)) {
+                error = std::string("--clock wants \"YYYY-MM-DD HH:MM:SS\" (1970 to 2099), not \"") + value + "\"";
                 return false;
             }
         } else if (std::strcmp(arg, "--break") == 0) {

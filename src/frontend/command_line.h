@@ -17,6 +17,7 @@ struct ProgramOptions {
     long frames = -1;              // headless: frames to run (-1: until interrupted)
     int machine = -1;              // 0 STFM, 1 STE, -1 as configured
     int ramIndex = -1;             // 0-3, -1 as configured
+    int64_t clock = -1;            // --clock: the keyboard processor's clock at power-on (UTC seconds), -1 the host's
     std::string configPath;
     std::string dataDir;           // --data-dir: where the program's own files go
     std::string romPath;
@@ -44,6 +45,10 @@ struct ProgramOptions {
 
 // Whether a file name is an ST program's: .prg, .tos, .ttp or .app in any case.
 bool isProgramName(const std::string& name);
+
+// "YYYY-MM-DD HH:MM:SS", a date and time that exist, from 1970 to 2099: seconds since
+// 1970-01-01 (the time taken as UTC, as the keyboard processor's clock keeps it).
+bool parseClock(const char* text, int64_t& seconds);
 // False with a one-line reason for a bad option.
 bool parseCommandLine(int argc, const char* const* argv, ProgramOptions& options, std::string& error);
 const char* commandLineHelp();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "frontend/ini_file.h"
 #include "frontend/rom_list.h"
@@ -94,26 +95,33 @@ const StringSetting stringSettings[] = {
 // more (a damaged "Count" would otherwise make start-up spin).
 static void readRoms(const IniFile& ini) {
     int count = int(std::min<size_t>(iniReadNumber(ini, "ROMS", "Count", 0), iniValueCount(ini, "ROMS")));
-    // Adds insert at the head of the list, so reading backwards restores the order.
+    // Adds insert at the head of the list, so reading backwards restores the order. Each
+    // activation turns the others of its class off, so the last active entry read of
+    // each class (TOS, cartridge) is the one that stays active: only those two are set.
+    int32_t lastActive[2] = {-1, -1};
     for (int i = count - 1; i >= 0; --i) {
         std::string key = "ROM" + std::to_string(i);
         std::string name;
         if (!iniReadString(ini, "ROMS", key.c_str(), name)) continue;  // a missing entry is skipped
         std::string activeKey = "Active" + std::to_string(i);
         int32_t id = romListAdd(name.c_str());
-        if (id >= 0 && iniReadNumber(ini, "ROMS", activeKey.c_str(), 0)) romListSetActive(uint32_t(id));
+        if (id >= 0 && iniReadNumber(ini, "ROMS", activeKey.c_str(), 0))
+            lastActive[romListKind(uint32_t(id)) != ROM_KIND_TOS] = id;
     }
+    for (int32_t id : lastActive)
+        if (id >= 0) romListSetActive(uint32_t(id));
 }
 
 static void writeRoms(IniFile& ini) {
     // The section is rebuilt so that no stale entry survives a removal.
     iniDeleteSection(ini, "ROMS");
-    int count = romListCount();
+    std::vector<const RomRecord*> records;  // in list order, position 0 first
+    for (const RomRecord* r = romList.head; r; r = r->next) records.push_back(r);
+    int count = int(records.size());
     iniWriteNumber(ini, "ROMS", "Count", uint32_t(count));
     for (int i = count - 1; i >= 0; --i) {
-        uint32_t id = uint32_t(romListIdAt(i));
-        iniWriteString(ini, "ROMS", ("ROM" + std::to_string(i)).c_str(), romListName(id));
-        iniWriteNumber(ini, "ROMS", ("Active" + std::to_string(i)).c_str(), romListIsActive(id));
+        iniWriteString(ini, "ROMS", ("ROM" + std::to_string(i)).c_str(), records[size_t(i)]->fileName);
+        iniWriteNumber(ini, "ROMS", ("Active" + std::to_string(i)).c_str(), records[size_t(i)]->active);
     }
 }
 
@@ -122,8 +130,7 @@ void loadConfig(const std::string& path) {
     std::string problem;
     IniLoad result = iniLoad(path, ini, problem);
     if (result == IniLoad::Unreadable || result == IniLoad::Malformed)
-        std::fprintf(stderr, "Warning: the settings file %s %s; using the default settings.\n", path.c_str(),
-                     problem.c_str());
+        std::fprintf(stderr, "Warning: %s Using the default settings.\n", problem.c_str());
 
     readRoms(ini);
     for (const NumberSetting& s : numberSettings) *s.value = iniReadNumber(ini, s.section, s.name, s.fallback);
@@ -148,8 +155,8 @@ bool saveConfig(const std::string& path) {
     IniLoad existing = iniLoad(path, ini, problem);
     if (existing == IniLoad::Unreadable || existing == IniLoad::Malformed) {
         target = path + ".new";
-        std::fprintf(stderr, "Warning: the settings file %s %s; it is left as it is and the settings are saved in %s.\n",
-                     path.c_str(), problem.c_str(), target.c_str());
+        std::fprintf(stderr, "Warning: %s It is left as it is and the settings are saved in %s.\n", problem.c_str(),
+                     target.c_str());
     }
 
     writeRoms(ini);

@@ -58,7 +58,7 @@ bool applyDebugOptions(const ProgramOptions& options, std::string& error) {
         if (!atBreakpoint(address)) toggleBreakpoint(address);
     for (const Watchpoint& w : options.watchpoints) addWatchpoint(w);
     if (!options.tracePath.empty() && !traceOpen(options.tracePath)) {
-        error = "Cannot write the trace file " + options.tracePath + ".";
+        error = "Cannot trace: " + traceFailure();
         return false;
     }
     return true;

@@ -39,7 +39,7 @@ std::vector<std::string> listSubfolders(const std::string& folder) {
 // The archive's members are walked from its first local header.
 static void addArchiveMembers(const std::string& archivePath, const std::string& archiveName,
                               std::vector<DiskBrowserEntry>& entries) {
-    ArchiveFile* archive = archiveOpen(archivePath.c_str(), "rb");
+    ArchiveFile* archive = archiveOpen(archivePath.c_str());
     if (!archive) return;
     for (int found = archiveIsMember(archive) ? 0 : -1; found == 0; found = archiveNextMember(archive)) {
         std::string member = archiveMemberName(archive);

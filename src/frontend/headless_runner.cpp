@@ -4,14 +4,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/safe_file.h"
 #include "frontend/debug_report.h"
 #include "frontend/debug_run.h"
+#include "frontend/instruction_trace.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
 #include "frontend/startup.h"
+#include "machine/event_log.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "sound/recorder.h"
+#include "video/messages.h"
 #include "video/screenshot.h"
 
 static volatile std::sig_atomic_t interrupted;
@@ -22,8 +26,9 @@ static void nothing() {}
 static void nothingPage(int) {}
 static bool answerYes(const char*, const char*) { return true; }
 static void printMessageBox(const char* caption, const char* text) { std::fprintf(stderr, "%s: %s\n", caption, text); }
-// A stop of the debugger's run would open the menu: a headless run ends there.
-static bool keepRunning() { return !interrupted && runState != RUN_STATE_MENU; }
+// A stop of the debugger's run would open the menu: a headless run ends there, and
+// where the trace it was asked for stopped.
+static bool keepRunning() { return !interrupted && runState != RUN_STATE_MENU && traceFailure().empty(); }
 static void noPicture(const uint16_t*) {}
 static bool no() { return false; }
 
@@ -37,7 +42,12 @@ const HostPlatform headlessPlatform = {
     false,                                  // F11 and F12 are keys like the others
 };
 
+// Messages on the picture live for emulated time: how many frames show one depends on
+// the run's inputs, not on how fast the host runs it.
+static int64_t emulatedMilliseconds() { return int64_t(double(framesEmulated) * FRAME_CYCLES * 1000.0 / ST_CPU_CLOCK); }
+
 int runHeadless(const ProgramOptions& options) {
+    setMessageClock(emulatedMilliseconds);
     StartupSettings settings;
     settings.defaultSnapshot = options.defaultSnapshot;
     StartupResult started = programStartup(options, headlessPlatform, settings);
@@ -45,6 +55,7 @@ int runHeadless(const ProgramOptions& options) {
         if (!startupError.empty()) std::fprintf(stderr, "quarv: %s\n", startupError.c_str());
         return 1;
     }
+    if (!startupSnapshotMessage.empty()) std::fprintf(stderr, "quarv: %s\n", startupSnapshotMessage.c_str());
     if (!romLoaded) {
         std::fprintf(stderr, "quarv: no TOS image to run (%s); give one with --rom FILE.\n",
                      romLoadError.empty() ? "none is active" : romLoadError.c_str());
@@ -52,10 +63,14 @@ int runHeadless(const ProgramOptions& options) {
         return 1;
     }
 
-    if (!options.snapshotLoadPath.empty() && !loadSnapshot(options.snapshotLoadPath)) {
-        std::fprintf(stderr, "quarv: cannot load the snapshot %s.\n", options.snapshotLoadPath.c_str());
-        programShutdown(false, false);
-        return 1;
+    if (!options.snapshotLoadPath.empty()) {
+        if (!loadSnapshot(options.snapshotLoadPath)) {
+            std::fprintf(stderr, "quarv: cannot load the snapshot %s: %s\n", options.snapshotLoadPath.c_str(),
+                         snapshotLoadError().c_str());
+            programShutdown(false, false);
+            return 1;
+        }
+        if (!snapshotLoadWarning().empty()) std::fprintf(stderr, "quarv: %s\n", snapshotLoadWarning().c_str());
     }
 
     std::string scriptError;
@@ -72,7 +87,7 @@ int runHeadless(const ProgramOptions& options) {
     }
     const std::string& recording = options.wavPath.empty() ? options.ymPath : options.wavPath;
     if (!recording.empty() && !recorderStartToFile(options.wavPath.empty(), recording)) {
-        std::fprintf(stderr, "quarv: cannot record into %s.\n", recording.c_str());
+        std::fprintf(stderr, "quarv: cannot record: %s\n", replacingError().c_str());
         programShutdown(false, false);
         return 1;
     }
@@ -85,12 +100,13 @@ int runHeadless(const ProgramOptions& options) {
     if (options.bench) printSpeedReport(hostSeconds);
     int status = 0;
     if (!options.screenshotPath.empty() && !saveScreenshotAs(options.screenshotPath)) {
-        std::fprintf(stderr, "quarv: cannot save the screenshot %s (a .tga, or a .gif of at most 256 colours).\n",
-                     options.screenshotPath.c_str());
+        std::fprintf(stderr, "quarv: cannot save the screenshot %s: %s\n", options.screenshotPath.c_str(),
+                     screenshotError().c_str());
         status = 1;
     }
     if (!options.pngPath.empty() && !savePng(options.pngPath)) {
-        std::fprintf(stderr, "quarv: cannot save the picture %s.\n", options.pngPath.c_str());
+        std::fprintf(stderr, "quarv: cannot save the picture %s: %s\n", options.pngPath.c_str(),
+                     replacingError().c_str());
         status = 1;
     }
     if (recorderRunning()) {
@@ -101,7 +117,8 @@ int runHeadless(const ProgramOptions& options) {
         }
     }
     if (!options.snapshotSavePath.empty() && !saveSnapshot(options.snapshotSavePath)) {
-        std::fprintf(stderr, "quarv: cannot write the snapshot %s.\n", options.snapshotSavePath.c_str());
+        std::fprintf(stderr, "quarv: cannot write the snapshot %s: %s\n", options.snapshotSavePath.c_str(),
+                     replacingError().c_str());
         status = 1;
     }
     if (!programShutdown(options.defaultSnapshot, false)) status = 1;

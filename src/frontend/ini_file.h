@@ -4,6 +4,7 @@
 // decimal text.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct IniValue {
@@ -11,9 +12,12 @@ struct IniValue {
     std::string text;
 };
 
+// Values keep the file's order; the index finds one by its name in lower case, so that
+// a section of many values (a long ROM list) is read and written in linear time.
 struct IniSection {
     std::string name;
     std::vector<IniValue> values;
+    std::unordered_map<std::string, size_t> index;
 };
 
 struct IniFile {
@@ -22,8 +26,8 @@ struct IniFile {
 
 enum class IniLoad { Ok, Missing, Unreadable, Malformed };
 
-// Reads a file; on any result but Ok the store is left empty. `problem` says what is
-// wrong with an unreadable or malformed file.
+// Reads a file; on any result but Ok the store is left empty. `problem` says, in a
+// sentence naming the file, what is wrong with an unreadable or malformed one.
 IniLoad iniLoad(const std::string& path, IniFile& ini, std::string& problem);
 // Writes the whole store to a temporary file and renames it over `path`.
 bool iniSave(const std::string& path, const IniFile& ini);

@@ -3,27 +3,46 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/safe_file.h"
 #include "cpu/cpu.h"
 #include "frontend/disassembler.h"
 
-static std::FILE* traceFile;
+static ReplacingFile traceFile;
+static bool tracing;
+static std::string failure;
 static uint32_t tracedPc;
 static char tracedText[DISASSEMBLY_TEXT_SIZE];
 
 // Millions of lines: written through a large buffer.
 bool traceOpen(const std::string& path) {
     traceClose();
-    traceFile = std::fopen(path.c_str(), "w");
-    if (traceFile) std::setvbuf(traceFile, nullptr, _IOFBF, 1 << 20);
-    return traceFile != nullptr;
+    failure.clear();
+    if (!replacingOpen(traceFile, path)) {
+        failure = replacingError();
+        return false;
+    }
+    std::setvbuf(traceFile.file, nullptr, _IOFBF, 1 << 20);
+    tracing = true;
+    return true;
 }
 
-void traceClose() {
-    if (traceFile) std::fclose(traceFile);
-    traceFile = nullptr;
+// A write that failed (a full disk, a file size limit) leaves a trace that is not a
+// whole one: the commit refuses it and the old file stays.
+static void finish() {
+    tracing = false;
+    if (replacingCommit(traceFile)) return;
+    failure = replacingError();
+    std::fprintf(stderr, "quarv: the trace stopped: %s\n", failure.c_str());
 }
 
-bool traceActive() { return traceFile != nullptr; }
+bool traceClose() {
+    if (tracing) finish();
+    return failure.empty();
+}
+
+bool traceActive() { return tracing; }
+
+const std::string& traceFailure() { return failure; }
 
 void traceBefore(uint32_t pc) {
     tracedPc = pc & 0xFFFFFF;
@@ -43,7 +62,7 @@ static char* text(char* p, const char* s) {
 }
 
 void traceAfter() {
-    if (!traceFile) return;
+    if (!tracing) return;
     char line[256];
     char* p = hex(line, tracedPc, 6);
     p = text(p, "  ");
@@ -58,5 +77,5 @@ void traceAfter() {
     p = text(p, "  SR ");
     p = hex(p, cpu.sr, 4);
     p += std::snprintf(p, size_t(line + sizeof line - p), "  CS %d\n", cpu.odometer);
-    std::fwrite(line, 1, size_t(p - line), traceFile);
+    if (!replacingWrite(traceFile, line, size_t(p - line))) finish();
 }

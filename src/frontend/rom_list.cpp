@@ -1,13 +1,25 @@
 #include "frontend/rom_list.h"
 
-#include <strings.h>
-
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
+#include "base/input_file.h"
 #include "machine/memory_map.h"
 
 RomList romList;
+
+// The file names of the list in lower case: a name is refused when the list holds it in
+// any letter case, and a list of many thousand entries is read without comparing each
+// new name with every one before it.
+static std::unordered_set<std::string> namesInList;
+
+static std::string lowerCase(const char* name) {
+    std::string s = name;
+    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 static uint32_t bigEndianLong(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
@@ -22,6 +34,7 @@ void romListClear() {
         romList.head = r->next;
         delete r;
     }
+    namesInList.clear();
 }
 
 // The branch at the start of every TOS image, or one of the two cartridge signatures.
@@ -35,9 +48,8 @@ static int32_t classify(const uint8_t* header) {
 }
 
 int32_t romListAdd(const char* fileName) {
-    for (RomRecord* r = romList.head; r; r = r->next)
-        if (strcasecmp(r->fileName, fileName) == 0) return -1;
-    std::FILE* f = std::fopen(fileName, "rb");
+    if (namesInList.count(lowerCase(fileName))) return -1;
+    std::FILE* f = openInputFile(fileName);
     if (!f) return -1;
     RomRecord* record = new RomRecord{};
     size_t got = std::fread(record->header, 1, sizeof record->header, f);
@@ -48,6 +60,7 @@ int32_t romListAdd(const char* fileName) {
         return -1;
     }
     std::snprintf(record->fileName, sizeof record->fileName, "%s", fileName);
+    namesInList.insert(lowerCase(record->fileName));
     record->id = romList.nextId++;
     record->next = romList.head;
     romList.head = record;
@@ -59,6 +72,7 @@ void romListRemove(uint32_t id) {
         if ((*link)->id == id) {
             RomRecord* r = *link;
             *link = r->next;
+            namesInList.erase(lowerCase(r->fileName));
             delete r;
             return;
         }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/data_folder.h"
+#include "base/safe_file.h"
 #include "cpu/cpu.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/audio_output.h"
@@ -59,10 +60,13 @@ void setRunState(int state) {
 
 void reportProcessorCrash() {
     ++crashCount;
-    std::string log = dataFile("crashLog.txt");
-    bool written = writeCrashLog(log.c_str());
-    std::fprintf(stderr, "The processor halted at $%06X; %s%smachine reset.\n", cpu.pc & 0xFFFFFF,
-                 written ? log.c_str() : "", written ? " written, " : "");
+    std::string log = dataFile(CRASH_LOG_FILE);
+    if (writeCrashLog(log.c_str()))
+        std::fprintf(stderr, "The processor halted at $%06X; %s written, machine reset.\n", cpu.pc & 0xFFFFFF,
+                     log.c_str());
+    else
+        std::fprintf(stderr, "The processor halted at $%06X; machine reset. The crash log was not written: %s\n",
+                     cpu.pc & 0xFFFFFF, replacingError().c_str());
     machineReset(true);
 }
 

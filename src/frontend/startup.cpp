@@ -26,6 +26,7 @@ std::string startupError;
 std::string startupDiskError;
 std::string startupDriveError;
 int startupDriveErrorPage;
+std::string startupSnapshotMessage;
 std::string configPath;
 
 static const char* const BUILT_IN_DISK = "QuarvDefault.ST";
@@ -40,6 +41,7 @@ static void applyCommandLine(const ProgramOptions& options) {
     if (options.machine >= 0) machineSettings.machine = uint32_t(options.machine);
     if (options.ramIndex >= 0) machineSettings.ramSize = uint32_t(options.ramIndex);
     if (options.fastDisk) machineSettings.fastDisk = 1;
+    if (options.clock >= 0) machineSettings.clockAtPowerOn = options.clock;
     if (!options.diskPath.empty()) config.driveA = options.diskPath;
     // The hard disks named on the command line replace those of the settings.
     if (!options.acsiPaths.empty())
@@ -117,14 +119,45 @@ bool commandLineNamesContent(const ProgramOptions& options) {
            !options.hdFolder.empty() || !options.acsiPaths.empty();
 }
 
+// The data folder and its three folders (existing ones stay): "" when they are all there,
+// else what is wrong.
+static std::string makeDataFolders() {
+    namespace fs = std::filesystem;
+    std::string folder = dataFolder().empty() ? "." : dataFolder();
+    for (const char* sub : {"", "shot", "sound", "MemoryShot"}) {
+        fs::path path = *sub ? fs::path(dataFile(sub)) : fs::path(folder);
+        std::error_code made, ignored;
+        fs::create_directories(path, made);
+        if (fs::is_directory(path, ignored)) continue;
+        std::string name = (*sub ? "The folder " : "The data folder ") + path.string();
+        return name + (fs::exists(path, ignored) ? " is not a folder." : " cannot be made: " + made.message() + ".");
+    }
+    return "";
+}
+
 // The ROM list's active entry, as the snapshots record it.
 static int32_t activeTosId() { return romListFindActive(false); }
 static const SnapshotRomHooks romListHooks = {activeTosId, romListSetActive};
+
+// A first start has none. One that is there but cannot be resumed says why, and the
+// machine starts afresh: it is the program's own file, replaced at the end of the run.
+static bool resumeDefaultSnapshot() {
+    std::string file = defaultSnapshotFile();
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) return false;
+    if (loadSnapshot(file)) {
+        startupSnapshotMessage = snapshotLoadWarning();
+        return true;
+    }
+    startupSnapshotMessage = "The default snapshot " + file + " cannot be resumed: " + snapshotLoadError();
+    return false;
+}
 
 StartupResult programStartup(const ProgramOptions& options, const HostPlatform& platform,
                              const StartupSettings& settings) {
     startupError.clear();
     startupDiskError.clear();
+    startupSnapshotMessage.clear();
     setHostPlatform(&platform);
     debugEnabled = options.debug;
     configPath = options.configPath.empty() ? defaultConfigPath() : options.configPath;
@@ -140,10 +173,13 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     }
     setSnapshotRomHooks(&romListHooks);
     setDataFolder(chooseDataFolder(options.dataDir));
-    for (const char* sub : {"shot", "sound", "MemoryShot"}) {
-        std::error_code error;  // existing ones stay; a folder that cannot be made shows when a file is written
-        std::filesystem::create_directories(dataFile(sub), error);
+    std::string folderProblem = makeDataFolders();
+    if (!folderProblem.empty() && !options.dataDir.empty()) {
+        startupError = folderProblem;
+        return StartupResult::Refused;
     }
+    // The usual data folder that cannot be made costs only the files that go there.
+    if (!folderProblem.empty()) std::fprintf(stderr, "quarv: warning: %s\n", folderProblem.c_str());
 
     insertStartupDisk(options);
     attachStartupHardDisks();
@@ -169,8 +205,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     int state = RUN_STATE_MENU;
     // What the command line names is what the user asked for now: the machine the last
     // session left would replace it.
-    bool resume = settings.defaultSnapshot && !commandLineNamesContent(options);
-    if (resume && loadSnapshot(defaultSnapshotFile())) {
+    if (settings.defaultSnapshot && !commandLineNamesContent(options) && resumeDefaultSnapshot()) {
         std::memcpy(capturedPicture, previewPicture, sizeof capturedPicture);
         buildCapturePalette();
         menuPageIndex = MENU_PAGE_SNAPSHOTS;
@@ -183,8 +218,7 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
 bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
     bool saved = true;
     if (saveDefaultSnapshot && !saveSnapshot(defaultSnapshotFile())) {
-        std::fprintf(stderr, "quarv: cannot save the default snapshot %s: %s\n", defaultSnapshotFile().c_str(),
-                     replacingError().c_str());
+        std::fprintf(stderr, "quarv: cannot save the default snapshot: %s\n", replacingError().c_str());
         saved = false;
     }
     setRunState(-1);
@@ -205,10 +239,10 @@ bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
         config.acsiImage[id] = hardDisks[id].path;
     }
     machineShutdown();
-    traceClose();
+    if (!traceClose()) saved = false;  // its reason was given when it stopped
     setSnapshotRomHooks(nullptr);
     if (saveSettings && !saveConfig(configPath)) {
-        std::fprintf(stderr, "quarv: cannot save the settings %s: %s\n", configPath.c_str(), replacingError().c_str());
+        std::fprintf(stderr, "quarv: cannot save the settings: %s\n", replacingError().c_str());
         saved = false;
     }
     return saved;

@@ -39,6 +39,10 @@ extern std::string startupDiskError;
 // cannot run programs: why, and the menu page where the user mends it.
 extern std::string startupDriveError;
 extern int startupDriveErrorPage;
+
+// The default snapshot was there but could not be resumed (why), or was resumed
+// without all it names (what is missing); empty otherwise.
+extern std::string startupSnapshotMessage;
 // "Cannot use the disk image PATH: " and the loader's reason, after InsertDisk refused.
 std::string diskRefusedMessage(const std::string& path);
 extern std::string configPath;  // the settings file of this run

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/safe_file.h"
 #include "frontend/config.h"
 #include "frontend/run_loop.h"
 #include "host/menu.h"
@@ -42,15 +43,17 @@ static void chooseSlot(int slot) {
 static void drawSlotButtons(int slot) {
     if (menuButton("Load && Run Slot !", slotHasPicture)) {
         if (loadSlot(slot)) {
+            if (!snapshotLoadWarning().empty()) menuMessage(RESULT_CAPTION, snapshotLoadWarning());
             openMenuPage(-1);
             setRunState(RUN_STATE_RUNNING);
         } else {
-            menuMessage(RESULT_CAPTION, slotLoadError(slot));
+            menuMessage(RESULT_CAPTION, slotLoadError(slot) + "\n" + snapshotLoadError());
         }
     }
     ImGui::SameLine();
     if (menuButton("Overwrite Slot", slot >= 0)) {
-        menuMessage(RESULT_CAPTION, slotSaveMessage(slot, saveSlot(slot)));
+        bool saved = saveSlot(slot);
+        menuMessage(RESULT_CAPTION, slotSaveMessage(slot, saved) + (saved ? "" : "\n" + replacingError()));
         showSlotPicture(slot);
     }
     ImGui::SameLine();
@@ -107,7 +110,7 @@ static void drawScreenshot(float height) {
         bool saved = SaveScreenshot(saveGif, name);
         char text[300];
         std::snprintf(text, sizeof text, saved ? "%s saved." : "ERROR: Unable to create %s !", name.c_str());
-        menuMessage(RESULT_CAPTION, text);
+        menuMessage(RESULT_CAPTION, saved ? std::string(text) : text + ("\n" + replacingError()));
     }
     endGroup();
 }

@@ -98,6 +98,7 @@ int runWindowed(const ProgramOptions& options) {
         menuPageIndex = startupDriveErrorPage;
         setRunState(RUN_STATE_MENU);
     }
+    if (!startupSnapshotMessage.empty()) menuMessage("Snapshot", startupSnapshotMessage);
 
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);

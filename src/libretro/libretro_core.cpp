@@ -43,6 +43,13 @@ retro_log_printf_t logPrintf;
 bool machineUp;
 uint8_t keys[256];
 
+// Where the front end stands in the API's order: retro_init, retro_load_game, then the
+// frames, save states and disk control until retro_unload_game and retro_deinit. A call
+// out of that order is refused (false, or nothing done) with a line in the log, rather
+// than reaching a machine that is not there.
+enum class CoreState { Off, Initialised, GameLoaded };
+CoreState coreState = CoreState::Off;
+
 // The disks of the disk-control interface; drive A holds diskImages[diskIndex] unless
 // ejected.
 std::vector<std::string> diskImages;
@@ -107,6 +114,14 @@ bool loadChosenTos() {
     }
     log(RETRO_LOG_INFO, "TOS %s", tos.c_str());
     return true;
+}
+
+// True when the core stands where `call` may be made; otherwise the refusal is logged.
+bool calledIn(CoreState wanted, const char* call) {
+    if (coreState == wanted) return true;
+    static const char* const states[] = {"before retro_init", "without a game loaded", "with a game loaded"};
+    log(RETRO_LOG_WARN, "%s called %s: ignored.", call, states[int(coreState)]);
+    return false;
 }
 
 // ---- Core options -----------------------------------------------------------------------
@@ -190,25 +205,39 @@ bool insertImage(const std::string& path) {
     return false;
 }
 
+// Closing the drive inserts the chosen image; one that cannot be used (or the "no disk"
+// index) leaves the drive open and empty, and says so.
 bool setEjectState(bool eject) {
+    if (!calledIn(CoreState::GameLoaded, "set_eject_state")) return false;
     if (eject) {
         EjectDisk();
-    } else if (diskIndex < diskImages.size() && !diskImages[diskIndex].empty()) {
-        insertImage(diskImages[diskIndex]);
+        ejected = true;
+        return true;
     }
-    ejected = eject;
+    if (diskIndex >= diskImages.size() || diskImages[diskIndex].empty()) {
+        log(RETRO_LOG_WARN, "No disk image at index %u to insert.", diskIndex);
+        return false;
+    }
+    if (!insertImage(diskImages[diskIndex])) return false;
+    ejected = false;
     return true;
 }
 bool getEjectState() { return ejected; }
 unsigned getImageIndex() { return diskIndex; }
-// The image changes only while the drive is open; an index past the list means no disk.
+// The image changes only while the drive is open; the index one past the list means no
+// disk, any further one is refused.
 bool setImageIndex(unsigned index) {
-    if (!ejected) return false;
+    if (!calledIn(CoreState::GameLoaded, "set_image_index") || !ejected) return false;
+    if (index > diskImages.size()) {
+        log(RETRO_LOG_WARN, "set_image_index %u: there are %u images.", index, unsigned(diskImages.size()));
+        return false;
+    }
     diskIndex = index;
     return true;
 }
 unsigned getNumImages() { return unsigned(diskImages.size()); }
 bool replaceImageIndex(unsigned index, const retro_game_info* info) {
+    if (!calledIn(CoreState::GameLoaded, "replace_image_index")) return false;
     if (index >= diskImages.size()) return false;
     if (info && info->path) {
         diskImages[index] = info->path;
@@ -219,6 +248,7 @@ bool replaceImageIndex(unsigned index, const retro_game_info* info) {
     return true;
 }
 bool addImageIndex() {
+    if (!calledIn(CoreState::GameLoaded, "add_image_index")) return false;
     diskImages.emplace_back();
     return true;
 }
@@ -297,6 +327,7 @@ RETRO_API unsigned retro_api_version() { return RETRO_API_VERSION; }
 
 RETRO_API void retro_set_environment(retro_environment_t cb) {
     environment = cb;
+    if (!cb) return;
     bool yes = true;
     cb(RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, &yes);
     cb(RETRO_ENVIRONMENT_SET_VARIABLES, const_cast<retro_variable*>(optionDefinitions));
@@ -328,21 +359,34 @@ RETRO_API void retro_get_system_av_info(retro_system_av_info* info) {
 // Each line is drawn on one picture row: the core's pictures take one row a line, or
 // repeat it (the doubled picture), so that no row is left dark.
 RETRO_API void retro_init() {
+    if (!calledIn(CoreState::Off, "retro_init")) return;
     machineSettings = MachineSettings{};
     machineSettings.singleRowLines = true;
     tosChoice = TOS_SYSTEM_FIRST;
     pictureFormat = RetroPictureFormat{};
     std::memset(keys, 0, sizeof keys);
+    coreState = CoreState::Initialised;
 }
 
 RETRO_API void retro_deinit() {
+    if (coreState == CoreState::Off) {
+        calledIn(CoreState::Initialised, "retro_deinit");
+        return;
+    }
     if (machineUp) machineShutdown();
     machineUp = false;
+    diskImages.clear();
+    coreState = CoreState::Off;
 }
 
 RETRO_API void retro_set_controller_port_device(unsigned, unsigned) {}
 
 RETRO_API bool retro_load_game(const retro_game_info* game) {
+    if (!calledIn(CoreState::Initialised, "retro_load_game")) return false;
+    if (!environment) {
+        log(RETRO_LOG_ERROR, "retro_load_game called before retro_set_environment.");
+        return false;
+    }
     retro_pixel_format format = RETRO_PIXEL_FORMAT_RGB565;
     if (!environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format)) {
         log(RETRO_LOG_ERROR, "The front end cannot take RGB565 pictures.");
@@ -386,19 +430,29 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     log(RETRO_LOG_INFO, "%s %s", program ? "Program" : "Disk", program ? content.c_str() : disk.c_str());
     clearCartridge();
     machineReset(true);
+    coreState = CoreState::GameLoaded;
     return true;
 }
 
 RETRO_API bool retro_load_game_special(unsigned, const retro_game_info*, size_t) { return false; }
 
 RETRO_API void retro_unload_game() {
+    if (!calledIn(CoreState::GameLoaded, "retro_unload_game")) return;
     EjectDisk();
     detachFolderDrive();
+    coreState = CoreState::Initialised;
 }
 
-RETRO_API void retro_reset() { machineReset(false); }
+RETRO_API void retro_reset() {
+    if (calledIn(CoreState::GameLoaded, "retro_reset")) machineReset(false);
+}
 
 RETRO_API void retro_run() {
+    if (!calledIn(CoreState::GameLoaded, "retro_run")) return;
+    if (!videoRefresh || !audioBatch || !inputPoll || !inputState) {
+        log(RETRO_LOG_ERROR, "retro_run called before the front end gave its video, audio and input callbacks.");
+        return;
+    }
     bool updated = false;
     if (environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &updated) && updated) applyOptions(true);
     handInput();
@@ -412,9 +466,10 @@ RETRO_API void retro_run() {
 }
 
 // ---- Save states: the snapshot file, after its length ---------------------------------------
-RETRO_API size_t retro_serialize_size() { return 4 + snapshotMaxBytes(); }
+RETRO_API size_t retro_serialize_size() { return coreState == CoreState::GameLoaded ? 4 + snapshotMaxBytes() : 0; }
 
 RETRO_API bool retro_serialize(void* data, size_t size) {
+    if (!calledIn(CoreState::GameLoaded, "retro_serialize") || !data) return false;
     static std::vector<uint8_t> file;
     saveSnapshotToBuffer(file);
     if (file.size() + 4 > size) return false;
@@ -426,10 +481,17 @@ RETRO_API bool retro_serialize(void* data, size_t size) {
 }
 
 RETRO_API bool retro_unserialize(const void* data, size_t size) {
+    if (!calledIn(CoreState::GameLoaded, "retro_unserialize") || !data) return false;
     auto* in = static_cast<const uint8_t*>(data);
     if (size < 4) return false;
     uint32_t length = in[0] | in[1] << 8 | in[2] << 16 | uint32_t(in[3]) << 24;
-    return length <= size - 4 && loadSnapshotFromBuffer(in + 4, length);
+    if (length > size - 4) return false;
+    if (!loadSnapshotFromBuffer(in + 4, length)) {
+        log(RETRO_LOG_ERROR, "The save state cannot be loaded: %s", snapshotLoadError().c_str());
+        return false;
+    }
+    if (!snapshotLoadWarning().empty()) log(RETRO_LOG_WARN, "%s", snapshotLoadWarning().c_str());
+    return true;
 }
 
 RETRO_API void retro_cheat_reset() {}
@@ -439,7 +501,9 @@ RETRO_API unsigned retro_get_region() { return RETRO_REGION_PAL; }
 
 // ST RAM as the machine holds it: the two bytes of every word exchanged (the byte at ST
 // address a is at offset a ^ 1).
-RETRO_API void* retro_get_memory_data(unsigned id) { return id == RETRO_MEMORY_SYSTEM_RAM && machineUp ? hw.ram : nullptr; }
+RETRO_API void* retro_get_memory_data(unsigned id) {
+    return id == RETRO_MEMORY_SYSTEM_RAM && coreState == CoreState::GameLoaded ? hw.ram : nullptr;
+}
 RETRO_API size_t retro_get_memory_size(unsigned id) {
-    return id == RETRO_MEMORY_SYSTEM_RAM && machineUp ? ramSizeBytes() : 0;
+    return id == RETRO_MEMORY_SYSTEM_RAM && coreState == CoreState::GameLoaded ? ramSizeBytes() : 0;
 }

@@ -1,5 +1,7 @@
 #include "machine/machine.h"
 
+#include <ctime>
+
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/hard_disk_image.h"
@@ -12,11 +14,13 @@
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
+#include "peripherals/ikbd.h"
 #include "sound/dma_sound.h"
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
 #include "sound/mixer.h"
 #include "sound/sound_logs.h"
+#include "video/hardware_log.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
 #include "video/renderer.h"
@@ -25,6 +29,7 @@
 
 bool machineInit() {
     if (!allocateHostMemory()) return false;
+    ikbdSetClock(machineSettings.clockAtPowerOn >= 0 ? machineSettings.clockAtPowerOn : int64_t(std::time(nullptr)));
     buildAddressMaps();
     buildIoTables();
     cpuSetMaps({FetchMap, ReadByteMap, ReadWordMap, WriteByteMap, WriteWordMap});
@@ -54,6 +59,7 @@ bool machineInit() {
 }
 
 void machineShutdown() {
+    hardwareLogStep(false);
     EjectDisk();
     detachFolderDrive();
     for (uint32_t id = 0; id < HARD_DISKS; ++id) hardDiskDetach(id);

@@ -7,7 +7,9 @@
 #include <cstdint>
 
 // Allocates the machine's memory and builds its tables, with the settings of
-// machineSettings; false when the memory is not available. Load a TOS image
+// machineSettings; false when the memory is not available. This is the machine's power-on:
+// the keyboard processor's clock starts at machineSettings.clockAtPowerOn (the host's
+// clock when it is -1), and emulated time moves it on from there. Load a TOS image
 // (machine/rom_images.h) and cold-reset (machine/machine_reset.h) before the first frame.
 bool machineInit();
 // Ejects the disk, detaches the folder drive (closing its files) and the hard disk images

@@ -19,6 +19,9 @@ struct MachineSettings {
     bool singleRowLines = false;    // each line on one picture row (the host scales the picture)
     uint32_t profile = 0;           // timing figures and messages drawn over the picture
     uint32_t soundDebug = 0;        // the sound output's trace drawn over the picture
+    // The keyboard processor's clock when the machine powers on, in seconds since
+    // 1970-01-01 UTC; -1: the host's clock at that moment.
+    int64_t clockAtPowerOn = -1;
 };
 
 extern MachineSettings machineSettings;

@@ -6,10 +6,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -23,6 +20,7 @@
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_snapshot.h"
 #include "base/data_folder.h"
+#include "base/input_file.h"
 #include "base/safe_file.h"
 #include "machine/hardware_state.h"
 #include "machine/machine_settings.h"
@@ -47,6 +45,8 @@ uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 namespace {
 
 const SnapshotRomHooks* romHooks;
+// Why the last load was refused.
+std::string loadError;
 constexpr uint32_t MAX_RAM_BYTES = 0x200000;  // the largest readable RAM
 constexpr uint32_t PICTURE_BYTES = sizeof capturedPicture;
 
@@ -146,12 +146,16 @@ struct Parser {
 // Each section: its data as read from a file or taken from the machine, the field list
 // in file order, and how the data reaches the machine.
 
+// What a load could not bring back while the machine still resumed.
+std::string loadWarning;
+
 struct MainSection {
     static constexpr uint32_t VERSION = 2;
     uint32_t version = VERSION;
     uint32_t machineFlags;
     std::string versionString, diskPath, romName;
     int32_t romId = -1;
+    TosImage rom;  // the image the snapshot ran, read before anything is applied
 
     template <class S>
     void fields(S& s) {
@@ -171,13 +175,24 @@ struct MainSection {
         romId = romHooks ? romHooks->activeRomId() : -1;
         romName = currentRomName;
     }
+    // The machine cannot resume on another TOS than the one whose state its RAM holds:
+    // a snapshot whose TOS image cannot be loaded is refused.
+    bool valid() {
+        if (version < 2) return true;
+        if (readTosImage(romName.c_str(), rom)) return true;
+        loadError = "Its TOS image cannot be loaded: " + romLoadError;
+        return false;
+    }
+    // A disk that cannot be inserted leaves the drive empty: the machine can go on.
     void apply() const {
         machineSettings.machine = machineFlags & MACHINE_STE;
         applyMachineType();
-        InsertDisk(diskPath.c_str());
+        if (!InsertDisk(diskPath.c_str()) && diskPath.size() >= 2)
+            loadWarning = "Drive A is left empty: the disk image " + diskPath + " cannot be used: " +
+                          (*driveA.errorMessage ? driveA.errorMessage : "unreadable.");
         if (version >= 2) {
             if (romId != -1 && romHooks) romHooks->setActiveRom(uint32_t(romId));
-            loadTosRom(romName.c_str());
+            placeTosImage(rom);
         }
     }
 };
@@ -397,9 +412,12 @@ struct ShifterSection {
     }
 };
 
+// Version 2 adds the time-of-day clock; a file of version 1 leaves the clock running
+// on from where it stands.
 struct KeyboardSection {
-    uint32_t version = 1;
+    uint32_t version = 2;
     IkbdState state;
+    IkbdClock clock;
 
     template <class S>
     void fields(S& s) {
@@ -409,13 +427,22 @@ struct KeyboardSection {
                                &k.scaleX, &k.scaleY, &k.absoluteY, &k.absoluteX, &k.joystickMode,
                                &k.joystickEnabled, &k.lastReportButtons})
             s.num(*field);
+        if (version >= 2)
+            for (int32_t* field : {&clock.year, &clock.month, &clock.day, &clock.hour, &clock.minute, &clock.second,
+                                   &clock.cycles})
+                s.num(*field);
     }
     bool acceptVersion() const { return true; }
-    void capture() { state = ikbd; }
+    void capture() {
+        state = ikbd;
+        clock = ikbdClock;
+    }
     void apply() const {
         ikbd = state;
+        if (version >= 2) ikbdClock = clock;
         ikbdQueueClear();
     }
+    bool valid() const { return version < 2 || ikbdClockValid(clock); }
 };
 
 struct SoundSection {
@@ -803,18 +830,22 @@ const SectionEntry* findEntry(const uint8_t* tag) {
     return nullptr;
 }
 
-// Only a regular file is read: a folder or a device named in its place is no snapshot
-// (reading a folder through a stream throws).
+// No snapshot is longer than snapshotMaxBytes(): reading stops there, so that a device
+// named in a snapshot's place (one that never ends) is refused rather than read for ever.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    if (readInputFile(path, snapshotMaxBytes(), bytes)) return true;
+    loadError = inputFileError();
+    return false;
 }
 
 uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+bool refuse(const std::string& why) {
+    loadError = why;
+    return false;
+}
+
+std::string sectionName(const char* tag) { return "\"" + std::string(tag, 4) + "\""; }
 
 }  // namespace
 
@@ -876,20 +907,23 @@ bool saveSnapshot(const std::string& path) {
 // files written before a section existed still load.
 bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     registerSnapshotSections();
-    if (size == 0) return false;
+    loadError.clear();
+    loadWarning.clear();
+    if (size == 0) return refuse("The file is empty.");
     std::vector<const SectionEntry*> found;
     auto present = [&found](const SectionEntry& e) { return std::find(found.begin(), found.end(), &e) != found.end(); };
     const uint8_t* p = data;
     const uint8_t* end = p + size;
     while (p < end) {
-        if (end - p < 8) return false;
-        const SectionEntry* e = findEntry(p);
+        const SectionEntry* e = end - p >= 8 ? findEntry(p) : nullptr;
+        if (!e) return refuse("The file is not a snapshot, or it is damaged.");
         uint32_t size = little32(p + 4);
         p += 8;
-        if (!e || size > size_t(end - p)) return false;
-        if (present(*e)) return false;
+        if (size > size_t(end - p)) return refuse("The file is cut short in its " + sectionName(e->tag) + " section.");
+        if (present(*e)) return refuse("The file holds its " + sectionName(e->tag) + " section twice.");
         Parser parser{p, p + size};
-        if (!e->parse(parser)) return false;
+        if (!e->parse(parser))
+            return loadError.empty() ? refuse("Its " + sectionName(e->tag) + " section is damaged.") : false;
         found.push_back(e);
         p += size;
     }
@@ -897,7 +931,8 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     for (const SectionEntry* e : found) whole |= std::memcmp(e->tag, "MAIN", 4) == 0;
     if (whole)
         for (const SectionEntry& e : SnapshotRegistry)
-            if (!e.addedLater && !present(e)) return false;
+            if (!e.addedLater && !present(e))
+                return refuse("Its " + sectionName(e.tag) + " section is missing.");
 
     for (const SectionEntry& e : SnapshotRegistry)
         if (present(e))
@@ -912,6 +947,9 @@ bool loadSnapshotFromBuffer(const uint8_t* data, size_t size) {
     ShifterFrameStart();
     return true;
 }
+
+const std::string& snapshotLoadError() { return loadError; }
+const std::string& snapshotLoadWarning() { return loadWarning; }
 
 bool loadSnapshot(const std::string& path) {
     std::vector<uint8_t> file;

@@ -21,9 +21,15 @@ void registerSnapshotSections();
 
 // Writes every section to a temporary file renamed over `path` once all were written.
 bool saveSnapshot(const std::string& path);
-// Reads and checks the whole file first; a truncated or corrupt file is refused (false)
-// and the machine is left untouched. Loads between frames.
+// Reads and checks the whole file first; a truncated or corrupt file, or one whose TOS
+// image cannot be loaded, is refused (false, the reason in snapshotLoadError) and the
+// machine is left untouched. Loads between frames.
 bool loadSnapshot(const std::string& path);
+// Why the last load was refused.
+const std::string& snapshotLoadError();
+// After a load that succeeded: what it could not bring back (a disk image that cannot
+// be used leaves drive A empty); empty when everything came back.
+const std::string& snapshotLoadWarning();
 // The same file in memory, which is never longer than snapshotMaxBytes() while no hard
 // disk image holds unwritten changes.
 void saveSnapshotToBuffer(std::vector<uint8_t>& bytes);

@@ -4,7 +4,9 @@
 #include <ctime>
 #include <initializer_list>
 
+#include "machine/event_log.h"
 #include "machine/machine_settings.h"
+#include "machine/scheduler.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
 
@@ -70,10 +72,77 @@ static uint8_t reportedKeys[256];
 static uint8_t lastPcJoystick, lastArrowJoystick;
 static int32_t mouseButtons;  // BUTTON_LEFT | BUTTON_RIGHT at the last scan
 
-static int64_t hostClock() { return int64_t(std::time(nullptr)); }
-static IkbdClock utcClock = hostClock;
+// ---- Time-of-day clock ------------------------------------------------------------------
+IkbdClock ikbdClock;
 
-void setIkbdClock(IkbdClock c) { utcClock = c ? c : hostClock; }
+constexpr int32_t CYCLES_PER_SECOND = int32_t(ST_CPU_CLOCK);
+
+void ikbdSetClock(int64_t utcSeconds) {
+    std::time_t t = std::time_t(utcSeconds);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    ikbdClock = {(utc.tm_year + 1900) % 100, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
+}
+
+bool ikbdClockValid(const IkbdClock& c) {
+    for (int32_t field : {c.year, c.month, c.day, c.hour, c.minute, c.second})
+        if (field < 0 || field > 99) return false;
+    return c.cycles >= 0 && c.cycles < CYCLES_PER_SECOND;
+}
+
+// The keyboard processor knows only the last two digits of the year: every fourth year
+// is a leap year.
+static int32_t daysInMonth(int32_t month, int32_t year) {
+    static const int32_t days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == 2 && year % 4 == 0) return 29;
+    return month >= 1 && month <= 12 ? days[month - 1] : 31;
+}
+
+// One second on, carried into the larger fields; a field the "set time" command left
+// beyond its range rolls over at the next carry into it.
+static void tickSecond() {
+    IkbdClock& c = ikbdClock;
+    if (++c.second < 60) return;
+    c.second = 0;
+    if (++c.minute < 60) return;
+    c.minute = 0;
+    if (++c.hour < 24) return;
+    c.hour = 0;
+    if (++c.day <= daysInMonth(c.month, c.year)) return;
+    c.day = 1;
+    if (++c.month <= 12) return;
+    c.month = 1;
+    c.year = (c.year + 1) % 100;
+}
+
+static void advanceClock(int32_t cycles) {
+    ikbdClock.cycles += cycles;
+    if (ikbdClock.cycles < CYCLES_PER_SECOND) return;
+    ikbdClock.cycles -= CYCLES_PER_SECOND;
+    tickSecond();
+}
+
+static uint8_t packedBcd(int v) {
+    v %= 100;
+    return uint8_t((v / 10) << 4 | v % 10);
+}
+
+// A field sent with a digit that is not a BCD digit is left as it was.
+static void setFromBcd(int32_t& field, uint8_t bcd) {
+    if ((bcd >> 4) <= 9 && (bcd & 15) <= 9) field = (bcd >> 4) * 10 + (bcd & 15);
+}
+
+static void setTimeOfDay(const uint8_t* p) {
+    IkbdClock& c = ikbdClock;
+    int32_t* fields[6] = {&c.year, &c.month, &c.day, &c.hour, &c.minute, &c.second};
+    for (int i = 0; i < 6; ++i) setFromBcd(*fields[i], p[i]);
+}
+
+static void reportTimeOfDay() {
+    const IkbdClock& c = ikbdClock;
+    queuePacket({IKBD_TIME_OF_DAY, packedBcd(c.year), packedBcd(c.month), packedBcd(c.day), packedBcd(c.hour),
+                 packedBcd(c.minute), packedBcd(c.second)});
+}
 
 // ---- Reports --------------------------------------------------------------------------
 static uint8_t arrowJoystickBits() {
@@ -104,20 +173,6 @@ static void reportAbsolutePosition() {
     queuePacket({IKBD_ABSOLUTE_MOUSE, changes, hi(ikbd.absoluteX), lo(ikbd.absoluteX), hi(ikbd.absoluteY),
                  lo(ikbd.absoluteY)});
     ikbd.lastReportButtons = now;
-}
-
-static uint8_t packedBcd(int v) {
-    v %= 100;
-    return uint8_t((v / 10) << 4 | v % 10);
-}
-
-// Year, month, day, hour, minute, second of the current UTC time.
-static void reportTimeOfDay() {
-    std::time_t now = std::time_t(utcClock());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    queuePacket({IKBD_TIME_OF_DAY, packedBcd(utc.tm_year + 1900), packedBcd(utc.tm_mon + 1), packedBcd(utc.tm_mday),
-                 packedBcd(utc.tm_hour), packedBcd(utc.tm_min), packedBcd(utc.tm_sec)});
 }
 
 // ---- Commands ---------------------------------------------------------------------------
@@ -164,6 +219,7 @@ static constexpr IkbdCommand IkbdCommands[] = {
          queuePacket({IKBD_JOYSTICK_REPORT, 0x00, joystick1Byte()});
      }, nullptr},
     {0x1A, 0, [](const uint8_t*) { ikbd.joystickEnabled = 0; }, nullptr},
+    {0x1B, 6, setTimeOfDay, nullptr},
     {0x1C, 0, [](const uint8_t*) { reportTimeOfDay(); }, nullptr},
 };
 
@@ -176,7 +232,7 @@ static const IkbdCommand* commandFor(uint8_t code) {
     return table.entry[code];
 }
 
-constexpr int MAX_PARAMETERS = 5;
+constexpr int MAX_PARAMETERS = 6;
 
 static struct {
     const IkbdCommand* command;  // the command collecting parameters
@@ -258,6 +314,7 @@ static void sendRelativeMouse(const MouseReport& m) {
 }
 
 void IkbdScan() {
+    advanceClock(ACIA_POLL_CYCLES);
     sendKeyEdges();
     sendJoystickEvent();
 

@@ -55,7 +55,20 @@ void ikbdMachineReset();  // machine reset: only enables the mouse
 // over by the front end (peripherals/input.h) become reports.
 void IkbdScan();
 
-// The time-of-day report reads this clock: seconds since 1970-01-01 UTC. Null restores
-// the host's clock.
-using IkbdClock = int64_t (*)();
-void setIkbdClock(IkbdClock clock);
+// The keyboard processor's time-of-day clock: set when the machine powers on and by the
+// ST's "set time" command (0x1B), then counted on by emulated time, one second every
+// 8,021,247 processor cycles, so that what the ST reads depends on its inputs and not
+// on when or how fast the host runs it. Fields in binary, the year as its last two
+// digits; the command takes them and the report (0x1C) gives them in packed BCD.
+struct IkbdClock {
+    int32_t year, month, day, hour, minute, second;
+    int32_t cycles;  // processor cycles into the current second
+};
+
+extern IkbdClock ikbdClock;
+
+// The clock at `utcSeconds` (seconds since 1970-01-01 UTC), at the start of its second.
+void ikbdSetClock(int64_t utcSeconds);
+// Fields the "set time" command could have stored (each 0-99, as two BCD digits hold)
+// and a cycle count within a second: what a snapshot may bring back.
+bool ikbdClockValid(const IkbdClock& clock);

@@ -1,10 +1,12 @@
-// The log is a stream written frame by frame while the option is on: it stays open and
-// is appended to, and a crash keeps what was flushed so far.
+// The log is a stream written frame by frame while the option is on: it goes to a
+// temporary file that takes the name "HardwareLog.txt" when the option goes off or the
+// machine shuts down, as every file of the data folder is written.
 #include "video/hardware_log.h"
 
 #include <cstdio>
 
 #include "base/data_folder.h"
+#include "base/safe_file.h"
 #include "machine/event_log.h"
 
 constexpr uint32_t SYNC_MODE_ADDRESS = 0xFF820A;
@@ -24,7 +26,8 @@ struct HardwareWrite {
 
 static HardwareWrite writes[LOG_CAPACITY + 1] = {{0, 0, 0, LOG_END}};
 static HardwareWrite* writePosition = writes;
-static std::FILE* logFile;
+static ReplacingFile logFile;
+static bool logging;
 static int frameNumber;
 
 void hardwareLogRecord(uint32_t address, uint32_t value, bool word, int32_t cycle) {
@@ -50,29 +53,46 @@ static bool isBorderTrickCandidate(const HardwareWrite& w) {
 }
 
 static void writeFrame() {
-    std::fprintf(logFile, "//// NEW FRAME (%d) ////\n", frameNumber++);
+    std::FILE* out = logFile.file;
+    std::fprintf(out, "//// NEW FRAME (%d) ////\n", frameNumber++);
     for (const HardwareWrite* w = writes; w->cycle < FRAME_CYCLES; ++w) {
         if (!isBorderTrickCandidate(*w)) continue;
-        std::fprintf(logFile, "($%05x) Line %3d ($%3x) : ", unsigned(w->cycle), w->cycle / LINE_CYCLES,
+        std::fprintf(out, "($%05x) Line %3d ($%3x) : ", unsigned(w->cycle), w->cycle / LINE_CYCLES,
                      unsigned(w->cycle % LINE_CYCLES));
         if (w->word)
-            std::fprintf(logFile, "$%X.W = $%04X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
+            std::fprintf(out, "$%X.W = $%04X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
         else
-            std::fprintf(logFile, "$%X.B = $%02X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
+            std::fprintf(out, "$%X.B = $%02X (curReg=%d)\n", unsigned(w->address), unsigned(w->value), -1);
     }
-    std::fflush(logFile);
 }
+
+// A log whose writes failed is not put in place of the previous one; the reason goes
+// to standard error, as the log is only ever asked for while debugging.
+static void finishLog() {
+    logging = false;
+    if (!replacingCommit(logFile)) std::fprintf(stderr, "quarv: %s\n", replacingError().c_str());
+}
+
+// A log that could not be written is tried again only when the option is turned on
+// again, not at every frame.
+static bool attempted;
 
 void hardwareLogStep(bool enabled) {
     if (!enabled) {
-        if (logFile) std::fclose(logFile);
-        logFile = nullptr;
+        if (logging) finishLog();
+        attempted = false;
         return;
     }
-    if (!logFile) {
-        logFile = std::fopen(dataFile("HardwareLog.txt").c_str(), "w");
-        if (!logFile) return;
+    if (attempted && !logging) return;
+    if (!logging) {
+        attempted = true;
+        if (!replacingOpen(logFile, dataFile(HARDWARE_LOG_FILE))) {
+            std::fprintf(stderr, "quarv: %s\n", replacingError().c_str());
+            return;
+        }
+        logging = true;
         frameNumber = 0;
     }
     writeFrame();
+    if (std::ferror(logFile.file)) finishLog();
 }

@@ -6,7 +6,8 @@
 void hardwareLogRecord(uint32_t address, uint32_t value, bool word, int32_t cycle);
 // Frame end: closes the frame's entries.
 void hardwareLogClose();
-// Frame end: writes the frame while enabled, closes the file when disabled.
+// Frame end: writes the frame while enabled, puts the file in place when disabled (and
+// at shutdown).
 void hardwareLogStep(bool enabled);
 // Frame start: empties the frame's entries.
 void hardwareLogReset();

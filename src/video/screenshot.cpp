@@ -76,10 +76,22 @@ static std::string lowerExtension(const std::string& path) {
     return e;
 }
 
+static std::string saveError;
+
+const std::string& screenshotError() { return saveError; }
+
 bool saveScreenshotAs(const std::string& path) {
     std::string extension = lowerExtension(path);
-    if (extension != ".gif" && extension != ".tga") return false;
+    if (extension != ".gif" && extension != ".tga") {
+        saveError = "A screenshot is a .tga or a .gif file.";
+        return false;
+    }
     CaptureScreenshot();
-    if (extension == ".tga") return writeCapture(path, CaptureFormat::Tga);
-    return palette.count <= 256 && writeCapture(path, CaptureFormat::Gif);
+    if (extension == ".gif" && palette.count > 256) {
+        saveError = "The picture has " + std::to_string(palette.count) + " colours: a GIF holds at most 256.";
+        return false;
+    }
+    bool saved = writeCapture(path, extension == ".tga" ? CaptureFormat::Tga : CaptureFormat::Gif);
+    if (!saved) saveError = replacingError();
+    return saved;
 }

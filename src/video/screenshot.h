@@ -18,6 +18,8 @@ int captureColourCount();
 // Headless exit options. Captures the frame and writes it to exactly `path`: ".gif" as
 // GIF (false when the picture has more than 256 colours), ".tga" as TGA.
 bool saveScreenshotAs(const std::string& path);
+// Why saveScreenshotAs failed, for the user.
+const std::string& screenshotError();
 // The machine's whole 800 x 600 picture as PNG.
 bool savePng(const std::string& path);
 // Any 8-bit RGB picture as PNG (rows top first, no padding).

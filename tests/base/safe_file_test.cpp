@@ -1,5 +1,5 @@
 // The atomic write every output file goes through: planted links, links as targets, and
-// targets that are not regular files.
+// targets that are not regular files; and the check every input file goes through.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "base/data_folder.h"
+#include "base/input_file.h"
 #include "base/safe_file.h"
 #include "support/test_machine.h"
 
@@ -48,12 +50,38 @@ TEST_F(SafeFile, ALinkAsTargetIsWrittenThrough) {
     EXPECT_EQ(entries(dir), 3) << "no temporary file left";
 }
 
+// The data folder's names are the program's: a link found at one was planted (a
+// downloaded portable folder), so it is replaced by the new file and the file it points
+// to keeps its content. A link at another name, beside them too, is the user's and is
+// written through.
+TEST_F(SafeFile, ALinkAtADataFolderNameIsReplacedNotFollowed) {
+    std::string data = dir + "/data";
+    for (const char* sub : {"shot", "sound", "MemoryShot"}) fs::create_directories(data + "/" + sub);
+    setDataFolder(data);
+    for (const char* name : {"MemoryShot/DefaultSnapshot.Quarv", "MemoryShot/QuarvMemoryShot_1.Quarv", "crashLog.txt",
+                             "HardwareLog.txt", "shot/Quarv_000.tga", "sound/song_000.wav"}) {
+        std::string path = dataFile(name);
+        fs::create_symlink(victim, path);
+        ASSERT_TRUE(writeFileReplacing(path, "new", 3)) << name;
+        EXPECT_FALSE(fs::is_symlink(path)) << name;
+        EXPECT_EQ(readFileText(path), "new") << name;
+        EXPECT_EQ(readFileText(victim), "precious") << name;
+    }
+    std::string user = data + "/mine.png";
+    fs::create_symlink(victim, user);
+    ASSERT_TRUE(writeFileReplacing(user, "picture", 7));
+    EXPECT_TRUE(fs::is_symlink(user));
+    EXPECT_EQ(readFileText(victim), "picture");
+    setDataFolder("");
+}
+
 TEST_F(SafeFile, ATargetThatIsNoRegularFileIsRefused) {
     ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
     EXPECT_FALSE(writeFileReplacing(target, "x", 1));
-    EXPECT_NE(replacingError().find("not a regular file"), std::string::npos) << replacingError();
+    EXPECT_EQ(replacingError(), target + " is not a regular file.");
     fs::create_directory(dir + "/folder");
     EXPECT_FALSE(writeFileReplacing(dir + "/folder", "x", 1));
+    EXPECT_EQ(replacingError(), dir + "/folder is a folder.");
     EXPECT_EQ(entries(dir), 3);
 }
 
@@ -63,8 +91,34 @@ TEST_F(SafeFile, AFailedWriteLeavesTheOldFileAndNoTemporaryOne) {
         FileSizeLimit full(4);
         EXPECT_FALSE(writeFileReplacing(target, "a longer picture", 16));
     }
+    EXPECT_EQ(replacingError(), "Cannot write " + target + ": File too large.");
     EXPECT_EQ(readFileText(target), "old");
     EXPECT_EQ(entries(dir), 2);
+}
+
+// Opening never waits: a FIFO (which would wait for a writer) is refused at once, as is
+// a folder; a device that can be read is taken like a file.
+TEST(InputFile, RegularFilesAndDevicesOpenOtherKindsAreRefusedWithTheirReason) {
+    std::string dir = makeTempDir("input_file");
+    put(dir + "/file", "bytes");
+    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    fs::create_directory(dir + "/folder");
+    const struct {
+        std::string path;
+        std::string reason;  // empty: opened
+    } cases[] = {
+        {dir + "/file", ""},
+        {"/dev/null", ""},
+        {dir + "/fifo", dir + "/fifo is not a regular file."},
+        {dir + "/folder", dir + "/folder is a folder."},
+        {dir + "/missing", "Cannot open " + dir + "/missing: No such file or directory."},
+    };
+    for (const auto& c : cases) {
+        std::FILE* f = openInputFile(c.path);
+        EXPECT_EQ(f != nullptr, c.reason.empty()) << c.path;
+        if (f) std::fclose(f);
+        EXPECT_EQ(inputFileError(), c.reason);
+    }
 }
 
 }  // namespace

@@ -110,12 +110,6 @@ TEST_F(FdiImageTest, WritesReportSuccessAndChangeNothing) {
     EXPECT_EQ(driveA.data, before);
 }
 
-TEST_F(FdiImageTest, AFileWithoutTracksIsAnEmptyDisk) {
-    ASSERT_TRUE(insert(fdiImage(1, 0, {})));
-    EXPECT_EQ(driveA.sides, 0);
-    EXPECT_FALSE(ReadSector(0, 0, 1));
-}
-
 TEST_F(FdiImageTest, BrokenFilesAreRefusedWithTheirReason) {
     const char* endNotFound = "ERROR: End track command (FF) not found in FDI file";
     expectRefused(fdiImage(1, 1, {{0xE2, {1, 21, 1, 0xFF}}}), "Only MFM Track encoding supported.");
@@ -128,6 +122,8 @@ TEST_F(FdiImageTest, BrokenFilesAreRefusedWithTheirReason) {
     expectRefused(fdiImage(1, 1, {{0xE2, {0, 21, 1, 23, 0xFF}}}), "CRC error in sector !");
     expectRefused(fdiImage(1, 1, {{0xE2, {0, 0x40, 0xFF}}}), "ERROR: Unknown command byte in FDI file !");
     expectRefused(fdiImage(1, 1, {{5, standardTrackData(0, 0, 9)}}), "Unsupported FDI Track type.");
+    expectRefused(fdiImage(1, 0, {}), "FDI image declares no sides.");  // the sides byte $FF
+    expectRefused(fdiImage(1, 3, {}), "FDI image declares more than two sides.");
 
     const char* tooLarge = "FDI sector size above 1024 bytes (size code 3) is not supported.";
     expectRefused(fdiImage(1, 1, {{0xE2, {0, 19, 0, 0, 1, 4, 0xFF}}}), tooLarge);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "frontend/rom_list.h"
@@ -158,13 +159,17 @@ TEST_F(Roms, FilesThatAreNoTosImageAreRefusedWithTheirReason) {
         const char* reason;
     };
     const Bad bad[] = {
-        {"none", 0, 0, 0, "Cannot open"},
+        {"none", 0, 0, 0, "none: No such file or directory."},
         {"empty", 0, 0, 0, "is empty"},
+        {"folder", 0, 0, 0, "folder is a folder."},
         {"text.img", 192 * 1024, 0x48656C6C, 0xFC0000, "does not start with a TOS header"},
         {"low.img", 192 * 1024, 0x602E0100, 0x000000, "names the base address $0,"},
         {"long.img", 256 * 1024, 0x602E0100, 0xFC0000, "longer than 192 KB for $FC0000"},
+        {"short.img", 12, 0x602E0100, 0xFC0000, "is shorter than its header."},
+        {"header.img", 0x30, 0x602E0100, 0xFC0000, "starts at $FC0030, outside the code after its header."},
     };
     std::ofstream(dir + "/empty");
+    std::filesystem::create_directory(dir + "/folder");
     for (const Bad& b : bad) {
         std::string path = dir + "/" + b.name;
         if (b.size) writeRom(path, b.size, b.first, b.base);

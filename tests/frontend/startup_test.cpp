@@ -9,8 +9,11 @@
 #include "frontend/program_files.h"
 #include "frontend/rom_list.h"
 #include "frontend/startup.h"
+#include <filesystem>
+
 #include "support/disk_builders.h"
 #include "support/test_machine.h"
+#include "support/zip_writer.h"
 
 TEST(Startup, ADiskThatCannotBeUsedIsReportedWithTheLoadersReason) {
     std::string dir = makeTempDir("startup_disk");
@@ -19,14 +22,17 @@ TEST(Startup, ADiskThatCannotBeUsedIsReportedWithTheLoadersReason) {
     msa.resize(20000);
     writeBytes("truncated.msa", msa);
     writeBytes("junk.st", Bytes(1000, 0x55));
+    writeBytes("games.zip", buildZip({{"disk1.st", rawImage(80, 2, 9)}}));
+    std::filesystem::create_directory("folder.st");
     const struct {
         const char* disk;
         const char* reason;
     } cases[] = {
         {"truncated.msa", "MSA image is truncated."},
         {"junk.st", "Unknown image format."},
-        {"missing.st", "Cannot open the disk image."},
-        {"truncated.zip/disk.st", "Cannot open the disk image."},
+        {"missing.st", "Cannot open missing.st: No such file or directory."},
+        {"folder.st", "folder.st is a folder."},
+        {"games.zip/disk2.st", "games.zip holds no readable member disk2.st."},
     };
     for (const auto& c : cases) {
         ProgramOptions options;

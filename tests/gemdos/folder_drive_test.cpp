@@ -12,6 +12,7 @@
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_snapshot.h"
 #include "machine/machine_reset.h"
+#include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "support/test_machine.h"
 
@@ -155,6 +156,8 @@ TEST_F(FolderDriveCalls, FilesCloseWithTheirProcessAndAtAReset) {
 // A snapshot brings its folder back as it was when the folder is the one attached; a
 // snapshot naming another folder cannot make the ST write there.
 TEST_F(FolderDriveCalls, ASnapshotsOtherFolderComesBackWriteProtected) {
+    // A snapshot names the TOS image it ran on and resumes only with it.
+    ASSERT_TRUE(loadTosRom(m68kProgramPath("snapshot_machine").c_str())) << romLoadError;
     std::vector<uint8_t> snapshot;
     saveSnapshotToBuffer(snapshot);
     ASSERT_TRUE(loadSnapshotFromBuffer(snapshot.data(), snapshot.size()));

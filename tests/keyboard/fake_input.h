@@ -56,5 +56,4 @@ protected:
         IkbdReset();
         ikbdQueueClear();
     }
-    void TearDown() override { setIkbdClock(nullptr); }
 };

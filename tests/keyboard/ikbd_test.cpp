@@ -67,14 +67,43 @@ TEST_F(KeyboardTest, AbsoluteReportFlagsButtonChangesSinceTheLastReport) {
     EXPECT_EQ(reportedButtons(0, 0), 0x02);
 }
 
-TEST_F(KeyboardTest, TimeOfDayIsPackedBcdOfUtc) {
-    setIkbdClock([] {
+// The clock counts emulated time: 801 scans of 10,016 cycles pass one second of the
+// 68000's 8,021,247 cycles. The "set time" command takes packed BCD and leaves a field
+// whose digits are not BCD as it was.
+TEST_F(KeyboardTest, TimeOfDayClockCountsEmulatedSecondsAndTakesTheSetTimeCommand) {
+    auto utc = [](int year, int month, int day, int hour, int minute, int second) {
         std::tm t{};
-        t.tm_year = 103, t.tm_mon = 6, t.tm_mday = 21, t.tm_hour = 14, t.tm_min = 5, t.tm_sec = 9;
+        t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_hour = hour, t.tm_min = minute,
+        t.tm_sec = second;
         return int64_t(timegm(&t));
-    });
+    };
+    const struct {
+        const char* what;
+        int64_t start;
+        Bytes setTime;
+        int seconds;  // of emulated time before the report
+        Bytes report;
+    } cases[] = {
+        {"the start", utc(2003, 7, 21, 14, 5, 9), {}, 0, {0xFC, 0x03, 0x07, 0x21, 0x14, 0x05, 0x09}},
+        {"a carry into the year", utc(1999, 12, 31, 23, 59, 59), {}, 1, {0xFC, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00}},
+        {"a leap day", utc(2024, 2, 28, 23, 59, 59), {}, 1, {0xFC, 0x24, 0x02, 0x29, 0x00, 0x00, 0x00}},
+        {"no leap day", utc(2023, 2, 28, 23, 59, 59), {}, 1, {0xFC, 0x23, 0x03, 0x01, 0x00, 0x00, 0x00}},
+        {"set time", utc(2003, 7, 21, 14, 5, 9), {0x1B, 0x87, 0x06, 0x30, 0x23, 0x59, 0x59}, 1,
+         {0xFC, 0x87, 0x07, 0x01, 0x00, 0x00, 0x00}},
+        {"digits that are not BCD", utc(2003, 7, 21, 14, 5, 9), {0x1B, 0xFF, 0x12, 0x3A, 0x08, 0xF0, 0x30}, 2,
+         {0xFC, 0x03, 0x12, 0x21, 0x08, 0x05, 0x32}},
+    };
+    for (const auto& c : cases) {
+        ikbdSetClock(c.start);
+        for (uint8_t b : c.setTime) ikbdReceiveCommandByte(b);
+        scan(801 * c.seconds);
+        sendCommand({0x1C});
+        EXPECT_EQ(drainQueue(), c.report) << c.what;
+    }
+    ikbdSetClock(utc(2003, 7, 21, 14, 5, 9));
+    scan(800);
     sendCommand({0x1C});
-    EXPECT_EQ(drainQueue(), (Bytes{0xFC, 0x03, 0x07, 0x21, 0x14, 0x05, 0x09}));
+    EXPECT_EQ(drainQueue()[6], 0x09) << "800 scans are not yet a second";
 }
 
 TEST_F(KeyboardTest, RelativePacketsCarryButtonsAndSplitLargeMoves) {

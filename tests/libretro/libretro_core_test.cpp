@@ -2,6 +2,7 @@
 // through the libretro API only, as RetroArch and other front ends do.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -413,22 +414,70 @@ TEST_F(LibretroCore, DiskControlSwapsDisksAndResetRestarts) {
     uint64_t waiting = runFrames(300);
     EXPECT_NE(waiting, demo) << "the blank disk does not boot";
 
-    fe.disks.set_eject_state(true);
+    // Closing the drive on an image that cannot be used, or on none, fails and leaves it
+    // open; an index beyond the "no disk" one past the list is refused.
+    ASSERT_TRUE(fe.disks.set_eject_state(true));
+    std::filesystem::remove(blank);
+    EXPECT_FALSE(fe.disks.set_eject_state(false));
+    EXPECT_TRUE(fe.disks.get_eject_state());
+    EXPECT_FALSE(fe.disks.set_image_index(1000000));
+    EXPECT_TRUE(fe.disks.set_image_index(2)) << "no disk";
+    EXPECT_FALSE(fe.disks.set_eject_state(false));
+    EXPECT_TRUE(fe.disks.get_eject_state());
+
     fe.disks.set_image_index(0);
-    fe.disks.set_eject_state(false);
+    ASSERT_TRUE(fe.disks.set_eject_state(false));
     core.retro_reset();
     EXPECT_NE(runFrames(300), waiting) << "the demo boots again";
 }
 
 TEST_F(LibretroCore, ABadDiskFailsTheLoadWithItsReason) {
     std::string folder = makeTempDir("libretro_bad");
-    std::string truncated = folder + "/short.msa";
+    std::string truncated = folder + "/short.msa", fifo = folder + "/fifo.st";
     std::ofstream(truncated, std::ios::binary) << "\x0E\x0F\x00\x09";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(load((folder + "/none.st").c_str()));
     ASSERT_FALSE(fe.log.empty());
     EXPECT_NE(fe.log.back().find("none.st"), std::string::npos) << fe.log.back();
     EXPECT_FALSE(load(truncated.c_str()));
     EXPECT_NE(fe.log.back().find("short.msa"), std::string::npos) << fe.log.back();
+    EXPECT_FALSE(load(fifo.c_str())) << "refused at once, not waited on";
+    EXPECT_NE(fe.log.back().find("fifo.st is not a regular file."), std::string::npos) << fe.log.back();
+}
+
+// A front end that calls the core out of the API's order (a frame or a save state
+// before a game is loaded or after the core was shut down, a second load) gets false or
+// nothing done, and a line in its log; never a crash.
+TEST_F(LibretroCore, CallsOutOfOrderAreRefusedWithALogLine) {
+    std::vector<uint8_t> state(8 << 20);
+    auto expectEverythingRefused = [&](const char* when) {
+        SCOPED_TRACE(when);
+        size_t lines = fe.log.size();
+        core.retro_run();
+        core.retro_reset();
+        EXPECT_EQ(fe.width, 0u) << "no frame was run";
+        EXPECT_EQ(core.retro_serialize_size(), 0u);
+        EXPECT_FALSE(core.retro_serialize(state.data(), state.size()));
+        EXPECT_FALSE(core.retro_unserialize(state.data(), state.size()));
+        EXPECT_EQ(core.retro_get_memory_data(RETRO_MEMORY_SYSTEM_RAM), nullptr);
+        EXPECT_FALSE(fe.disks.set_eject_state(true));
+        EXPECT_FALSE(fe.disks.add_image_index());
+        EXPECT_GE(fe.log.size(), lines + 6);
+    };
+    expectEverythingRefused("initialised, no game");
+    core.retro_deinit();
+    expectEverythingRefused("after retro_deinit");
+    EXPECT_FALSE(load(nullptr)) << "a load before retro_init";
+    core.retro_deinit();
+
+    core.retro_init();
+    ASSERT_TRUE(load(nullptr));
+    EXPECT_FALSE(load(nullptr)) << "a second load";
+    ASSERT_TRUE(core.retro_serialize(state.data(), state.size()));
+    core.retro_unload_game();
+    fe.width = 0;
+    expectEverythingRefused("after retro_unload_game");
+    EXPECT_NE(fe.log.back().find("without a game loaded"), std::string::npos) << fe.log.back();
 }
 
 // On the STE the second RetroPad is joypad A: a program reads its four rows.

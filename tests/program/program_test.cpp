@@ -1,6 +1,7 @@
 // The quarv program as scripts and users run it: exit statuses and messages of runs that
 // cannot do what they were asked.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -43,6 +44,13 @@ ProgramRun quarv(const std::string& folder, const std::string& arguments) {
                  "' --config quarv.ini " + arguments);
 }
 
+std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string runFolder() {
     std::string folder = makeTempDir("program");
     for (const char* file : {"QuarvDefault.ROM", "QuarvDefault.ST"})
@@ -62,6 +70,16 @@ TEST(Program, HeadlessRunsShareNothingUnlessTheyUseTheDefaultSnapshot) {
     EXPECT_NE(refused.output.find("Quarv is already running!"), std::string::npos) << refused.output;
 }
 
+// A snapshot of a run of the built-in ROM and demo disk under the names `rom` and
+// `disk` (copies made in `folder`), which the test may then take away or replace.
+void saveSnapshotNaming(const std::string& folder, const std::string& snapshot, const std::string& disk,
+                        const std::string& rom) {
+    std::filesystem::copy_file(folder + "/QuarvDefault.ST", folder + "/" + disk);
+    std::filesystem::copy_file(folder + "/QuarvDefault.ROM", folder + "/" + rom);
+    ProgramRun r = quarv(folder, "--headless --frames 2 --disk " + disk + " --rom " + rom + " --snapshot-save " + snapshot);
+    ASSERT_EQ(r.status, 0) << r.output;
+}
+
 TEST(Program, BadRequestsFailWithTheirReason) {
     std::string folder = runFolder();
     std::ofstream(folder + "/notes.txt") << "not a TOS image, nor a disk";
@@ -71,6 +89,9 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     Bytes cut = hardDiskImage(PartitionTable::Dos, 8400, {});
     cut.resize(cut.size() / 2);
     writeBytes(folder + "/cut.img", cut);
+    saveSnapshotNaming(folder, "gone.Quarv", "d.st", "gone.img");
+    ASSERT_FALSE(HasFatalFailure());
+    std::filesystem::remove(folder + "/gone.img");
     struct Case {
         const char* arguments;
         int status;
@@ -78,10 +99,15 @@ TEST(Program, BadRequestsFailWithTheirReason) {
     };
     const Case cases[] = {
         {"--headless --frames 99999999999", 2, "from 0 to"},
+        {"--headless --clock \"2023-02-29 12:00:00\" --frames 1", 2, "--clock wants"},
         {"--headless --rom notes.txt --frames 1", 1, "does not start with a TOS header"},
-        {"--headless --snapshot-load folder --frames 1", 1, "cannot load the snapshot folder"},
-        {"--headless --snapshot-save folder --frames 1", 1, "cannot write the snapshot folder"},
-        {"--headless --png folder --frames 1", 1, "cannot save the picture folder"},
+        {"--headless --rom folder --frames 1", 1, "quarv: folder is a folder."},
+        {"--headless --data-dir notes.txt --frames 1", 1, "The data folder notes.txt is not a folder."},
+        {"--headless --snapshot-load folder --frames 1", 1, "cannot load the snapshot folder: folder is a folder."},
+        {"--headless --snapshot-load gone.Quarv --frames 1", 1,
+         "Its TOS image cannot be loaded: Cannot open gone.img: No such file or directory."},
+        {"--headless --snapshot-save folder --frames 1", 1, "cannot write the snapshot folder: folder is a folder."},
+        {"--headless --png folder --frames 1", 1, "cannot save the picture folder: folder is a folder."},
         {"--headless --rom QuarvDefault.ROM CHILD.PRG --frames 1", 1, "Running ST programs needs a TOS image such as EmuTOS"},
         {"--headless NOPE.TOS --frames 1", 1, "Cannot run NOPE.TOS: there is no such file."},
         {"--headless --hd-folder nowhere --frames 1", 1, "Cannot use the folder nowhere as a drive"},
@@ -125,28 +151,141 @@ TEST(Program, AProgramNamedOnTheCommandLineRunsUnderEmuTos) {
     }
 }
 
-// A default snapshot that cannot be written (MemoryShot is a file here) is a failed run,
-// not a quiet one.
-TEST(Program, AFailedDefaultSnapshotIsAFailure) {
+// Opening a FIFO for reading waits for a writer: every path the program reads is
+// refused at once when it names one (a hang would reach the time-out). A named input
+// fails the run; an entry of the settings is passed over, as a missing file is; a disk
+// named inside a snapshot leaves the drive empty, its TOS image refuses the snapshot.
+TEST(Program, AFifoAtAnyInputPathIsRefusedAtOnce) {
     std::string folder = runFolder();
-    std::filesystem::create_directories(folder + "/data/quarv");
+    saveSnapshotNaming(folder, "disk.Quarv", "fifo_disk.st", "rom.img");
+    saveSnapshotNaming(folder, "rom.Quarv", "disk.st", "fifo_rom.img");
+    ASSERT_FALSE(HasFatalFailure());
+    for (const char* fifo : {"fifo.st", "fifo.img", "fifo.Quarv", "fifo.ini", "fifo_disk.st", "fifo_rom.img"}) {
+        std::filesystem::remove(folder + "/" + fifo);
+        ASSERT_EQ(::mkfifo((folder + "/" + fifo).c_str(), 0600), 0) << fifo;
+    }
+    std::ofstream(folder + "/rom_entry.ini") << "[ROMS]\nCount=1\nROM0=fifo.img\nActive0=1\n";
+    std::ofstream(folder + "/drive_entry.ini") << "[Disks]\nDriveA=fifo.st\n";
+    const struct {
+        const char* arguments;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"--disk fifo.st", 1, "Cannot use the disk image fifo.st: fifo.st is not a regular file."},
+        {"fifo.st", 1, "Cannot use the disk image fifo.st: fifo.st is not a regular file."},
+        {"--rom fifo.img", 1, "fifo.img is not a regular file."},
+        {"--snapshot-load fifo.Quarv", 1, "fifo.Quarv is not a regular file."},
+        {"--config fifo.ini", 0, "fifo.ini is not a regular file."},
+        {"--config rom_entry.ini", 0, ""},
+        {"--config drive_entry.ini", 0, ""},
+        {"--snapshot-load disk.Quarv", 0, "Drive A is left empty: the disk image fifo_disk.st cannot be used"},
+        {"--snapshot-load rom.Quarv", 1, "Its TOS image cannot be loaded: fifo_rom.img is not a regular file."},
+    };
+    for (const auto& c : cases) {
+        ProgramRun r = shell("cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' XDG_DATA_HOME='" + folder +
+                             "/data' timeout 20 '" QUARV_PROGRAM "' --headless --frames 1 " + c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.output;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << c.arguments << "\n" << r.output;
+    }
+}
+
+// A folder that holds shot/, sound/ and MemoryShot/ is the data folder; links planted
+// at the program's names there (the default snapshot, the crash and hardware logs) are
+// replaced by the files and the user's files they point to stay as they were. A link
+// the user names on the command line is written through, in that folder too. (19 of
+// the 20 frames reach their end: the crash ends the first one early.)
+TEST(Program, LinksPlantedInThePortableFolderAreNotFollowed) {
+    std::string folder = runFolder();
+    for (const char* sub : {"shot", "sound", "MemoryShot"}) std::filesystem::create_directory(folder + "/" + sub);
+    std::ofstream(folder + "/quarv.ini") << "[Machine]\nbSoundDebug=1\n";
+    const char* planted[] = {"MemoryShot/DefaultSnapshot.Quarv", "crashLog.txt", "HardwareLog.txt"};
+    for (const char* name : planted) {
+        std::string victim = folder + "/victim_" + std::filesystem::path(name).filename().string();
+        std::ofstream(victim) << "the user's file";
+        std::filesystem::create_symlink(victim, folder + "/" + name);
+    }
+    std::ofstream(folder + "/picture_target.png") << "old picture";
+    std::filesystem::create_symlink("picture_target.png", folder + "/mine.png");
+    ProgramRun r = quarv(folder, "--headless --frames 20 --default-snapshot --png mine.png --rom '" +
+                                     m68kProgramPath("sched_crash") + "'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    for (const char* name : planted) {
+        std::string victim = folder + "/victim_" + std::filesystem::path(name).filename().string();
+        EXPECT_EQ(readFileText(victim), "the user's file") << name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(folder + "/" + name))) << name;
+    }
+    EXPECT_NE(readFileText(folder + "/crashLog.txt").find("PC: $"), std::string::npos);
+    EXPECT_NE(readFileText(folder + "/HardwareLog.txt").find("//// NEW FRAME (18) ////"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/mine.png"));
+    EXPECT_EQ(readFileText(folder + "/picture_target.png").substr(1, 3), "PNG");
+}
+
+// A trace that cannot be written whole (here past a file size limit; on a full disk the
+// same) stops, says why and fails the run; the trace of an earlier run stays.
+TEST(Program, ATraceThatCannotBeWrittenFailsTheRunAndKeepsTheOldTrace) {
+    std::string folder = runFolder();
+    std::ofstream(folder + "/trace.txt") << "an earlier trace";
+    ProgramRun r = shell("cd '" + folder + "' && trap '' XFSZ && ulimit -f 64 && XDG_RUNTIME_DIR='" + folder +
+                         "' XDG_DATA_HOME='" + folder + "/data' '" QUARV_PROGRAM
+                         "' --config quarv.ini --headless --frames 50 --trace trace.txt");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("the trace stopped: Cannot write trace.txt: File too large."), std::string::npos)
+        << r.output;
+    EXPECT_EQ(readFileText(folder + "/trace.txt"), "an earlier trace");
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{"QuarvDefault.ROM", "QuarvDefault.ST", "data", "trace.txt"}))
+        << "no temporary file left";
+
+    r = quarv(folder, "--headless --frames 1 --trace /dev/full");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("/dev/full is not a regular file."), std::string::npos) << r.output;
+}
+
+// A headless run is a function of its inputs: with --clock, the same EmuTOS boot gives
+// the same picture and sound at another hour of the host and on a host ten times as
+// fast; the boot screen shows the keyboard processor's time, so another --clock, or the
+// host's clock without one, shows in the picture.
+TEST(Program, HeadlessRunsWithAClockRepeatWhateverTheHostsHourAndSpeed) {
+    const std::string emutos = std::string(QUARV_SHARED_DIR) + "/emutos/etos192uk.img";
+    SKIP_WITHOUT_SHARED_DATA(std::filesystem::exists(emutos), "EmuTOS at " + emutos);
+    std::string folder = runFolder();
+    auto run = [&](const std::string& name, long hostTime, int rate, const std::string& clock) {
+        ProgramRun r = shell("cd '" + folder + "' && XDG_RUNTIME_DIR='" + folder + "' XDG_DATA_HOME='" + folder +
+                             "/data' LD_PRELOAD='" QUARV_FAKE_CLOCK "' ASAN_OPTIONS=verify_asan_link_order=0" +
+                             " QUARV_FAKE_TIME=" + std::to_string(hostTime) + " QUARV_FAKE_RATE=" +
+                             std::to_string(rate) + " '" QUARV_PROGRAM "' --config quarv.ini --headless --frames 250 --rom '" +
+                             emutos + "' --no-disk --png " + name + ".png --wav " + name + ".wav " + clock);
+        EXPECT_EQ(r.status, 0) << r.output;
+        return readFileBytes(folder + "/" + name + ".png");
+    };
+    const std::string clock = "--clock \"2024-03-01 19:03:39\"";
+    std::vector<uint8_t> first = run("first", 1700000000, 1, clock);
+    std::vector<uint8_t> second = run("second", 1800000000, 10, clock);
+    ASSERT_FALSE(first.empty());
+    EXPECT_TRUE(first == second) << "the picture";
+    EXPECT_TRUE(readFileBytes(folder + "/first.wav") == readFileBytes(folder + "/second.wav")) << "the sound";
+    EXPECT_FALSE(first == run("other_clock", 1700000000, 1, "--clock \"2024-03-01 19:04:39\""));
+    EXPECT_FALSE(run("host_a", 1700000000, 1, "") == run("host_b", 1800000000, 1, ""));
+}
+
+// A default snapshot that cannot be written (MemoryShot is a file here) is a failed run,
+// not a quiet one; a crash log that cannot be written (a folder is in its place) is
+// reported with the reason, and the machine runs on.
+TEST(Program, AFailedDefaultSnapshotIsAFailureAndAFailedCrashLogIsReported) {
+    std::string folder = runFolder();
+    std::filesystem::create_directories(folder + "/data/quarv/crashLog.txt");
     std::ofstream(folder + "/data/quarv/MemoryShot") << "in the way";
-    ProgramRun r = quarv(folder, "--headless --frames 2 --default-snapshot");
+    ProgramRun r = quarv(folder, "--headless --frames 2 --default-snapshot --rom '" + m68kProgramPath("sched_crash") + "'");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("cannot save the default snapshot"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("The crash log was not written: " + folder + "/data/quarv/crashLog.txt is a folder."),
+              std::string::npos)
+        << r.output;
 }
 
 }  // namespace
 
 // ---- The installed program ---------------------------------------------------------------
 namespace {
-
-std::vector<std::string> entries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Installed into a prefix of its own and started from an empty folder with a home of its
 // own: it runs the built-in ROM and demo disk from share/quarv, shows what the program in

@@ -22,6 +22,7 @@
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "peripherals/mfp.h"
+#include "peripherals/ikbd.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/lmc1992.h"
@@ -56,6 +57,20 @@ std::vector<Section> sectionsOf(const std::vector<uint8_t>& file) {
         p += 8 + s.size;
     }
     return list;
+}
+
+// The file as a program that wrote `version` of the section `tag`, which lacked its last
+// `droppedBytes`, would have written it.
+std::vector<uint8_t> withOlderSection(const std::vector<uint8_t>& file, const std::string& tag, uint32_t version,
+                                      uint32_t droppedBytes) {
+    std::vector<uint8_t> old = file;
+    for (const Section& s : sectionsOf(file)) {
+        if (s.tag != tag) continue;
+        putLittle32(old, s.offset + 4, s.size - droppedBytes);
+        putLittle32(old, s.offset + 8, version);
+        old.erase(old.begin() + long(s.offset + 8 + s.size - droppedBytes), old.begin() + long(s.offset + 8 + s.size));
+    }
+    return old;
 }
 
 std::vector<uint8_t> sectionBytes(const std::vector<uint8_t>& file, const Section& s) {
@@ -116,7 +131,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4 + 4 * 4}, {"IT! ", 8 * 4},
-        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", 17 * 4}, {"SND!", 14},
+        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", (17 + 7) * 4}, {"SND!", 14},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"GEMD", (4 + 1) + 4 + 4 + (4 + 1) + 3 * 4 + 3 * 4},  // no folder drive: no files, searches or loads
         {"ACSI", 7 * 4 + 13 + 2 * 4 * 4 + 4 + 2 * ((4 + 1) + 4 + 4)},  // no image: empty paths, no runs
@@ -348,11 +363,7 @@ TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
         *k.state = k.saved;
         std::vector<uint8_t> current;
         saveSnapshotToBuffer(current);
-        const Section& s = sectionsOf(current)[size_t(&section(k.tag) - sections.data())];
-        std::vector<uint8_t> old = current;
-        putLittle32(old, s.offset + 4, s.size - k.dropped);
-        putLittle32(old, s.offset + 8, k.version);
-        old.erase(old.begin() + long(s.offset + 8 + s.size - k.dropped), old.begin() + long(s.offset + 8 + s.size));
+        std::vector<uint8_t> old = withOlderSection(current, k.tag, k.version, k.dropped);
 
         *k.state = k.present;
         ASSERT_TRUE(loadSnapshotFromBuffer(old.data(), old.size()));
@@ -361,6 +372,16 @@ TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
         ASSERT_TRUE(loadSnapshotFromBuffer(current.data(), current.size()));
         EXPECT_EQ(*k.state, k.saved);
     }
+}
+
+// "KEYB" version 1, from before the keyboard processor's clock was kept, leaves the clock
+// as it stands; the newer file brings it back.
+TEST_F(Snapshots, AKeyboardSectionOfVersionOneLeavesTheClockAlone) {
+    ikbdSetClock(86400 * 365);
+    ASSERT_TRUE(loadSnapshot(variant("old.Quarv", withOlderSection(file, "KEYB", 1, 7 * 4))));
+    EXPECT_TRUE(ikbdClock.year == 71 && ikbdClock.cycles == 0);
+    ASSERT_TRUE(loadSnapshot(path));
+    EXPECT_FALSE(ikbdClock.year == 71 && ikbdClock.cycles == 0);
 }
 
 TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
@@ -402,6 +423,8 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         {"FDC!", 16, 9, "a floppy event that does not exist"},
         {"ACSI", 12, 7, "an ACSI bus phase that does not exist"},
         {"ACSI", 16, 2, "a command for a device that cannot hold an image"},
+        {"KEYB", 12 + 17 * 4, 100, "a clock year of three digits"},
+        {"KEYB", 12 + 23 * 4, 8021247, "a clock second of more cycles than a second has"},
     };
     for (const auto& p : patches) {
         std::vector<uint8_t> bad = file;

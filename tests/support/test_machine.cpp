@@ -92,6 +92,7 @@ void startTestMachine(const TestMachineSetup& setup) {
     options.noDisk = setup.noDisk;
     options.acsiPaths = setup.acsi;
     options.acsiWritable = setup.acsiWritable;
+    options.clock = setup.clock;
     options.dataDir = ".";  // the test's working folder
     StartupSettings settings;
     settings.readConfig = false;

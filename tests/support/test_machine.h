@@ -58,6 +58,9 @@ struct TestMachineSetup {
     bool noDisk = false;            // drive A empty
     std::vector<std::string> acsi{};  // hard disk images for ACSI devices 0 and 1
     bool acsiWritable = false;
+    // The keyboard processor's clock at power-on: always the same, so that software that
+    // reads the time runs the same way in every test run.
+    int64_t clock = 1700000000;
 };
 // Fails the current test (ASSERT) when the machine does not start.
 void startTestMachine(const TestMachineSetup& setup);
