@@ -36,9 +36,10 @@ static int deviceHolding(const struct stat& st) {
 }
 
 // Opens and maps the file; the mapping is private and reserves no memory beyond the
-// pages the ST writes.
+// pages the ST writes. The open does not block (a FIFO would wait for a writer for good);
+// only a regular file is taken.
 static uint8_t* mapImage(const std::string& path, const std::string& file, struct stat& st) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         refuse(path, reasonOf("it cannot be opened"));
         return nullptr;

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "base/input_file.h"
 #include "base/safe_file.h"
 #include "floppy/crc32.h"
 
@@ -92,10 +92,9 @@ bool journalWriteBack(const std::string& image, const std::vector<JournalSector>
 bool journalComplete(const std::string& image, std::string& error) {
     std::string path = journalPath(image);
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return true;
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> journal(std::istreambuf_iterator<char>(in), {});
-    if (!S_ISREG(st.st_mode) || !in || !whole(journal)) {
+    if (::lstat(path.c_str(), &st) != 0) return true;
+    std::vector<uint8_t> journal;
+    if (!readInputFile(path, SIZE_MAX, journal) || !whole(journal)) {
         error = "its write-back journal " + path + " is damaged; remove it to use the image as it stands.";
         return false;
     }

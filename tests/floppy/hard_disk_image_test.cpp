@@ -2,6 +2,7 @@
 // write-back of the ST's changes through the journal, which never leaves an image half
 // written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -224,4 +225,10 @@ TEST_F(HardDiskFiles, AFailedWriteBackNeverLeavesTheImageHalfWritten) {
     EXPECT_FALSE(hardDiskAttach(0, image));
     EXPECT_EQ(hardDiskError, "Cannot use the hard disk image " + image + ": its write-back journal " +
                                  journalPath(image) + " is damaged; remove it to use the image as it stands.");
+
+    // A FIFO at the journal's name would wait for a writer for good: it is refused at once.
+    std::filesystem::remove(journalPath(image));
+    ASSERT_EQ(::mkfifo(journalPath(image).c_str(), 0600), 0);
+    EXPECT_FALSE(hardDiskAttach(0, image));
+    EXPECT_NE(hardDiskError.find("is damaged"), std::string::npos) << hardDiskError;
 }

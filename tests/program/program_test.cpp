@@ -174,6 +174,7 @@ TEST(Program, AFifoAtAnyInputPathIsRefusedAtOnce) {
         {"--disk fifo.st", 1, "Cannot use the disk image fifo.st: fifo.st is not a regular file."},
         {"fifo.st", 1, "Cannot use the disk image fifo.st: fifo.st is not a regular file."},
         {"--rom fifo.img", 1, "fifo.img is not a regular file."},
+        {"--acsi fifo.img", 1, "fifo.img: it is not a regular file."},
         {"--snapshot-load fifo.Quarv", 1, "fifo.Quarv is not a regular file."},
         {"--config fifo.ini", 0, "fifo.ini is not a regular file."},
         {"--config rom_entry.ini", 0, ""},
