@@ -19,7 +19,6 @@
 #include "video/hardware_log.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
-#include "video/renderer.h"
 #include "video/shifter.h"
 #include "video/video_event_log.h"
 
@@ -240,11 +239,16 @@ static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
 
 static int32_t endFrame();
 
+// In interlace mode with doubled lines a picture holds two frames, one field each: every
+// field is drawn, wanted or not.
+static bool interlacedPicture() { return machineSettings.softwareMode == 2 && !machineSettings.singleRowLines; }
+
 // The steps run in a fixed order, which is the priority between events due together;
 // only one interrupt is latched per call.
 int32_t serviceEvents() {
     now = cpu.odometer;
     if (now >= FRAME_CYCLES) return endFrame();
+    if (screenCopyDue) ShifterCopyScreen(framePictureWanted() || interlacedPicture());
     interruptMask = cpuInterruptMask();
     nextDue = FRAME_CYCLES;
     nextKind = EVENT_FRAME_END;
@@ -266,16 +270,21 @@ int32_t serviceEvents() {
 }
 
 // ---- Frame end -------------------------------------------------------------------------
-// The picture: replay of the frame's video events into the machine's picture, with the
-// overlays. In interlace mode with doubled lines the picture moves down one row on every
-// other frame, so that the two fields fill the doubled lines in turn.
-static void renderPicture() {
-    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForRendering());
-    if (machineSettings.softwareMode == 2 && !machineSettings.singleRowLines) {
-        if (scheduler.interlaceToggle) pixels += FRAME_PITCH;
+// The picture: the frame's video events replayed over its screen copy, now or when the
+// picture is read. In interlace mode the picture moves down one row on every other frame,
+// so that the two fields fill the doubled lines in turn; each field is drawn at its
+// frame's end, as are the figures drawn over the picture.
+
+static void finishPicture() {
+    bool interlaced = interlacedPicture();
+    int firstRow = 0;
+    if (interlaced) {
+        firstRow = scheduler.interlaceToggle;
         scheduler.interlaceToggle ^= 1;
     }
-    RenderFrame(pixels, ScreenCopy, FRAME_PITCH);
+    bool overlays = machineSettings.soundDebug || machineSettings.profile;
+    if (!pictureAtFrameEnd(shifterFrameVideo(), interlaced || overlays, firstRow) || !overlays) return;
+    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForDrawing()) + firstRow * FRAME_PITCH;
     if (machineSettings.soundDebug) drawSoundOutput(pixels, FRAME_PITCH, lastSampleCount);
     if (machineSettings.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), FRAME_WIDTH);
 }
@@ -324,7 +333,7 @@ static int32_t endFrame() {
     profileStart(profileGraphics);
     videoEventLogClose();
     hardwareLogClose();
-    renderPicture();
+    finishPicture();
     profileStop(profileGraphics);
     hardwareLogStep(machineSettings.soundDebug != 0);
     ymWriteLogClose();
