@@ -34,24 +34,47 @@ struct CoreCaller {
 };
 }  // namespace
 
+const ReadRow* directReadByte;
+const ReadRow* directReadWord;
+
 uint32_t readByteWalk(uint32_t a) {
     CoreCaller call;
+    if (const ReadRow* r = directReadByte; r && rowHolds(r->start, r->end, a)) return call.read(r, a, 0) & 0xFF;
     return walkReadByte(cpu.active.readByte, a, call);
 }
 uint32_t readWordWalk(uint32_t a) {
     CoreCaller call;
+    if (const ReadRow* r = directReadWord; r && rowHolds(r->start, r->end, a)) return call.read(r, a, 0) & 0xFFFF;
     return walkReadWord(cpu.active.readWord, a, call);
 }
 uint32_t readLongWalk(uint32_t a) {
     CoreCaller call;
     return walkReadLong(cpu.active.readWord, a, call);
 }
+
+// Inside the window and the plain row, which no other row overlaps.
+template <int S>
+static bool writeWindow(const DirectWrite& d, uint32_t a, uint32_t v, CoreCaller& call) {
+    const WriteRow *w = d.window, *p = d.plain;
+    if (!w || !rowHolds(w->start, w->end, a) || !rowHolds(p->start, p->end, a)) return false;
+    auto store = [&] {
+        if constexpr (S == 1) stWriteByte(p->hostBase, a - p->start, uint8_t(v));
+        else stWriteWord(p->hostBase, a - p->start, uint16_t(v));
+    };
+    if (p < w) store();
+    call.write(w, a, v, 0);
+    if (p > w) store();
+    return true;
+}
+
 void writeByteWalk(uint32_t a, uint32_t v) {
     CoreCaller call;
+    if (writeWindow<1>(directWriteByte, a, v & 0xFF, call)) return;
     if (!walkWriteByte(cpu.active.writeByte, a, v, call)) raiseBusError(a);
 }
 void writeWordWalk(uint32_t a, uint32_t v) {
     CoreCaller call;
+    if (writeWindow<2>(directWriteWord, a, v & 0xFFFF, call)) return;
     if (!walkWriteWord(cpu.active.writeWord, a, v, call)) raiseBusError(a);
 }
 void writeLongWalk(uint32_t a, uint32_t v) {

@@ -56,12 +56,17 @@ static inline void fetchRegionCheck() {
     if (!hostInPcRegion(pcHost) && !lookupPc(pcAddress())) raiseBusError(pcAddress());
 }
 
-void jumpTo(uint32_t address) {
-    address &= ADDRESS_MASK;
-    if (address & 1) raiseAddressError(address);
+// Inside the cached region a pointer move, else a walk of the fetch table.
+static void placePc(uint32_t address) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(intptr_t(address) + PcRegion.hostOffset);
     if (hostInPcRegion(p)) pcHost = p;
     else lookupPc(address);
+}
+
+void jumpTo(uint32_t address) {
+    address &= ADDRESS_MASK;
+    if (address & 1) raiseAddressError(address);
+    placePc(address);
 }
 
 // ---- Status register ----------------------------------------------------------------
@@ -97,14 +102,18 @@ void afterSrChange() {
     if (cpu.sr & 0x8000) armTrace();
 }
 
+void cpuFetchRowsChanged() { PcRegion.span = 0; }
+
 // ---- Slices -------------------------------------------------------------------------
+// The PC's fetch row stays known from one slice to the next while the rows stay as they
+// are.
 static void enterSlice(int32_t budget, uint8_t flags) {
     runFlags = RUN_FLAG_RUNNING | flags;
     SliceBudget = cyclesLeft = budget;
     HeldBackCycles = 0;
     cpu.sr &= 0xA71F;
     unpackCcr(cpu.sr);
-    lookupPc(cpu.pc & ADDRESS_MASK);
+    placePc(cpu.pc & ADDRESS_MASK);
 }
 
 static uint32_t leaveSlice() {
@@ -215,7 +224,45 @@ int cpuStepInstruction() {
 }
 
 // ---- Requests from the rest of the machine ------------------------------------------
-void cpuSetMaps(const MapSet& maps) { cpu.active = cpu.supervisor = cpu.user = maps; }
+DirectWrite directWriteByte, directWriteWord;
+
+template <class Row>
+static bool rowsOverlap(const Row& a, const Row& b) { return a.start <= b.end && b.start <= a.end; }
+
+// The first plain row, if no more than one other row, of handlers, overlaps it.
+static DirectWrite directWriteOf(const WriteRow* rows) {
+    if (!rows) return {};
+    const WriteRow* plain = rows;
+    while (!isTerminator(plain->start, plain->end) && plain->handler) ++plain;
+    if (isTerminator(plain->start, plain->end)) return {};
+    const WriteRow* window = nullptr;
+    for (const WriteRow* r = rows; !isTerminator(r->start, r->end); ++r) {
+        if (r == plain || !rowsOverlap(*r, *plain)) continue;
+        if (window || !r->handler) return {};
+        window = r;
+    }
+    return {plain, window};
+}
+
+// The first row of handlers, if no row before it overlaps it.
+static const ReadRow* directReadOf(const ReadRow* rows) {
+    if (!rows) return nullptr;
+    const ReadRow* r = rows;
+    while (!isTerminator(r->start, r->end) && !r->handler) ++r;
+    if (isTerminator(r->start, r->end)) return nullptr;
+    for (const ReadRow* before = rows; before != r; ++before)
+        if (rowsOverlap(*before, *r)) return nullptr;
+    return r;
+}
+
+void cpuSetMaps(const MapSet& maps) {
+    cpu.active = cpu.supervisor = cpu.user = maps;
+    cpuFetchRowsChanged();
+    directReadByte = directReadOf(maps.readByte);
+    directReadWord = directReadOf(maps.readWord);
+    directWriteByte = directWriteOf(maps.writeByte);
+    directWriteWord = directWriteOf(maps.writeWord);
+}
 
 int cpuRequestInterrupt(int level, int vector) {
     if (level < 1 || level > 7 || vector > 255 || vector < -2) return 2;
