@@ -117,14 +117,16 @@ static int32_t lineEventAt;  // the position of the line event this call saw
 
 static bool lineEvent() {
     bool newLine = false;
-    if (now >= nextLineEventAt()) {
-        lineEventAt = nextLineEventAt();
+    int32_t at = nextLineEventAt();
+    if (now >= at) {
+        lineEventAt = at;
         scheduler.lineEventCycle += LINE_CYCLES;
         ++scheduler.lineCounter;
         newLine = true;
         if (scheduler.lineCounter == DISPLAY_FIRST_LINE) hw.displayEnable = 1;
+        at = nextLineEventAt();
     }
-    compete(nextLineEventAt(), EVENT_TIMER_B);
+    compete(at, EVENT_TIMER_B);
     return newLine;
 }
 
@@ -237,7 +239,8 @@ static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
     return false;
 }
 
-static int32_t endFrame();
+// Once a frame: kept out of the calls between the frame's events.
+[[gnu::noinline]] static int32_t endFrame();
 
 // In interlace mode with doubled lines a picture holds two frames, one field each: every
 // field is drawn, wanted or not.

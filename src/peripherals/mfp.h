@@ -94,8 +94,8 @@ inline bool timerBTimes() {
     int mode = timerBMode();
     return isDelayMode(mode) || (isPulseWidthMode(mode) && timerInputActive(hw.timerBInput, MFP_AER_TIMER_B));
 }
-bool timerCRunning();
-bool timerDRunning();
+inline bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
+inline bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
 // Timer B in event count or pulse width mode watches its input, the display enable, whose
 // edges the scheduler delivers. It needs the rising edges (pulse width mode, or event
 // count with the active edge rising) at their own cycle; otherwise each displayed line's
