@@ -1,6 +1,5 @@
 // Slices of execution: the instruction loop, the event check between instructions,
 // the PC lookup, and the requests the rest of the machine makes of the processor.
-#include <csetjmp>
 #include <utility>
 
 #include "cpu/cpu_core.h"
@@ -25,12 +24,16 @@ int32_t LastInstrCycles;
 uint32_t PrefetchCopy;
 uint8_t usePrefetchCopy;
 
-// Where an instruction abandoned by a bus or address error lands.
-static sigjmp_buf abandonPoint;
 // The PC points here after a failed lookup, so that nothing reads outside host memory.
 alignas(4) static const uint8_t nowhere[16] = {};
 
-void abandonInstruction() { siglongjmp(abandonPoint, 1); }
+// An instruction abandoned by a bus or address error unwinds to the slice it ran in. Bus
+// errors are rare (TOS probes for chips with them), so the slices pay nothing to be ready
+// for one.
+namespace {
+struct InstructionAbandoned {};
+}  // namespace
+void abandonInstruction() { throw InstructionAbandoned{}; }
 
 // ---- PC lookup ----------------------------------------------------------------------
 // Finds the fetch row holding the address and makes the PC a host pointer into it. On a
@@ -107,7 +110,7 @@ void cpuFetchRowsChanged() { PcRegion.span = 0; }
 // ---- Slices -------------------------------------------------------------------------
 // The PC's fetch row stays known from one slice to the next while the rows stay as they
 // are.
-static void enterSlice(int32_t budget, uint8_t flags) {
+static inline void enterSlice(int32_t budget, uint8_t flags) {
     runFlags = RUN_FLAG_RUNNING | flags;
     SliceBudget = cyclesLeft = budget;
     HeldBackCycles = 0;
@@ -116,7 +119,7 @@ static void enterSlice(int32_t budget, uint8_t flags) {
     placePc(cpu.pc & ADDRESS_MASK);
 }
 
-static uint32_t leaveSlice() {
+static inline uint32_t leaveSlice() {
     cyclesLeft += HeldBackCycles;
     HeldBackCycles = 0;
     cpu.sr = uint16_t(packSr());
@@ -202,21 +205,29 @@ uint32_t cpuRun(int32_t budget) {
         return RUN_OK;
     }
     enterSlice(budget, 0);
-    if (sigsetjmp(abandonPoint, 0)) return runInstructions(true);
-    if (interruptDue()) cpuAcknowledgeInterrupt();
-    traceArmed = 0;
-    if (cpu.sr & 0x8000) armTrace();
-    return runInstructions(false);
+    bool abandoned = false;
+    for (;;) {
+        try {
+            if (!abandoned) {
+                if (interruptDue()) cpuAcknowledgeInterrupt();
+                traceArmed = 0;
+                if (cpu.sr & 0x8000) armTrace();
+            }
+            return runInstructions(abandoned);
+        } catch (const InstructionAbandoned&) {
+            abandoned = true;
+        }
+    }
 }
 
 int cpuStepInstruction() {
     if ((runFlags & RUN_FLAG_RUNNING) || !cpu.active.fetch) return 0;
     enterSlice(4, RUN_FLAG_STEPPING);
-    if (sigsetjmp(abandonPoint, 0)) {
-        finishAbandoned();
-    } else {
+    try {
         fetchRegionCheck();
         executeInstruction();
+    } catch (const InstructionAbandoned&) {
+        finishAbandoned();
     }
     int32_t used = SliceBudget - cyclesLeft - HeldBackCycles;
     leaveSlice();
@@ -287,6 +298,9 @@ void cpuServiceInterrupts() {
     if ((runFlags & RUN_FLAG_RUNNING) || !cpu.active.fetch || !interruptDue()) return;
     if (cpuStopped() && (cpu.pc & 1)) return;  // halted
     enterSlice(0, RUN_FLAG_STEPPING);
-    if (!sigsetjmp(abandonPoint, 0)) cpuAcknowledgeInterrupt();
+    try {
+        cpuAcknowledgeInterrupt();
+    } catch (const InstructionAbandoned&) {
+    }
     leaveSlice();
 }
