@@ -1,5 +1,6 @@
 #include "machine/scheduler.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "cpu/cpu.h"
@@ -76,14 +77,17 @@ static bool latched(bool requested, Channel c) {
     return requested;
 }
 static bool raiseChannel(Channel c) { return latched(mfpRaise(c.number), c); }
-static bool requestPending(Channel c) { return latched(mfpRetryPending(c.number), c); }
+[[gnu::always_inline]] static inline bool requestPending(Channel c) {
+    return mfpPendingBit(c.number) && latched(mfpRequestPendingNow(c.number), c);
+}
 
 // A timing timer: each expiry moves the due position one period on (later calls catch
 // up when several have passed) and toggles the output of timers A and B. With the
 // processor's mask at 7, timers A and B still mark their channel pending; timers C and D
 // leave no trace. A schedule without a period (restored from an inconsistent snapshot)
 // would never move on, so it is ignored.
-static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked, uint8_t output = 0) {
+[[gnu::always_inline]] static inline bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked,
+                                                     uint8_t output = 0) {
     if (t.period <= 0) return false;
     if (now >= t.due) {
         t.due += t.period;
@@ -101,8 +105,15 @@ static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked, uin
 static int32_t budgetTo(int32_t due) { return (due - now + 3) & ~3; }
 
 // ---- Events within the frame -----------------------------------------------------------
+// The jitter changes with the line: it is looked up again only when the line changed.
 static int32_t nextLineEventAt() {
-    return scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter);
+    static int32_t jitterIndex = INT32_MIN, jitter;
+    int32_t index = scheduler.frameCounter - scheduler.lineCounter;
+    if (index != jitterIndex) {
+        jitterIndex = index;
+        jitter = jitterOf(index);
+    }
+    return scheduler.lineEventCycle + jitter;
 }
 // The line the next line event ends is displayed: the display is on, or that event turns
 // it on.
@@ -227,7 +238,7 @@ static bool keyboardAcia() {
 
 // Vertical and horizontal blank use autovectored levels; a request that finds its level
 // still pending is lost.
-static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
+[[gnu::always_inline]] static inline bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
     if (now >= cycle) {
         cycle += period;
         if (cpuRequestInterrupt(level, AUTOVECTOR) == 0) {

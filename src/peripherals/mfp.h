@@ -57,9 +57,8 @@ bool mfpRaise(MfpChannel channel);
 // Retries a pending request: true when it was latched now (the pending bit cleared).
 // Pending bits are rare, so the scheduler's many calls mostly end at the first test.
 bool mfpRequestPendingNow(MfpChannel channel);
-inline bool mfpRetryPending(MfpChannel channel) {
-    uint8_t pending = hw.mfp[(channel < 8 ? MFP_IPRB : MFP_IPRA)];
-    return (pending & (1 << (channel & 7))) && mfpRequestPendingNow(channel);
+inline bool mfpPendingBit(MfpChannel channel) {
+    return hw.mfp[channel < 8 ? MFP_IPRB : MFP_IPRA] & (1 << (channel & 7));
 }
 // Pending, unmasked, enabled and not held back by a channel in service.
 bool mfpPendingReady(MfpChannel channel);
