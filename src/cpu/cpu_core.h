@@ -217,11 +217,13 @@ extern const ReadRow* directReadWord;
 // Writes into plain memory that no row of handlers covers go straight to it: the walk,
 // which applies every row holding the address, would find that row alone. Inside the one
 // row of handlers lying over it (the screen window) a byte or word write calls the
-// handler and writes the plain row, in table order, without a walk. A long whose row
-// ends before its second word walks (it is split there).
+// handler and writes the plain row, in table order, without a walk. A row of handlers
+// that no other row overlaps (the I/O row) has its handler called without a walk. A long
+// whose row ends before its second word walks (it is split there).
 struct DirectWrite {
-    const WriteRow* plain;   // null: every write walks
-    const WriteRow* window;  // the handlers lying over part of it, or null
+    const WriteRow* plain;     // null: every write walks
+    const WriteRow* window;    // the handlers lying over part of it, or null
+    const WriteRow* handlers;  // handlers overlapping no other row, or null
 };
 extern DirectWrite directWriteByte, directWriteWord;
 

@@ -240,19 +240,33 @@ DirectWrite directWriteByte, directWriteWord;
 template <class Row>
 static bool rowsOverlap(const Row& a, const Row& b) { return a.start <= b.end && b.start <= a.end; }
 
-// The first plain row, if no more than one other row, of handlers, overlaps it.
+template <class Row>
+static bool overlapsAnother(const Row* rows, const Row* row) {
+    for (const Row* r = rows; !isTerminator(r->start, r->end); ++r)
+        if (r != row && rowsOverlap(*r, *row)) return true;
+    return false;
+}
+
+// The first plain row, if no more than one other row, of handlers, overlaps it; and the
+// first row of handlers that overlaps no other row.
 static DirectWrite directWriteOf(const WriteRow* rows) {
-    if (!rows) return {};
+    DirectWrite d{};
+    if (!rows) return d;
+    for (const WriteRow* r = rows; !isTerminator(r->start, r->end); ++r)
+        if (r->handler && !overlapsAnother(rows, r)) {
+            d.handlers = r;
+            break;
+        }
     const WriteRow* plain = rows;
     while (!isTerminator(plain->start, plain->end) && plain->handler) ++plain;
-    if (isTerminator(plain->start, plain->end)) return {};
-    const WriteRow* window = nullptr;
+    if (isTerminator(plain->start, plain->end)) return d;
     for (const WriteRow* r = rows; !isTerminator(r->start, r->end); ++r) {
         if (r == plain || !rowsOverlap(*r, *plain)) continue;
-        if (window || !r->handler) return {};
-        window = r;
+        if (d.window || !r->handler) return {nullptr, nullptr, d.handlers};
+        d.window = r;
     }
-    return {plain, window};
+    d.plain = plain;
+    return d;
 }
 
 // The first row of handlers, if no row before it overlaps it.
