@@ -150,53 +150,60 @@ static uint32_t noiseShiftStep(uint32_t& shift) {
     return bit ? 0 : 0xFFFF;
 }
 
-// k samples without a register write among them. The generators run in locals for the
-// while: stores into the mix buffer could otherwise alias the chip's fields and send them
-// back to memory at every sample.
-static void produceSamples(Ym2149& c, int32_t* out, int k, int32_t& minSample, int32_t& maxSample) {
-    uint32_t tone[3], toneStep[3], toneOff[3], noiseOff[3], fixedVolume[3];
-    bool envelopeVolume[3];
-    for (int ch = 0; ch < 3; ++ch) {
-        tone[ch] = c.tonePosition[ch];
-        toneStep[ch] = c.toneStep[ch];
-        toneOff[ch] = c.toneOff[ch];
-        noiseOff[ch] = c.noiseOff[ch];
-        fixedVolume[ch] = c.fixedVolume[ch];
-        envelopeVolume[ch] = c.volumeSource[ch] == &c.envelopeVolume;
-    }
-    uint32_t noisePosition = c.noisePosition, noiseStep = c.noiseStep, noiseShift = c.noiseShift;
-    uint32_t noiseOutput = c.noiseOutput;
-    uint32_t envelopePosition = c.envelopePosition, envelopeStep = c.envelopeStep, envelopePhase = c.envelopePhase;
+// Samples without a register write among them, in passes over a run of them: the noise
+// output and the envelope level of each sample, then each channel's tone and volume added
+// to the sum, then the samples. Each pass keeps its few values in registers, and the
+// channel passes need nothing from one sample to work out the next.
+constexpr int RUN_SAMPLES = 256;
+
+static void produceRun(Ym2149& c, int32_t* out, int k, int32_t& minSample, int32_t& maxSample) {
+    uint32_t noise[RUN_SAMPLES], level[RUN_SAMPLES], sum[RUN_SAMPLES];
+    uint32_t noisePosition = c.noisePosition, noiseShift = c.noiseShift, noiseOutput = c.noiseOutput;
+    uint32_t envelopePosition = c.envelopePosition, envelopePhase = c.envelopePhase;
+    const uint32_t noiseStep = c.noiseStep, envelopeStep = c.envelopeStep;
     const uint8_t* envelope = c.envelopeTable + c.envelopeShape * 64;
-    uint32_t level = c.envelopeVolume;
     for (int i = 0; i < k; ++i) {
         if (noisePosition >= 0x10000) {
             noiseOutput ^= noiseShiftStep(noiseShift);
             noisePosition &= 0xFFFF;
         }
-        level = volumeTable[envelope[envelopePhase * 32 + (envelopePosition >> 27)]];
-        uint32_t sum = 0;
-        for (int ch = 0; ch < 3; ++ch) {
-            uint32_t toneBit = uint32_t(int32_t(tone[ch]) >> 31);
-            uint32_t gate = (toneBit | toneOff[ch]) & (noiseOff[ch] | noiseOutput);
-            sum += gate & (envelopeVolume[ch] ? level : fixedVolume[ch]);
-            tone[ch] += toneStep[ch];
-        }
+        noise[i] = noiseOutput;
+        level[i] = volumeTable[envelope[envelopePhase * 32 + (envelopePosition >> 27)]];
         noisePosition += noiseStep;
         envelopePosition += envelopeStep;
         if (envelopePhase == 0 && envelopePosition < envelopeStep) envelopePhase = 1;
-        int32_t sample = int32_t(sum) - 32768;
-        minSample = std::min(minSample, sample);
-        maxSample = std::max(maxSample, sample);
-        out[i] = sample;
+        sum[i] = 0;
     }
-    for (int ch = 0; ch < 3; ++ch) c.tonePosition[ch] = tone[ch];
     c.noisePosition = noisePosition;
     c.noiseShift = noiseShift;
     c.noiseOutput = noiseOutput;
     c.envelopePosition = envelopePosition;
     c.envelopePhase = envelopePhase;
-    c.envelopeVolume = level;
+    c.envelopeVolume = level[k - 1];
+    for (int ch = 0; ch < 3; ++ch) {
+        const uint32_t tone = c.tonePosition[ch], step = c.toneStep[ch];
+        const uint32_t toneOff = c.toneOff[ch], noiseOff = c.noiseOff[ch], fixed = c.fixedVolume[ch];
+        auto gate = [&](int i) {
+            uint32_t toneBit = uint32_t(int32_t(tone + uint32_t(i) * step) >> 31);
+            return (toneBit | toneOff) & (noiseOff | noise[i]);
+        };
+        if (c.volumeSource[ch] == &c.envelopeVolume)
+            for (int i = 0; i < k; ++i) sum[i] += gate(i) & level[i];
+        else
+            for (int i = 0; i < k; ++i) sum[i] += gate(i) & fixed;
+        c.tonePosition[ch] = tone + uint32_t(k) * step;
+    }
+    for (int i = 0; i < k; ++i) {
+        int32_t sample = int32_t(sum[i]) - 32768;
+        minSample = std::min(minSample, sample);
+        maxSample = std::max(maxSample, sample);
+        out[i] = sample;
+    }
+}
+
+static void produceSamples(Ym2149& c, int32_t* out, int k, int32_t& minSample, int32_t& maxSample) {
+    for (int done = 0; done < k; done += RUN_SAMPLES)
+        produceRun(c, out + done, std::min(RUN_SAMPLES, k - done), minSample, maxSample);
 }
 
 void ymSynthesiseFrame(Ym2149& c, const SoundLogEntry* log, int32_t* mix, int n) {
