@@ -388,6 +388,10 @@ static void displayLine() {
 // bytes it fetches. A line with a counter write (its bytes come from RAM as it stands at
 // the frame's end) or with more events than are noted is always drawn.
 constexpr int MAX_LINE_EVENTS = 16;
+// Noting costs about what keeping saves on a line: when most lines of a frame changed (colour
+// bars, scrollers, games that scroll), the next frames are drawn without notes, and noted
+// again after them to see whether the picture settled.
+constexpr int UNNOTED_FRAMES = 15;
 // The most a line fetches: the block before it with the left border open, 24 blocks, and
 // the block the open right border shows with the scroll's neighbour.
 constexpr int MAX_LINE_BYTES = BLOCK_BYTES + 24 * BLOCK_BYTES + 2 * BLOCK_BYTES;
@@ -433,13 +437,19 @@ struct NoteCheck {
 }  // namespace
 
 static DrawnLine drawnLines[PICTURE_LINES];
+static int unnotedFrames;  // frames still to be drawn without notes
 // Where the noted lines were drawn; another destination or line output forgets them.
 static const uint8_t* drawnDestination;
 static int drawnPitch;
 static const LineOutput* drawnOutput;
 
-void forgetDrawnLines() {
+static void invalidateNotes() {
     for (DrawnLine& d : drawnLines) d.valid = false;
+}
+
+void forgetDrawnLines() {
+    invalidateNotes();
+    unnotedFrames = 0;
 }
 
 // The line's bytes, read as the blocks are: with the wrap inside the source.
@@ -501,8 +511,10 @@ void RenderFrame(uint8_t* destination, const FrameVideo& frame, int pitch) {
         displayLines = 229;
     }
     if (frame.bottomBorderOpen) displayLines += 43;
+    bool noting = keepUnchangedLines && unnotedFrames == 0;
+    if (unnotedFrames) --unnotedFrames;
     if (!keepUnchangedLines || destination != drawnDestination || pitch != drawnPitch || &output != drawnOutput)
-        forgetDrawnLines();
+        invalidateNotes();
     drawnDestination = destination;
     drawnPitch = pitch;
     drawnOutput = &output;
@@ -518,14 +530,19 @@ void RenderFrame(uint8_t* destination, const FrameVideo& frame, int pitch) {
     startEvents(frame.events);
     walk.pos = PICTURE_START_CYCLE;
 
+    int noted = 0, kept = 0;  // lines that had a note, and those kept
     uint8_t* row = destination;
     for (int i = 0; i < PICTURE_LINES; ++i, row += 2 * pitch) {
         bool display = i >= topLines && i < topLines + displayLines;
         walk.phase = display ? PHASE_LINE_START : PHASE_BORDER_LINE;
         applyDueEvents();
-        if (keepUnchangedLines && lineAsDrawnBefore(drawnLines[i], display)) {
-            display ? displayLine<false>() : borderLine<false>();
-            continue;
+        if (noting) {
+            noted += drawnLines[i].valid;
+            if (lineAsDrawnBefore(drawnLines[i], display)) {
+                ++kept;
+                display ? displayLine<false>() : borderLine<false>();
+                continue;
+            }
         }
         walk.out = output.emit ? LineBuffer : reinterpret_cast<uint32_t*>(row);
         display ? displayLine<true>() : borderLine<true>();
@@ -533,4 +550,8 @@ void RenderFrame(uint8_t* destination, const FrameVideo& frame, int pitch) {
     }
     // Changes after the picture's last line still hold for the next frame.
     while (walk.eventAt != NO_MORE_EVENTS) applyEvent();
+    if (noted > PICTURE_LINES / 2 && 2 * kept < noted) {
+        unnotedFrames = UNNOTED_FRAMES;
+        invalidateNotes();  // the lines drawn meanwhile are not noted
+    }
 }

@@ -45,7 +45,8 @@ void followFrameEvents(const LogEntry* events);
 
 // A line whose inputs (the bytes it fetches, the palette, resolution and scroll it starts
 // with, the events on it) equal those it had when last drawn into the same destination is
-// left as it is. The destination must then hold what was drawn: after anything else writes
-// there, forgetDrawnLines. keepUnchangedLines off draws every line (for comparisons).
+// left as it is; after a frame where most lines changed, a few frames are drawn whole. The
+// destination must then hold what was drawn: after anything else writes there,
+// forgetDrawnLines. keepUnchangedLines off draws every line (for comparisons).
 extern bool keepUnchangedLines;
 void forgetDrawnLines();
