@@ -1,7 +1,10 @@
 // RenderFrame of a whole frame: without events, and with a palette change every 16
-// cycles on every displayed line, in the "Half (fastest)" and "Normal" line modes.
+// cycles on every displayed line, in the "Half (fastest)" and "Normal" line modes; each
+// line drawn, or a frame without events unchanged from the last one drawn (every line
+// kept).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -23,7 +26,7 @@ void prepareFrame(bool paletteChanges) {
     hw.topBorderOpen = hw.bottomBorderOpen = 0;
     rendererResolution = 0;
     std::mt19937 random(1);
-    for (uint8_t& b : ScreenCopy) b = uint8_t(random());
+    std::generate_n(ScreenCopy, SCREEN_COPY_BYTES, [&] { return uint8_t(random()); });
     videoEventLogReset();
     for (int i = 0; i < 16; ++i) videoEventRecord(0, VIDEO_EVENT_PALETTE + 2 * i, uint32_t(i * 0x111));
     if (paletteChanges)
@@ -34,11 +37,12 @@ void prepareFrame(bool paletteChanges) {
     videoEventLogClose();
 }
 
-void renderFrames(benchmark::State& state, bool paletteChanges) {
+void renderFrames(benchmark::State& state, bool paletteChanges, bool unchanged = false) {
     machineSettings.softwareMode = uint32_t(state.range(0));
     prepareFrame(paletteChanges);
     for (auto _ : state) {
-        RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), ScreenCopy, PICTURE_SLOTS * 4);
+        if (!unchanged) forgetDrawnLines();
+        RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), shifterFrameVideo(), PICTURE_SLOTS * 4);
         benchmark::DoNotOptimize(frame.data());
     }
     state.SetItemsProcessed(state.iterations());  // frames
@@ -47,8 +51,10 @@ void renderFrames(benchmark::State& state, bool paletteChanges) {
 
 void BM_RenderFrameWithoutEvents(benchmark::State& state) { renderFrames(state, false); }
 void BM_RenderFramePaletteEvery16Cycles(benchmark::State& state) { renderFrames(state, true); }
+void BM_RenderFrameUnchanged(benchmark::State& state) { renderFrames(state, false, true); }
 
 }  // namespace
 
 BENCHMARK(BM_RenderFrameWithoutEvents)->Arg(1)->Arg(0);
 BENCHMARK(BM_RenderFramePaletteEvery16Cycles)->Arg(1)->Arg(0);
+BENCHMARK(BM_RenderFrameUnchanged)->Arg(1)->Arg(0);

@@ -8,9 +8,10 @@
 # workload runs A, B, A, B ... and the table gives, per workload, the median of the per-pair
 # processor-time ratios A/B (above 1: the working tree is faster) with their spread.
 #
-# Environment: PAIRS (default 7), FRAMES (default 3000), WORKLOADS (names to run, default all),
-# SHARED (default ../shared beside the tree: EmuTOS and the ST programs; their workloads are
-# skipped when it is absent).
+# Environment: PAIRS (default 7), FRAMES (default 3000), WORKLOADS (names to run, default all
+# but the window), SHARED (default ../shared beside the tree: EmuTOS and the ST programs; their
+# workloads are skipped when it is absent), WINDOW_FRAMES (default 500: the window runs in
+# real time, 10 s a run).
 set -euo pipefail
 
 base=${1:-${BASE:-}}
@@ -22,6 +23,7 @@ top=$(git rev-parse --show-toplevel)
 base_sha=$(git -C "$top" rev-parse --verify "$base^{commit}")
 pairs=${PAIRS:-7}
 frames=${FRAMES:-3000}
+window_frames=${WINDOW_FRAMES:-500}
 shared=$(cd "$top/.." && pwd)/shared
 shared=${SHARED:-$shared}
 out=$top/build-compare
@@ -49,17 +51,29 @@ build "$out/base-src" "$out/base"
 build "$top" "$out/head"
 
 # ---- Workloads ---------------------------------------------------------------------------
-# name|needs|quarv arguments (a workload named bench_cpu runs that program instead)
+# name|needs|quarv arguments (a workload named bench_cpu runs that program instead; a name
+# starting with window- runs the window, in real time, under Xvfb with SDL's software
+# renderer and its dummy sound device). Headless runs draw no picture, as nothing shows it;
+# --draw-every-frame draws each one as a window would (a build that does not know the option
+# draws every frame anyway, so it runs without it).
 workloads=(
     "demo-stfm||--machine stfm --frames $frames"
     "demo-ste||--machine ste --frames $frames"
+    "demo-stfm-drawn||--machine stfm --frames $frames --draw-every-frame"
     "emutos-idle-ste|$shared/emutos/etos192uk.img|--rom $shared/emutos/etos192uk.img --machine ste --no-disk --frames $frames"
     "extra5-ste|$shared/st-software/extra5/EXTRA5.st|--rom $shared/emutos/etos256uk.img --machine ste --disk $shared/st-software/extra5/EXTRA5.st --frames $frames"
     "bench_cpu||"
+    "window-demo-stfm|xvfb-run|--machine stfm --frames $window_frames"
 )
+default_workloads="demo-stfm demo-ste demo-stfm-drawn emutos-idle-ste extra5-ste bench_cpu"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+
+# Options a build does not know are left out of its runs.
+knows() {  # knows BUILD_DIR OPTION
+    "$1/quarv" --help 2>/dev/null | grep -q -- "$2"
+}
 
 # Processor seconds (user + system) of one run, or "fail".
 run_once() {  # run_once BUILD_DIR NAME ARGS
@@ -76,9 +90,19 @@ run_once() {  # run_once BUILD_DIR NAME ARGS
     rm -rf "$scratch/run"
     mkdir -p "$scratch/run/data"
     : > "$scratch/run/quarv.ini"
+    if [[ " $args " == *" --draw-every-frame "* ]] && ! knows "$dir" --draw-every-frame; then
+        args=${args/ --draw-every-frame/}
+    fi
+    local mode=(--headless) prefix=()
+    if [[ $name == window-* ]]; then
+        # No start-up question, a lock of its own (another Quarv may hold the usual one).
+        mode=()
+        prefix=(env XDG_RUNTIME_DIR="$scratch/run" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy xvfb-run -a)
+        printf '[Graphics]\nbAskFullscreen=0\nbConfirmQuit=0\n' > "$scratch/run/quarv.ini"
+    fi
     local TIMEFORMAT='%3U %3S'
     # shellcheck disable=SC2086
-    if t=$( { time (cd "$dir/run" && ../quarv --headless --config "$scratch/run/quarv.ini" \
+    if t=$( { time (cd "$dir/run" && "${prefix[@]}" ../quarv "${mode[@]}" --config "$scratch/run/quarv.ini" \
                 --data-dir "$scratch/run/data" $args > /dev/null 2>&1); } 2>&1 ); then
         echo "$t" | awk '{ printf "%.3f\n", $1 + $2 }'
     else
@@ -93,8 +117,11 @@ printf 'Ratio = A time / B time (above 1: B is faster); spread = lowest and high
 printf '%-16s %10s %10s %8s %17s %12s\n' workload "A median" "B median" ratio spread "B x real"
 for w in "${workloads[@]}"; do
     IFS='|' read -r name needs args <<< "$w"
-    if [ -n "${WORKLOADS:-}" ] && [[ " $WORKLOADS " != *" $name "* ]]; then continue; fi
-    if [ -n "$needs" ] && [ ! -e "$needs" ]; then
+    if [[ " ${WORKLOADS:-$default_workloads} " != *" $name "* ]]; then continue; fi
+    if [ "$needs" = xvfb-run ] && ! command -v xvfb-run > /dev/null; then
+        printf '%-16s skipped: xvfb-run is absent\n' "$name"
+        continue
+    elif [ -n "$needs" ] && [ "$needs" != xvfb-run ] && [ ! -e "$needs" ]; then
         printf '%-16s skipped: %s is absent\n' "$name" "$needs"
         continue
     fi
@@ -116,6 +143,9 @@ for w in "${workloads[@]}"; do
     if [ "$name" = bench_cpu ]; then
         realx="-"  # a figure per iteration, not frames
         unit=ms
+    elif [[ $name == window-* ]]; then
+        realx="-"  # paced in real time: the processor time is the figure
+        unit=s
     else
         realx=$(awk -v s="$mb" -v f="$frames" 'BEGIN { printf "%.0fx", f / 50 / s }')
         unit=s

@@ -35,8 +35,14 @@ extern CpuState cpu;
 
 // Once at start-up, before any other call.
 int cpuBuildDispatchTable();
-// Sets all five map pointers of both sets to the given tables.
+// Sets all five map pointers of both sets to the given tables. The processor notes which
+// plain write row it may write without a walk and the one row of handlers lying over it
+// (the screen window): call it again after adding or removing rows; the bounds of those
+// two rows may move.
 void cpuSetMaps(const MapSet& maps);
+// The bounds of a fetch row moved (RAM size, ROM placement): the processor looks the
+// PC's row up again before its next instruction.
+void cpuFetchRowsChanged();
 // Reset sequence: 0 ok, -1 odd initial PC (left halted), 1 refused.
 int cpuReset();
 // Runs whole instructions for a budget of cycles (at least one instruction).

@@ -209,11 +209,43 @@ template <int S> inline uint32_t readMem(uint32_t a) {
     else return readLongWalk(a);
 }
 
+// Reads from the first row of handlers that no row before it overlaps (the I/O row) call
+// its handler without a walk, which would stop there.
+extern const ReadRow* directReadByte;
+extern const ReadRow* directReadWord;
+
+// Writes into plain memory that no row of handlers covers go straight to it: the walk,
+// which applies every row holding the address, would find that row alone. Inside the one
+// row of handlers lying over it (the screen window) a byte or word write calls the
+// handler and writes the plain row, in table order, without a walk. A row of handlers
+// that no other row overlaps (the I/O row) has its handler called without a walk. A long
+// whose row ends before its second word walks (it is split there).
+struct DirectWrite {
+    const WriteRow* plain;     // null: every write walks
+    const WriteRow* window;    // the handlers lying over part of it, or null
+    const WriteRow* handlers;  // handlers overlapping no other row, or null
+};
+extern DirectWrite directWriteByte, directWriteWord;
+
+template <int S> inline bool writeDirect(uint32_t a, uint32_t v) {
+    const DirectWrite& d = S == 1 ? directWriteByte : directWriteWord;
+    const WriteRow* p = d.plain;
+    if (!p) return false;
+    uint32_t offset = a - p->start;
+    if (uint64_t(offset) + (S == 4 ? 2 : 0) > uint64_t(p->end - p->start)) return false;
+    if (const WriteRow* w = d.window; w && a - w->start <= w->end - w->start) return false;
+    if constexpr (S == 1) stWriteByte(p->hostBase, offset, uint8_t(v));
+    else if constexpr (S == 2) stWriteWord(p->hostBase, offset, uint16_t(v));
+    else stWriteLong(p->hostBase, offset, v);
+    return true;
+}
+
 template <int S> inline void writeMem(uint32_t a, uint32_t v) {
     a &= ADDRESS_MASK;
     if constexpr (S > 1) {
         if (a & 1) raiseAddressError(a);
     }
+    if (writeDirect<S>(a, v)) return;
     if constexpr (S == 1) writeByteWalk(a, v);
     else if constexpr (S == 2) writeWordWalk(a, v);
     else writeLongWalk(a, v);

@@ -1,6 +1,5 @@
 // Slices of execution: the instruction loop, the event check between instructions,
 // the PC lookup, and the requests the rest of the machine makes of the processor.
-#include <csetjmp>
 #include <utility>
 
 #include "cpu/cpu_core.h"
@@ -25,12 +24,16 @@ int32_t LastInstrCycles;
 uint32_t PrefetchCopy;
 uint8_t usePrefetchCopy;
 
-// Where an instruction abandoned by a bus or address error lands.
-static sigjmp_buf abandonPoint;
 // The PC points here after a failed lookup, so that nothing reads outside host memory.
 alignas(4) static const uint8_t nowhere[16] = {};
 
-void abandonInstruction() { siglongjmp(abandonPoint, 1); }
+// An instruction abandoned by a bus or address error unwinds to the slice it ran in. Bus
+// errors are rare (TOS probes for chips with them), so the slices pay nothing to be ready
+// for one.
+namespace {
+struct InstructionAbandoned {};
+}  // namespace
+void abandonInstruction() { throw InstructionAbandoned{}; }
 
 // ---- PC lookup ----------------------------------------------------------------------
 // Finds the fetch row holding the address and makes the PC a host pointer into it. On a
@@ -56,12 +59,17 @@ static inline void fetchRegionCheck() {
     if (!hostInPcRegion(pcHost) && !lookupPc(pcAddress())) raiseBusError(pcAddress());
 }
 
-void jumpTo(uint32_t address) {
-    address &= ADDRESS_MASK;
-    if (address & 1) raiseAddressError(address);
+// Inside the cached region a pointer move, else a walk of the fetch table.
+static void placePc(uint32_t address) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(intptr_t(address) + PcRegion.hostOffset);
     if (hostInPcRegion(p)) pcHost = p;
     else lookupPc(address);
+}
+
+void jumpTo(uint32_t address) {
+    address &= ADDRESS_MASK;
+    if (address & 1) raiseAddressError(address);
+    placePc(address);
 }
 
 // ---- Status register ----------------------------------------------------------------
@@ -97,17 +105,21 @@ void afterSrChange() {
     if (cpu.sr & 0x8000) armTrace();
 }
 
+void cpuFetchRowsChanged() { PcRegion.span = 0; }
+
 // ---- Slices -------------------------------------------------------------------------
-static void enterSlice(int32_t budget, uint8_t flags) {
+// The PC's fetch row stays known from one slice to the next while the rows stay as they
+// are.
+static inline void enterSlice(int32_t budget, uint8_t flags) {
     runFlags = RUN_FLAG_RUNNING | flags;
     SliceBudget = cyclesLeft = budget;
     HeldBackCycles = 0;
     cpu.sr &= 0xA71F;
     unpackCcr(cpu.sr);
-    lookupPc(cpu.pc & ADDRESS_MASK);
+    placePc(cpu.pc & ADDRESS_MASK);
 }
 
-static uint32_t leaveSlice() {
+static inline uint32_t leaveSlice() {
     cyclesLeft += HeldBackCycles;
     HeldBackCycles = 0;
     cpu.sr = uint16_t(packSr());
@@ -193,21 +205,29 @@ uint32_t cpuRun(int32_t budget) {
         return RUN_OK;
     }
     enterSlice(budget, 0);
-    if (sigsetjmp(abandonPoint, 0)) return runInstructions(true);
-    if (interruptDue()) cpuAcknowledgeInterrupt();
-    traceArmed = 0;
-    if (cpu.sr & 0x8000) armTrace();
-    return runInstructions(false);
+    bool abandoned = false;
+    for (;;) {
+        try {
+            if (!abandoned) {
+                if (interruptDue()) cpuAcknowledgeInterrupt();
+                traceArmed = 0;
+                if (cpu.sr & 0x8000) armTrace();
+            }
+            return runInstructions(abandoned);
+        } catch (const InstructionAbandoned&) {
+            abandoned = true;
+        }
+    }
 }
 
 int cpuStepInstruction() {
     if ((runFlags & RUN_FLAG_RUNNING) || !cpu.active.fetch) return 0;
     enterSlice(4, RUN_FLAG_STEPPING);
-    if (sigsetjmp(abandonPoint, 0)) {
-        finishAbandoned();
-    } else {
+    try {
         fetchRegionCheck();
         executeInstruction();
+    } catch (const InstructionAbandoned&) {
+        finishAbandoned();
     }
     int32_t used = SliceBudget - cyclesLeft - HeldBackCycles;
     leaveSlice();
@@ -215,7 +235,59 @@ int cpuStepInstruction() {
 }
 
 // ---- Requests from the rest of the machine ------------------------------------------
-void cpuSetMaps(const MapSet& maps) { cpu.active = cpu.supervisor = cpu.user = maps; }
+DirectWrite directWriteByte, directWriteWord;
+
+template <class Row>
+static bool rowsOverlap(const Row& a, const Row& b) { return a.start <= b.end && b.start <= a.end; }
+
+template <class Row>
+static bool overlapsAnother(const Row* rows, const Row* row) {
+    for (const Row* r = rows; !isTerminator(r->start, r->end); ++r)
+        if (r != row && rowsOverlap(*r, *row)) return true;
+    return false;
+}
+
+// The first plain row, if no more than one other row, of handlers, overlaps it; and the
+// first row of handlers that overlaps no other row.
+static DirectWrite directWriteOf(const WriteRow* rows) {
+    DirectWrite d{};
+    if (!rows) return d;
+    for (const WriteRow* r = rows; !isTerminator(r->start, r->end); ++r)
+        if (r->handler && !overlapsAnother(rows, r)) {
+            d.handlers = r;
+            break;
+        }
+    const WriteRow* plain = rows;
+    while (!isTerminator(plain->start, plain->end) && plain->handler) ++plain;
+    if (isTerminator(plain->start, plain->end)) return d;
+    for (const WriteRow* r = rows; !isTerminator(r->start, r->end); ++r) {
+        if (r == plain || !rowsOverlap(*r, *plain)) continue;
+        if (d.window || !r->handler) return {nullptr, nullptr, d.handlers};
+        d.window = r;
+    }
+    d.plain = plain;
+    return d;
+}
+
+// The first row of handlers, if no row before it overlaps it.
+static const ReadRow* directReadOf(const ReadRow* rows) {
+    if (!rows) return nullptr;
+    const ReadRow* r = rows;
+    while (!isTerminator(r->start, r->end) && !r->handler) ++r;
+    if (isTerminator(r->start, r->end)) return nullptr;
+    for (const ReadRow* before = rows; before != r; ++before)
+        if (rowsOverlap(*before, *r)) return nullptr;
+    return r;
+}
+
+void cpuSetMaps(const MapSet& maps) {
+    cpu.active = cpu.supervisor = cpu.user = maps;
+    cpuFetchRowsChanged();
+    directReadByte = directReadOf(maps.readByte);
+    directReadWord = directReadOf(maps.readWord);
+    directWriteByte = directWriteOf(maps.writeByte);
+    directWriteWord = directWriteOf(maps.writeWord);
+}
 
 int cpuRequestInterrupt(int level, int vector) {
     if (level < 1 || level > 7 || vector > 255 || vector < -2) return 2;
@@ -240,6 +312,9 @@ void cpuServiceInterrupts() {
     if ((runFlags & RUN_FLAG_RUNNING) || !cpu.active.fetch || !interruptDue()) return;
     if (cpuStopped() && (cpu.pc & 1)) return;  // halted
     enterSlice(0, RUN_FLAG_STEPPING);
-    if (!sigsetjmp(abandonPoint, 0)) cpuAcknowledgeInterrupt();
+    try {
+        cpuAcknowledgeInterrupt();
+    } catch (const InstructionAbandoned&) {
+    }
     leaveSlice();
 }

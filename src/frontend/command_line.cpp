@@ -33,6 +33,7 @@ struct FlagOption {
 const FlagOption flagOptions[] = {
     {"--headless", &ProgramOptions::headless},
     {"--bench", &ProgramOptions::bench},
+    {"--draw-every-frame", &ProgramOptions::drawEveryFrame},
     {"--default-snapshot", &ProgramOptions::defaultSnapshot},
     {"--fast-disk", &ProgramOptions::fastDisk},
     {"--no-disk", &ProgramOptions::noDisk},
@@ -109,6 +110,7 @@ const char* commandLineHelp() {
            "headless runs:\n"
            "  --frames N            run N frames, then shut down\n"
            "  --bench               print the emulation speed at exit\n"
+           "  --draw-every-frame    draw every frame's picture, as a window would (for --bench)\n"
            "  --type TEXT           type TEXT on the ST keyboard (from --type-frame, default 100)\n"
            "  --keys SCRIPT         timed key presses\n"
            "  --screenshot FILE     save the picture as TGA or GIF at exit\n"

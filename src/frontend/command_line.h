@@ -10,6 +10,7 @@ struct ProgramOptions {
     bool headless = false;
     bool debug = false;            // "-debug": the debugger page is reachable
     bool bench = false;            // print the speed of the run at exit
+    bool drawEveryFrame = false;   // headless: draw each frame's picture although nothing reads it
     bool defaultSnapshot = false;  // headless: read and write the default snapshot
     bool fastDisk = false;
     bool noDisk = false;           // drive A empty at start

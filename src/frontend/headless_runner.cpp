@@ -16,6 +16,7 @@
 #include "machine/snapshot.h"
 #include "sound/recorder.h"
 #include "video/messages.h"
+#include "video/picture.h"
 #include "video/screenshot.h"
 
 static volatile std::sig_atomic_t interrupted;
@@ -29,7 +30,12 @@ static void printMessageBox(const char* caption, const char* text) { std::fprint
 // A stop of the debugger's run would open the menu: a headless run ends there, and
 // where the trace it was asked for stopped.
 static bool keepRunning() { return !interrupted && runState != RUN_STATE_MENU && traceFailure().empty(); }
-static void noPicture(const uint16_t*) {}
+// Nothing shows the frames: their pictures are drawn only for the files written at the
+// end, or every one with --draw-every-frame, to measure what a window's drawing costs.
+static bool drawEveryFrame;
+static void presentFrame() {
+    if (drawEveryFrame) framePicture();
+}
 static bool no() { return false; }
 
 // Without a sound device the frames run as fast as the host allows.
@@ -38,7 +44,7 @@ const HostPlatform headlessPlatform = {
     nothing, nothing, nothing, nothing,     // their release
     keepRunning, nothingPage, nothing,      // messages and menu
     answerYes, printMessageBox,
-    noPicture, nothing, no,                 // display
+    presentFrame, nothing, no,              // display
     false,                                  // F11 and F12 are keys like the others
 };
 
@@ -92,6 +98,8 @@ int runHeadless(const ProgramOptions& options) {
         return 1;
     }
 
+    drawEveryFrame = options.drawEveryFrame;
+    setFramePictureWanted(drawEveryFrame || !options.pngPath.empty() || !options.screenshotPath.empty());
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     setRunState(startRunState());

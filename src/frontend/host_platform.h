@@ -24,9 +24,9 @@ struct HostPlatform {
     // Message boxes.
     bool (*askYesNo)(const char* caption, const char* text);
     void (*showMessageBox)(const char* caption, const char* text);
-    // After each emulated frame: the machine's picture on screen; between states, an
-    // empty screen.
-    void (*presentFrame)(const uint16_t* picture);
+    // After each emulated frame: the machine's picture (video/picture.h) on screen; between
+    // states, an empty screen.
+    void (*presentFrame)();
     void (*clearDisplay)();
     // Full screen with forced vertical sync: the display, not the sound, paces the frames.
     bool (*pacedByDisplay)();

@@ -17,7 +17,6 @@
 #include "machine/machine_reset.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
-#include "video/picture.h"
 #include "video/screenshot.h"
 
 int runState = RUN_STATE_MENU;
@@ -74,7 +73,7 @@ void reportProcessorCrash() {
 // makes the samples the sound device has room for; otherwise every frame makes 881 and
 // the wait for room in the sound device paces them.
 void frameToHost() {
-    platform->presentFrame(framePicture());
+    platform->presentFrame();
     if (lastSampleCount > 0)
         audioWriteFrame(OutputBuffer, SOUND_SAMPLE_BYTES * lastSampleCount, !platform->pacedByDisplay());
 }

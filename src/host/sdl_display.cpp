@@ -24,6 +24,8 @@ static bool textureMode;
 static bool fullscreen;
 static bool drawnSinceLastPresent;
 static int presentParity;
+static bool textureBehind;     // frames ended that the texture does not show yet
+static Uint64 lastPresentTime;  // performance counter at the last emulated frame shown
 
 static AdapterRecord adapters[MAX_ADAPTERS];
 
@@ -167,6 +169,8 @@ static void drawTextureQuad(const SDL_FRect& place) {
 }
 
 void drawPicture() {
+    if (textureBehind) uploadPicture(framePicture());
+    textureBehind = false;
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     int width = 0, height = 0;
@@ -194,10 +198,23 @@ void flushPresent() {
 }
 
 // ---- The picture of each frame ------------------------------------------------------------
+// No faster than the display shows them: a frame that ends sooner after the last one shown
+// than a refresh of the display is not shown, nor drawn, unless the test script wants it.
+static bool refreshPassed() {
+    SDL_DisplayMode mode;
+    int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+    int hz = SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+    Uint64 now = SDL_GetPerformanceCounter();
+    if (lastPresentTime && now - lastPresentTime < SDL_GetPerformanceFrequency() / Uint64(hz)) return false;
+    lastPresentTime = now;
+    return true;
+}
+
 // Full screen with "Force PC Video sync." each present waits for a vertical blank, and
 // with "Frame Skip" n for n of them: the picture is shown again n - 1 times.
-void presentPicture(const uint16_t* picture) {
-    uploadPicture(picture);
+void presentPicture(bool atMostEveryRefresh) {
+    textureBehind = true;
+    if (atMostEveryRefresh && !testScriptWantsFrame() && !refreshPassed()) return;
     drawPicture();
     presentBackBuffer(true);
     if (fullscreen && config.forceVblSync)

@@ -21,17 +21,18 @@ void destroyMainWindow();
 bool InitDisplay();
 void ShutdownDisplay();
 
-// The machine's picture on screen after a frame; an empty screen; whether the display's
+// The machine's picture on screen after a frame (unpaced, at most once a refresh of the
+// display: the frames in between are not drawn); an empty screen; whether the display's
 // vertical sync paces the frames (full screen with "Force PC Video sync.").
-void presentPicture(const uint16_t* picture);
+void presentPicture(bool atMostEveryRefresh);
 void clearDisplay();
 bool displayPacesFrames();
 
 SDL_Window* mainWindow();  // null before the window exists
 SDL_Renderer* mainRenderer();
 
-// The last picture into the back buffer, scaled to the window with its shape kept, black
-// around it.
+// The last frame's picture into the back buffer, scaled to the window with its shape kept,
+// black around it.
 void drawPicture();
 // Shows the back buffer; `emulatedFrame` tells a frame of the machine from a menu pass.
 void presentBackBuffer(bool emulatedFrame);

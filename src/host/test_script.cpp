@@ -163,6 +163,8 @@ static void writeBackBuffer(std::string& path) {
     path.clear();
 }
 
+bool testScriptWantsFrame() { return !dumpPath.empty(); }
+
 void testScriptBeforePresent(bool emulatedFrame) {
     if (!shotPath.empty()) writeBackBuffer(shotPath);
     if (emulatedFrame && !dumpPath.empty()) writeBackBuffer(dumpPath);

@@ -17,5 +17,7 @@
 bool testScriptLoad();
 // Once per main loop pass, before the events are taken.
 void testScriptPass();
+// A dump waits for the next emulated frame.
+bool testScriptWantsFrame();
 // The back buffer is complete and about to be shown.
 void testScriptBeforePresent(bool emulatedFrame);

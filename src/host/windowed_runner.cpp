@@ -54,6 +54,7 @@ static bool processMessages() {
 }
 
 static void showError(const char* caption, const char* text) { showMessageBox(caption, text); }
+static void presentFrame() { presentPicture(unpaced); }
 static bool ask(const char* caption, const char* text) { return askYesNo(caption, text); }
 
 const HostPlatform windowPlatform = {
@@ -61,7 +62,7 @@ const HostPlatform windowPlatform = {
     audioRelease, ShutdownInput, shutdownMenuAndDisplay, destroyMainWindow,
     processMessages, openMenuPage, menuPass,
     ask, showError,
-    presentPicture, clearDisplay, displayPacesFrames,
+    presentFrame, clearDisplay, displayPacesFrames,
     true,
 };
 

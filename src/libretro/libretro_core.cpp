@@ -30,6 +30,7 @@
 #include "machine/snapshot.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
+#include "video/picture.h"
 
 namespace {
 
@@ -447,6 +448,13 @@ RETRO_API void retro_reset() {
     if (calledIn(CoreState::GameLoaded, "retro_reset")) machineReset(false);
 }
 
+// A front end that says it does not want the frame's picture (run-ahead's hidden frames,
+// fast-forward) gets none: the frame is not drawn.
+static bool videoWanted() {
+    int enabled = 0;
+    return !environment(RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE, &enabled) || (enabled & 1);
+}
+
 RETRO_API void retro_run() {
     if (!calledIn(CoreState::GameLoaded, "retro_run")) return;
     if (!videoRefresh || !audioBatch || !inputPoll || !inputState) {
@@ -457,11 +465,13 @@ RETRO_API void retro_run() {
     if (environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &updated) && updated) applyOptions(true);
     handInput();
     setFrameSoundRequest(FRAME_SOUND_SAMPLES);
+    bool video = videoWanted();
+    setFramePictureWanted(video);
     if (emulateFrame() == FrameResult::Crashed) {
         log(RETRO_LOG_ERROR, "The processor halted at $%06X; machine reset.", cpu.pc & 0xFFFFFF);
         machineReset(true);
     }
-    sendPicture();
+    if (video) sendPicture();
     if (lastSampleCount > 0) audioBatch(OutputBuffer, size_t(lastSampleCount));  // already left and right
 }
 

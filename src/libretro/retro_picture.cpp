@@ -39,11 +39,11 @@ RetroPicture retroPictureSize(const RetroPictureFormat& format) { return describ
 // Each line is drawn on the first of its two picture rows; a low-resolution pixel is two
 // equal picture pixels, a medium-resolution one a single picture pixel.
 RetroPicture retroPicture(const RetroPictureFormat& format) {
+    const uint16_t* source = framePicture();
     RetroPicture p = describe(format, frameHasMediumLines);
     const Crop& c = CROPS[int(format.borders)];
     const int step = p.width == unsigned(c.width) ? 2 : 1;
     const int rowsPerLine = format.doubled ? 2 : 1;
-    const uint16_t* source = framePicture();
     uint16_t* out = output;
     for (int line = c.y; line < c.y + c.height; ++line) {
         const uint16_t* row = source + size_t(2 * line) * FRAME_WIDTH + 2 * c.x;

@@ -67,6 +67,7 @@ void machineShutdown() {
 }
 
 uint32_t runSlice(int32_t budget) {
+    if (!blitterRunning()) return cpuRun(budget);
     if (blitterOwnsBus()) {
         blitterRun(budget);
         return RUN_OK;

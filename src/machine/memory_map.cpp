@@ -43,6 +43,7 @@ void freeHostMemory() {
 
 static void setFetchRow(int i, uint32_t start, uint32_t end, const uint8_t* host) {
     FetchMap[i] = {start, end, intptr_t(host) - intptr_t(start)};
+    cpuFetchRowsChanged();
 }
 static void setReadRows(int i, uint32_t start, uint32_t end, ReadHandler byteHandler, ReadHandler wordHandler,
                         uint8_t* host) {
@@ -83,6 +84,7 @@ void setRamSize(int index) {
     ramBytes = sizes[index];
     // Only the read side shrinks: writes above the size still land in host RAM.
     FetchMap[ROW_RAM].end = ramBytes - 1;
+    cpuFetchRowsChanged();
     ReadByteMap[ROW_RAM].end = ramBytes - 1;
     ReadWordMap[ROW_RAM].end = ramBytes - 1;
 }

@@ -1,5 +1,6 @@
 #include "machine/scheduler.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "cpu/cpu.h"
@@ -20,7 +21,6 @@
 #include "video/hardware_log.h"
 #include "video/messages.h"
 #include "video/profile_timer.h"
-#include "video/renderer.h"
 #include "video/shifter.h"
 #include "video/video_event_log.h"
 
@@ -78,14 +78,17 @@ static bool latched(bool requested, Channel c) {
     return requested;
 }
 static bool raiseChannel(Channel c) { return latched(mfpRaise(c.number), c); }
-static bool requestPending(Channel c) { return latched(mfpRetryPending(c.number), c); }
+[[gnu::always_inline]] static inline bool requestPending(Channel c) {
+    return mfpPendingBit(c.number) && latched(mfpRequestPendingNow(c.number), c);
+}
 
 // A timing timer: each expiry moves the due position one period on (later calls catch
 // up when several have passed) and toggles the output of timers A and B. With the
 // processor's mask at 7, timers A and B still mark their channel pending; timers C and D
 // leave no trace. A schedule without a period (restored from an inconsistent snapshot)
 // would never move on, so it is ignored.
-static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked, uint8_t output = 0) {
+[[gnu::always_inline]] static inline bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked,
+                                                     uint8_t output = 0) {
     if (t.period <= 0) return false;
     if (now >= t.due) {
         t.due += t.period;
@@ -103,8 +106,15 @@ static bool expireTimer(MfpTimerSchedule& t, Channel c, bool pendWhenMasked, uin
 static int32_t budgetTo(int32_t due) { return (due - now + 3) & ~3; }
 
 // ---- Events within the frame -----------------------------------------------------------
+// The jitter changes with the line: it is looked up again only when the line changed.
 static int32_t nextLineEventAt() {
-    return scheduler.lineEventCycle + jitterOf(scheduler.frameCounter - scheduler.lineCounter);
+    static int32_t jitterIndex = INT32_MIN, jitter;
+    int32_t index = scheduler.frameCounter - scheduler.lineCounter;
+    if (index != jitterIndex) {
+        jitterIndex = index;
+        jitter = jitterOf(index);
+    }
+    return scheduler.lineEventCycle + jitter;
 }
 // The line the next line event ends is displayed: the display is on, or that event turns
 // it on.
@@ -119,14 +129,16 @@ static int32_t lineEventAt;  // the position of the line event this call saw
 
 static bool lineEvent() {
     bool newLine = false;
-    if (now >= nextLineEventAt()) {
-        lineEventAt = nextLineEventAt();
+    int32_t at = nextLineEventAt();
+    if (now >= at) {
+        lineEventAt = at;
         scheduler.lineEventCycle += LINE_CYCLES;
         ++scheduler.lineCounter;
         newLine = true;
         if (scheduler.lineCounter == DISPLAY_FIRST_LINE) hw.displayEnable = 1;
+        at = nextLineEventAt();
     }
-    compete(nextLineEventAt(), EVENT_TIMER_B);
+    compete(at, EVENT_TIMER_B);
     return newLine;
 }
 
@@ -239,7 +251,7 @@ static bool keyboardAcia() {
 
 // Vertical and horizontal blank use autovectored levels; a request that finds its level
 // still pending is lost.
-static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
+[[gnu::always_inline]] static inline bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
     if (now >= cycle) {
         cycle += period;
         if (cpuRequestInterrupt(level, AUTOVECTOR) == 0) {
@@ -251,13 +263,19 @@ static bool blank(int32_t& cycle, int32_t period, int level, int32_t kind) {
     return false;
 }
 
-static int32_t endFrame();
+// Once a frame: kept out of the calls between the frame's events.
+[[gnu::noinline]] static int32_t endFrame();
+
+// In interlace mode with doubled lines a picture holds two frames, one field each: every
+// field is drawn, wanted or not.
+static bool interlacedPicture() { return machineSettings.softwareMode == 2 && !machineSettings.singleRowLines; }
 
 // The steps run in a fixed order, which is the priority between events due together;
 // only one interrupt is latched per call.
 int32_t serviceEvents() {
     now = cpu.odometer;
     if (now >= FRAME_CYCLES) return endFrame();
+    if (screenCopyDue) ShifterCopyScreen(framePictureWanted() || interlacedPicture());
     interruptMask = cpuInterruptMask();
     nextDue = FRAME_CYCLES;
     nextKind = EVENT_FRAME_END;
@@ -279,16 +297,21 @@ int32_t serviceEvents() {
 }
 
 // ---- Frame end -------------------------------------------------------------------------
-// The picture: replay of the frame's video events into the machine's picture, with the
-// overlays. In interlace mode with doubled lines the picture moves down one row on every
-// other frame, so that the two fields fill the doubled lines in turn.
-static void renderPicture() {
-    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForRendering());
-    if (machineSettings.softwareMode == 2 && !machineSettings.singleRowLines) {
-        if (scheduler.interlaceToggle) pixels += FRAME_PITCH;
+// The picture: the frame's video events replayed over its screen copy, now or when the
+// picture is read. In interlace mode the picture moves down one row on every other frame,
+// so that the two fields fill the doubled lines in turn; each field is drawn at its
+// frame's end, as are the figures drawn over the picture.
+
+static void finishPicture() {
+    bool interlaced = interlacedPicture();
+    int firstRow = 0;
+    if (interlaced) {
+        firstRow = scheduler.interlaceToggle;
         scheduler.interlaceToggle ^= 1;
     }
-    RenderFrame(pixels, ScreenCopy, FRAME_PITCH);
+    bool overlays = machineSettings.soundDebug || machineSettings.profile;
+    if (!pictureAtFrameEnd(shifterFrameVideo(), interlaced || overlays, firstRow) || !overlays) return;
+    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForDrawing()) + firstRow * FRAME_PITCH;
     if (machineSettings.soundDebug) drawSoundOutput(pixels, FRAME_PITCH, lastSampleCount);
     if (machineSettings.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), FRAME_WIDTH);
 }
@@ -338,7 +361,7 @@ static int32_t endFrame() {
     profileStart(profileGraphics);
     videoEventLogClose();
     hardwareLogClose();
-    renderPicture();
+    finishPicture();
     profileStop(profileGraphics);
     hardwareLogStep(machineSettings.soundDebug != 0);
     ymWriteLogClose();

@@ -240,6 +240,7 @@ void blitterReset() {
     hw.blitter[BLIT_CONTROL] &= ~BLIT_BUSY;
 }
 
+bool blitterRunning() { return engine.running; }
 bool blitterOwnsBus() { return engine.running && engine.processorTurnLeft <= 0; }
 
 // In HOG mode the blit keeps the bus to its end; in the shared mode the 68000 gets the

@@ -41,6 +41,8 @@ constexpr int32_t BUS_ACCESS_CYCLES = 4;
 
 // Power-on and RESET: no blit runs, BUSY clear.
 void blitterReset();
+// Whether a blit runs: without one the 68000 has the bus to itself.
+bool blitterRunning();
 // Whether the blitter holds the bus now (the 68000 is off it).
 bool blitterOwnsBus();
 // Runs the blit while it holds the bus, for about `budget` cycles (at least one

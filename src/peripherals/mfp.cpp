@@ -63,9 +63,6 @@ static const InputTimer timerBUnit{MFP_TBCR, MFP_TBDR, 0x01, MFP_AER_TIMER_B, MF
 static int modeOf(const InputTimer& t) { return mfpTimerMode(t.control, t.enableBit); }
 static bool inputActive(const InputTimer& t) { return timerInputActive(t.input, t.edgeBit); }
 
-bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
-bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
-
 // An MFP tick is a prescaled period of the 2.4576 MHz MFP clock, counted here in
 // 8.021247 MHz processor cycles. 64-bit intermediates keep ticks × prescale × clock exact
 // before the truncating division.

@@ -57,9 +57,8 @@ bool mfpRaise(MfpChannel channel);
 // Retries a pending request: true when it was latched now (the pending bit cleared).
 // Pending bits are rare, so the scheduler's many calls mostly end at the first test.
 bool mfpRequestPendingNow(MfpChannel channel);
-inline bool mfpRetryPending(MfpChannel channel) {
-    uint8_t pending = hw.mfp[(channel < 8 ? MFP_IPRB : MFP_IPRA)];
-    return (pending & (1 << (channel & 7))) && mfpRequestPendingNow(channel);
+inline bool mfpPendingBit(MfpChannel channel) {
+    return hw.mfp[channel < 8 ? MFP_IPRB : MFP_IPRA] & (1 << (channel & 7));
 }
 // Pending, unmasked, enabled and not held back by a channel in service.
 bool mfpPendingReady(MfpChannel channel);
@@ -94,8 +93,8 @@ inline bool timerBTimes() {
     int mode = timerBMode();
     return isDelayMode(mode) || (isPulseWidthMode(mode) && timerInputActive(hw.timerBInput, MFP_AER_TIMER_B));
 }
-bool timerCRunning();
-bool timerDRunning();
+inline bool timerCRunning() { return (hw.mfp[MFP_IERB] & 0x20) && (hw.mfp[MFP_TCDCR] & 0x70); }
+inline bool timerDRunning() { return (hw.mfp[MFP_IERB] & 0x10) && (hw.mfp[MFP_TCDCR] & 0x07); }
 // Timer B in event count or pulse width mode watches its input, the display enable, whose
 // edges the scheduler delivers. It needs the rising edges (pulse width mode, or event
 // count with the active edge rising) at their own cycle; otherwise each displayed line's

@@ -136,7 +136,21 @@ void DmaCatchUp(uint32_t t) {
         uint32_t untilSample = d.samplePeriod - d.phase;
         uint32_t delta = d.logRead->delta;
         if (remaining < untilSample && remaining < delta) break;
-        if (delta > untilSample) {
+        if (delta > untilSample && !(image[CONTROL] & CONTROL_PLAY)) {
+            // Stopped, every slot before the next entry (and up to t) is silence and leaves
+            // the counter where it is: they pass together.
+            uint32_t slots = (std::min(remaining, delta - 1) - untilSample) / d.samplePeriod + 1;
+            uint32_t span = untilSample + (slots - 1) * d.samplePeriod;
+            d.position += span;
+            d.phase = 0;
+            remaining -= span;
+            d.logRead->delta -= span;
+            int room = DMA_FRAME_SAMPLES - DmaFrameSamples.count;
+            uint32_t fetched = room > 0 ? std::min(slots, uint32_t(room)) : 0;
+            std::fill_n(DmaFrameSamples.values + DmaFrameSamples.count, fetched, StereoSample{0, 0});
+            DmaFrameSamples.count += int(fetched);
+            if (fetched) refreshCounter();
+        } else if (delta > untilSample) {
             d.position += untilSample;
             d.phase = 0;
             remaining -= untilSample;

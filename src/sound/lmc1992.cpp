@@ -118,6 +118,14 @@ void settle(double& v) {
     if (std::fabs(v) < 1e-9) v = 0;
 }
 
+// The nearest integer, halves away from zero (as lround, without a library call per
+// sample): the part after the point of a sample-sized double is exact.
+int32_t roundHalfAway(double v) {
+    int64_t whole = int64_t(v);
+    double rest = v - double(whole);
+    return int32_t(whole + (rest >= 0.5) - (rest <= -0.5));
+}
+
 // Tone, then gain, over count samples of one channel.
 void shapeChannel(int32_t* x, int count, ToneHistory& h, const Lmc1992Settings& s, int32_t sideVolume) {
     const ToneTables& t = tables();
@@ -127,7 +135,7 @@ void shapeChannel(int32_t* x, int count, ToneHistory& h, const Lmc1992Settings& 
         double last = x[count - 1], beforeLast = count > 1 ? x[count - 2] : h.in1;
         h = {last, beforeLast, last, beforeLast, last, beforeLast};
         if (gain != 1.0)
-            for (int i = 0; i < count; ++i) x[i] = int32_t(std::lround(x[i] * gain));
+            for (int i = 0; i < count; ++i) x[i] = roundHalfAway(x[i] * gain);
         return;
     }
     const Biquad &b = t.bass[s.bass], &r = t.treble[s.treble];
@@ -136,7 +144,7 @@ void shapeChannel(int32_t* x, int count, ToneHistory& h, const Lmc1992Settings& 
         double mid = b.b0 * in + b.b1 * h.in1 + b.b2 * h.in2 - b.a1 * h.mid1 - b.a2 * h.mid2;
         double out = r.b0 * mid + r.b1 * h.mid1 + r.b2 * h.mid2 - r.a1 * h.out1 - r.a2 * h.out2;
         h = {in, h.in1, mid, h.mid1, out, h.out1};
-        x[i] = int32_t(std::lround(out * gain));
+        x[i] = roundHalfAway(out * gain);
     }
     for (double* v : {&h.mid1, &h.mid2, &h.out1, &h.out2}) settle(*v);
 }

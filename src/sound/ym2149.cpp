@@ -2,6 +2,8 @@
 // nearest to their cycle time, and the generators run as phase accumulators.
 #include "sound/ym2149.h"
 
+#include <algorithm>
+
 // The published output levels of the chip, each divided by 3 once here so that three
 // channels at full level sum to 32766 and fit a 16-bit sample.
 static constexpr std::array<uint16_t, 16> scaledVolumeTable() {
@@ -142,29 +144,66 @@ void ymWriteRegister(Ym2149& c, uint32_t reg, uint32_t v) {
 }
 
 // One step of the 17-bit noise register; the value to XOR into the noise output.
-static uint32_t noiseShiftStep(Ym2149& c) {
-    uint32_t bit = (c.noiseShift ^ c.noiseShift >> 2) & 1;
-    c.noiseShift = c.noiseShift >> 1 | bit << 16;
+static uint32_t noiseShiftStep(uint32_t& shift) {
+    uint32_t bit = (shift ^ shift >> 2) & 1;
+    shift = shift >> 1 | bit << 16;
     return bit ? 0 : 0xFFFF;
 }
 
-static inline int32_t produceSample(Ym2149& c) {
-    if (c.noisePosition >= 0x10000) {
-        c.noiseOutput ^= noiseShiftStep(c);
-        c.noisePosition &= 0xFFFF;
+// Samples without a register write among them, in passes over a run of them: the noise
+// output and the envelope level of each sample, then each channel's tone and volume added
+// to the sum, then the samples. Each pass keeps its few values in registers, and the
+// channel passes need nothing from one sample to work out the next.
+constexpr int RUN_SAMPLES = 256;
+
+static void produceRun(Ym2149& c, int32_t* out, int k, int32_t& minSample, int32_t& maxSample) {
+    uint32_t noise[RUN_SAMPLES], level[RUN_SAMPLES], sum[RUN_SAMPLES];
+    uint32_t noisePosition = c.noisePosition, noiseShift = c.noiseShift, noiseOutput = c.noiseOutput;
+    uint32_t envelopePosition = c.envelopePosition, envelopePhase = c.envelopePhase;
+    const uint32_t noiseStep = c.noiseStep, envelopeStep = c.envelopeStep;
+    const uint8_t* envelope = c.envelopeTable + c.envelopeShape * 64;
+    for (int i = 0; i < k; ++i) {
+        if (noisePosition >= 0x10000) {
+            noiseOutput ^= noiseShiftStep(noiseShift);
+            noisePosition &= 0xFFFF;
+        }
+        noise[i] = noiseOutput;
+        level[i] = volumeTable[envelope[envelopePhase * 32 + (envelopePosition >> 27)]];
+        noisePosition += noiseStep;
+        envelopePosition += envelopeStep;
+        if (envelopePhase == 0 && envelopePosition < envelopeStep) envelopePhase = 1;
+        sum[i] = 0;
     }
-    c.envelopeVolume = volumeTable[c.envelopeTable[c.envelopeShape * 64 + c.envelopePhase * 32 + (c.envelopePosition >> 27)]];
-    uint32_t sum = 0;
+    c.noisePosition = noisePosition;
+    c.noiseShift = noiseShift;
+    c.noiseOutput = noiseOutput;
+    c.envelopePosition = envelopePosition;
+    c.envelopePhase = envelopePhase;
+    c.envelopeVolume = level[k - 1];
     for (int ch = 0; ch < 3; ++ch) {
-        uint32_t toneBit = uint32_t(int32_t(c.tonePosition[ch]) >> 31);
-        uint32_t gate = (toneBit | c.toneOff[ch]) & (c.noiseOff[ch] | c.noiseOutput);
-        sum += gate & *c.volumeSource[ch];
-        c.tonePosition[ch] += c.toneStep[ch];
+        const uint32_t tone = c.tonePosition[ch], step = c.toneStep[ch];
+        const uint32_t toneOff = c.toneOff[ch], noiseOff = c.noiseOff[ch], fixed = c.fixedVolume[ch];
+        auto gate = [&](int i) {
+            uint32_t toneBit = uint32_t(int32_t(tone + uint32_t(i) * step) >> 31);
+            return (toneBit | toneOff) & (noiseOff | noise[i]);
+        };
+        if (c.volumeSource[ch] == &c.envelopeVolume)
+            for (int i = 0; i < k; ++i) sum[i] += gate(i) & level[i];
+        else
+            for (int i = 0; i < k; ++i) sum[i] += gate(i) & fixed;
+        c.tonePosition[ch] = tone + uint32_t(k) * step;
     }
-    c.noisePosition += c.noiseStep;
-    c.envelopePosition += c.envelopeStep;
-    if (c.envelopePhase == 0 && c.envelopePosition < c.envelopeStep) c.envelopePhase = 1;
-    return int32_t(sum) - 32768;
+    for (int i = 0; i < k; ++i) {
+        int32_t sample = int32_t(sum[i]) - 32768;
+        minSample = std::min(minSample, sample);
+        maxSample = std::max(maxSample, sample);
+        out[i] = sample;
+    }
+}
+
+static void produceSamples(Ym2149& c, int32_t* out, int k, int32_t& minSample, int32_t& maxSample) {
+    for (int done = 0; done < k; done += RUN_SAMPLES)
+        produceRun(c, out + done, std::min(RUN_SAMPLES, k - done), minSample, maxSample);
 }
 
 void ymSynthesiseFrame(Ym2149& c, const SoundLogEntry* log, int32_t* mix, int n) {
@@ -179,11 +218,12 @@ void ymSynthesiseFrame(Ym2149& c, const SoundLogEntry* log, int32_t* mix, int n)
     for (int i = 0; i < n;) {
         uint32_t due = c.sampleStep - c.timeInSample;
         if (due <= t) {
-            int32_t sample = produceSample(c);
-            if (sample < minSample) minSample = sample;
-            if (sample > maxSample) maxSample = sample;
-            mix[i++] = sample;
-            t -= due;
+            // The first sample comes after `due`, the next ones a sample step apart, as
+            // long as the time up to the next write lasts.
+            int k = int(std::min<uint32_t>(uint32_t(n - i), 1 + (t - due) / std::max(c.sampleStep, 1u)));
+            produceSamples(c, mix + i, k, minSample, maxSample);
+            i += k;
+            t -= due + uint32_t(k - 1) * c.sampleStep;
             c.timeInSample = 0;
         } else {
             ymWriteRegister(c, entry->kind, entry->value);

@@ -12,16 +12,17 @@
 #include "machine/memory_map.h"
 #include "video/colour_tables.h"
 #include "video/line_output.h"
-#include "video/shifter.h"
 #include "video/video_event_log.h"
 
 uint32_t HostPalette[16];
 int rendererResolution;
 bool frameHasMediumLines;
+bool keepUnchangedLines = true;
 
 constexpr int32_t PICTURE_START_CYCLE = 21 * LINE_CYCLES;
 constexpr int32_t LINE_MARGIN = 56;  // cycles before the first slot and after the last
 constexpr int BLOCK_SLOTS = 16;      // 8 bytes: four plane words of 16 pixels
+constexpr int BLOCK_BYTES = 8;
 constexpr int GROUP_SLOTS = 4;
 constexpr int BLOCKS_PER_LINE = 20;
 // A closed left border is 44 slots, 36 slots of right border follow the picture; with
@@ -43,7 +44,7 @@ struct FrameWalk {
     int32_t eventAt;        // its cycle position
     int32_t pos;            // cycle position of the next slot
     uint32_t* out;          // next slot of the line being drawn
-    uint8_t* screenCopy;
+    const FrameVideo* frame;
     // Bytes are fetched from the screen copy, or from RAM after a counter write; the
     // offset wraps inside the source so that no line trick can leave it.
     const uint8_t* source;
@@ -75,6 +76,18 @@ struct BlockCache {
 
 static FrameWalk walk;
 static BlockCache blockCache;
+
+RendererState rendererState() {
+    RendererState s;
+    std::memcpy(s.palette, HostPalette, sizeof HostPalette);
+    s.resolution = rendererResolution;
+    return s;
+}
+
+void setRendererState(const RendererState& s) {
+    std::memcpy(HostPalette, s.palette, sizeof HostPalette);
+    rendererResolution = s.resolution;
+}
 
 // ---- Events -----------------------------------------------------------------------------
 static void onPalette(uint32_t kind, uint32_t value) {
@@ -108,11 +121,14 @@ static void onLineMinus2(uint32_t, uint32_t) {
     walk.extraBytes -= 2;
     walk.shortened = true;
 }
+static uint32_t screenCopyOffset(uint32_t address) {
+    return (address - walk.frame->screenCopyBase) & (walk.frame->screenCopySpan - 1);
+}
 static void onScreenByte(uint32_t kind, uint32_t address) {
-    stWriteByte(walk.screenCopy, (address - ScreenCopyBase) & (ScreenCopySpan - 1), uint8_t(kind >> 16));
+    stWriteByte(walk.frame->screenCopy, screenCopyOffset(address), uint8_t(kind >> 16));
 }
 static void onScreenWord(uint32_t kind, uint32_t address) {
-    stWriteWord(walk.screenCopy, (address - ScreenCopyBase) & (ScreenCopySpan - 1) & ~1u, uint16_t(kind >> 16));
+    stWriteWord(walk.frame->screenCopy, screenCopyOffset(address) & ~1u, uint16_t(kind >> 16));
 }
 static void onScroll(uint32_t, uint32_t value) {
     walk.lineOffset = value & 0xFF;
@@ -140,21 +156,35 @@ static const EventHandler eventHandlers[] = {
 };
 constexpr uint32_t EVENT_CODES = sizeof eventHandlers / sizeof eventHandlers[0] * 2;
 
-static void startEvents() {
-    walk.event = VideoEventLog;
-    walk.eventAt = walk.event->delta == VIDEO_EVENT_END ? NO_MORE_EVENTS : int32_t(walk.event->delta);
+static uint32_t eventCode(const LogEntry& e) { return e.kind & 0xFFFF; }
+static int32_t nextEventAt(const LogEntry& e, int32_t at) {
+    return e.delta == VIDEO_EVENT_END ? NO_MORE_EVENTS : at + int32_t(e.delta);
+}
+
+static void startEvents(const LogEntry* events) {
+    walk.event = events;
+    walk.eventAt = nextEventAt(*events, 0);
 }
 
 static void applyEvent() {
     const LogEntry* e = walk.event;
-    uint32_t code = e->kind & 0xFFFF;
+    uint32_t code = eventCode(*e);
     if (code < EVENT_CODES && !(code & 1)) eventHandlers[code >> 1](e->kind, e->value);
     walk.event = ++e;
-    walk.eventAt = e->delta == VIDEO_EVENT_END ? NO_MORE_EVENTS : walk.eventAt + int32_t(e->delta);
+    walk.eventAt = nextEventAt(*e, walk.eventAt);
 }
 
 static void applyDueEvents() {
     while (walk.eventAt < walk.pos) applyEvent();
+}
+
+// A frame that is not drawn changes the palette and the resolution all the same.
+void followFrameEvents(const LogEntry* events) {
+    for (const LogEntry* e = events; e->delta != VIDEO_EVENT_END; ++e) {
+        uint32_t code = eventCode(*e);
+        if (code < VIDEO_EVENT_COUNTER && !(code & 1)) onPalette(e->kind, e->value);
+        else if (code == VIDEO_EVENT_RESOLUTION) onResolution(e->kind, e->value);
+    }
 }
 
 // ---- Blocks -----------------------------------------------------------------------------
@@ -223,7 +253,7 @@ static uint64_t shownSlots(uint32_t offset, bool nextFetched) {
     uint64_t slots = blockSlots<Medium>(offset);
     if constexpr (Scrolled) {
         int shift = walk.scroll * (Medium ? 2 : 4);
-        uint64_t next = nextFetched ? blockSlots<Medium>(offset + 8) : 0;
+        uint64_t next = nextFetched ? blockSlots<Medium>(offset + BLOCK_BYTES) : 0;
         slots = slots >> shift | next << (64 - shift);
     }
     return slots;
@@ -235,13 +265,17 @@ static void drawSlots(uint32_t* out, uint64_t slots, int first, int count) {
     for (int i = 0; i < count; ++i, slots >>= 4) out[i] = slotColour<Medium>(uint32_t(slots) & 15);
 }
 
+// The walk draws a line (Draw), or goes through it without drawing, applying its events
+// at the same positions, when the line is kept as it was drawn before.
+
 // Fills with palette entry 0, stopping at each event's position to apply it.
+template <bool Draw>
 static void fillSlots(int count) {
     int32_t end = walk.pos + count;
     while (walk.pos < end) {
         applyDueEvents();
         int32_t run = walk.eventAt >= end ? end - walk.pos : walk.eventAt - walk.pos + 1;
-        std::fill_n(walk.out, run, HostPalette[0]);
+        if constexpr (Draw) std::fill_n(walk.out, run, HostPalette[0]);
         walk.out += run;
         walk.pos += run;
     }
@@ -250,50 +284,74 @@ static void fillSlots(int count) {
 // A block with no event in reach is drawn whole; otherwise in 4-slot groups, each
 // group after at most one due event. A right-border event met here adds blocks. With the
 // right border closed and no extra fetch, nothing is fetched after the last block.
-template <bool Medium, bool Scrolled>
+template <bool Medium, bool Scrolled, bool Draw>
 static void drawBlocks() {
     while (walk.blocksLeft > 0) {
-        bool nextFetched = Scrolled && (walk.blocksLeft > 1 || walk.rightOpen || walk.fetchBytes);
-        uint64_t slots = shownSlots<Medium, Scrolled>(walk.sourceOffset, nextFetched);
+        if (!Draw && walk.eventAt - walk.pos >= walk.blocksLeft * BLOCK_SLOTS) {
+            walk.pos += walk.blocksLeft * BLOCK_SLOTS;
+            walk.sourceOffset += uint32_t(walk.blocksLeft * BLOCK_BYTES);
+            walk.blocksLeft = 0;
+            break;
+        }
+        uint64_t slots = 0;
+        if constexpr (Draw) {
+            bool nextFetched = Scrolled && (walk.blocksLeft > 1 || walk.rightOpen || walk.fetchBytes);
+            slots = shownSlots<Medium, Scrolled>(walk.sourceOffset, nextFetched);
+        }
         if (walk.eventAt - walk.pos >= BLOCK_SLOTS) {
-            drawSlots<Medium>(walk.out, slots, 0, BLOCK_SLOTS);
+            if constexpr (Draw) drawSlots<Medium>(walk.out, slots, 0, BLOCK_SLOTS);
         } else {
             for (int g = 0; g < BLOCK_SLOTS; g += GROUP_SLOTS) {
                 if (walk.eventAt < walk.pos + g) applyEvent();
-                drawSlots<Medium>(walk.out + g, slots, g, GROUP_SLOTS);
+                if constexpr (Draw) drawSlots<Medium>(walk.out + g, slots, g, GROUP_SLOTS);
             }
         }
         walk.out += BLOCK_SLOTS;
         walk.pos += BLOCK_SLOTS;
-        walk.sourceOffset += 8;
+        walk.sourceOffset += BLOCK_BYTES;
         --walk.blocksLeft;
     }
 }
 
 // The open borders show a part of a low-resolution block without event checks; the
 // line's fetch always goes on after it.
+template <bool Draw>
 static void drawBorderPart(uint32_t offset, int first, int count) {
-    uint64_t slots = walk.scroll ? shownSlots<false, true>(offset, true) : shownSlots<false, false>(offset, true);
-    drawSlots<false>(walk.out, slots, first, count);
+    if constexpr (Draw) {
+        uint64_t slots = walk.scroll ? shownSlots<false, true>(offset, true) : shownSlots<false, false>(offset, true);
+        drawSlots<false>(walk.out, slots, first, count);
+    }
     walk.out += count;
     walk.pos += count;
 }
 
 // ---- Lines ------------------------------------------------------------------------------
+// Both kinds of line start at their first cycle with the events before it applied.
+template <bool Draw>
 static void borderLine() {
-    walk.phase = PHASE_BORDER_LINE;
     walk.pos += LINE_MARGIN;
     applyDueEvents();
-    fillSlots(PICTURE_SLOTS);
+    fillSlots<Draw>(PICTURE_SLOTS);
     walk.pos += LINE_MARGIN;
+}
+
+template <bool Draw>
+static void drawLineBlocks() {
+    bool medium = rendererResolution & 1;
+    frameHasMediumLines |= medium;
+    if constexpr (!Draw)
+        drawBlocks<false, false, false>();
+    else if (medium)
+        walk.scroll ? drawBlocks<true, true, true>() : drawBlocks<true, false, true>();
+    else
+        walk.scroll ? drawBlocks<false, true, true>() : drawBlocks<false, false, true>();
 }
 
 // A display line takes the STE's scroll and extra fetch that stand at its first cycle,
 // and the line offset that stands at the next line's first cycle moves the source on
 // after it, as the video counter has them.
+template <bool Draw>
 static void displayLine() {
-    walk.phase = PHASE_LINE_START;
-    applyDueEvents();
     walk.scroll = walk.pixelScroll;
     walk.fetchBytes = walk.scrollPrefetch ? (rendererResolution & 1 ? 4 : 8) : 0;
     walk.pos += LINE_MARGIN;
@@ -304,23 +362,18 @@ static void displayLine() {
 
     walk.phase = PHASE_LEFT;
     if (walk.leftOpen)
-        drawBorderPart(walk.sourceOffset - 8, 8, OPEN_BORDER_SLOTS);  // right half of the block before
+        drawBorderPart<Draw>(walk.sourceOffset - BLOCK_BYTES, 8, OPEN_BORDER_SLOTS);  // right half of the block before
     else
-        fillSlots(LEFT_BORDER_SLOTS);
+        fillSlots<Draw>(LEFT_BORDER_SLOTS);
 
     walk.phase = PHASE_BLOCKS;
-    if (rendererResolution & 1) {
-        frameHasMediumLines = true;
-        walk.scroll ? drawBlocks<true, true>() : drawBlocks<true, false>();
-    } else {
-        walk.scroll ? drawBlocks<false, true>() : drawBlocks<false, false>();
-    }
+    drawLineBlocks<Draw>();
 
     walk.phase = PHASE_RIGHT;
     if (walk.rightOpen)
-        drawBorderPart(walk.sourceOffset, 0, walk.leftOpen ? OPEN_BORDER_SLOTS : 4);
+        drawBorderPart<Draw>(walk.sourceOffset, 0, walk.leftOpen ? OPEN_BORDER_SLOTS : 4);
     else
-        fillSlots(walk.leftOpen ? RIGHT_BORDER_SLOTS_LEFT_OPEN : RIGHT_BORDER_SLOTS);
+        fillSlots<Draw>(walk.leftOpen ? RIGHT_BORDER_SLOTS_LEFT_OPEN : RIGHT_BORDER_SLOTS);
 
     walk.sourceOffset += uint32_t(walk.extraBytes & ~1) + walk.fetchBytes;
     walk.pos += LINE_MARGIN;
@@ -328,39 +381,177 @@ static void displayLine() {
     walk.sourceOffset += 2 * walk.lineOffset;
 }
 
-void RenderFrame(uint8_t* destination, uint8_t* screenCopy, int pitch) {
+// ---- Lines kept from the last frame drawn -----------------------------------------------
+// What a line's drawing depends on, noted when it was drawn: whether it is a display line,
+// the palette (entry 0 alone for a border line), resolution and scroll at its first cycle,
+// the events up to the next line's first cycle (where, what, with which value) and the
+// bytes it fetches. A line with a counter write (its bytes come from RAM as it stands at
+// the frame's end) or with more events than are noted is always drawn.
+constexpr int MAX_LINE_EVENTS = 16;
+// Noting costs about what keeping saves on a line: when most lines of a frame changed (colour
+// bars, scrollers, games that scroll), the next frames are drawn without notes, and noted
+// again after them to see whether the picture settled.
+constexpr int UNNOTED_FRAMES = 15;
+// The most a line fetches: the block before it with the left border open, 24 blocks, and
+// the block the open right border shows with the scroll's neighbour.
+constexpr int MAX_LINE_BYTES = BLOCK_BYTES + 24 * BLOCK_BYTES + 2 * BLOCK_BYTES;
+
+namespace {
+struct LineEvent {
+    int32_t at;  // cycles from the line's first cycle
+    uint32_t kind;
+    uint32_t value;
+    bool operator==(const LineEvent&) const = default;
+};
+
+struct DrawnLine {
+    bool valid;
+    bool display;
+    uint8_t resolution;
+    uint8_t scroll;
+    bool prefetch;
+    uint8_t eventCount;
+    uint16_t byteCount;
+    uint32_t palette[16];
+    LineEvent events[MAX_LINE_EVENTS];
+    uint8_t bytes[MAX_LINE_BYTES];
+};
+
+// Compares each field of a line with the note and writes the line's value over it.
+struct NoteCheck {
+    bool same = true;
+    template <class T>
+    void field(T& noted, T value) {
+        if (noted != value) {
+            same = false;
+            noted = value;
+        }
+    }
+    void bytes(void* noted, const void* value, size_t n) {
+        if (std::memcmp(noted, value, n) != 0) {
+            same = false;
+            std::memcpy(noted, value, n);
+        }
+    }
+};
+}  // namespace
+
+static DrawnLine drawnLines[PICTURE_LINES];
+static int unnotedFrames;  // frames still to be drawn without notes
+// Where the noted lines were drawn; another destination or line output forgets them.
+static const uint8_t* drawnDestination;
+static int drawnPitch;
+static const LineOutput* drawnOutput;
+
+static void invalidateNotes() {
+    for (DrawnLine& d : drawnLines) d.valid = false;
+}
+
+void forgetDrawnLines() {
+    invalidateNotes();
+    unnotedFrames = 0;
+}
+
+// The line's bytes, read as the blocks are: with the wrap inside the source.
+static void noteLineBytes(NoteCheck& check, DrawnLine& d, int count) {
+    uint32_t o = walk.sourceOffset & walk.sourceMask;
+    if (o + uint32_t(count) - 1 <= walk.sourceMask) {
+        check.bytes(d.bytes, walk.source + o, size_t(count));
+        return;
+    }
+    for (int k = 0; k < count; k += BLOCK_BYTES) {
+        uint64_t block = readBlock(walk.sourceOffset + uint32_t(k));
+        check.bytes(d.bytes + k, &block, BLOCK_BYTES);
+    }
+}
+
+// True when the line is as noted; otherwise the note becomes this line's.
+static bool lineAsDrawnBefore(DrawnLine& d, bool display) {
+    NoteCheck check;
+    check.field(d.display, display);
+    if (display) {
+        check.bytes(d.palette, HostPalette, sizeof HostPalette);
+        check.field(d.resolution, uint8_t(rendererResolution));
+        check.field(d.scroll, uint8_t(walk.pixelScroll));
+        check.field(d.prefetch, walk.scrollPrefetch);
+    } else {
+        check.field(d.palette[0], HostPalette[0]);
+    }
+    int count = 0;
+    bool bordersMove = false;
+    const LogEntry* e = walk.event;
+    int32_t end = walk.pos + LINE_CYCLES;
+    for (int32_t at = walk.eventAt; at < end; at = nextEventAt(*++e, at)) {
+        uint32_t code = eventCode(*e);
+        if (code == VIDEO_EVENT_COUNTER || count == MAX_LINE_EVENTS) {
+            d.valid = false;
+            return false;
+        }
+        bordersMove |= code >= VIDEO_EVENT_RIGHT_BORDER && code <= VIDEO_EVENT_LINE_MINUS_2;
+        check.field(d.events[count++], LineEvent{at - walk.pos, e->kind, e->value});
+    }
+    check.field(d.eventCount, uint8_t(count));
+    if (display) {
+        int bytes = bordersMove ? MAX_LINE_BYTES : BLOCKS_PER_LINE * BLOCK_BYTES;
+        if (walk.pixelScroll && walk.scrollPrefetch && !bordersMove) bytes += BLOCK_BYTES;
+        check.field(d.byteCount, uint16_t(bytes));
+        noteLineBytes(check, d, bytes);
+    }
+    bool same = check.same && d.valid;
+    d.valid = true;
+    return same;
+}
+
+// ---- Frame ------------------------------------------------------------------------------
+void RenderFrame(uint8_t* destination, const FrameVideo& frame, int pitch) {
     const LineOutput& output = chooseLineOutput();
-    int topLines = 42, displayLines = 200, bottomLines = 58;
-    if (hw.topBorderOpen) {
+    int topLines = 42, displayLines = 200;
+    if (frame.topBorderOpen) {
         topLines = 13;
         displayLines = 229;
     }
-    if (hw.bottomBorderOpen) {
-        displayLines += 43;
-        bottomLines = 15;
-    }
+    if (frame.bottomBorderOpen) displayLines += 43;
+    bool noting = keepUnchangedLines && unnotedFrames == 0;
+    if (unnotedFrames) --unnotedFrames;
+    if (!keepUnchangedLines || destination != drawnDestination || pitch != drawnPitch || &output != drawnOutput)
+        invalidateNotes();
+    drawnDestination = destination;
+    drawnPitch = pitch;
+    drawnOutput = &output;
 
     frameHasMediumLines = false;
-    walk.screenCopy = screenCopy;
-    walk.source = screenCopy;
+    walk.frame = &frame;
+    walk.source = frame.screenCopy;
     walk.sourceOffset = 0;
-    walk.sourceMask = ScreenCopySpan - 1;
+    walk.sourceMask = frame.screenCopySpan - 1;
     walk.lineOffset = 0;
     walk.pixelScroll = 0;
     walk.scrollPrefetch = false;
-    walk.phase = PHASE_BORDER_LINE;
-    startEvents();
+    startEvents(frame.events);
     walk.pos = PICTURE_START_CYCLE;
-    applyDueEvents();
 
+    int noted = 0, kept = 0;  // lines that had a note, and those kept
     uint8_t* row = destination;
-    auto drawLine = [&](void (*line)()) {
+    for (int i = 0; i < PICTURE_LINES; ++i, row += 2 * pitch) {
+        bool display = i >= topLines && i < topLines + displayLines;
+        walk.phase = display ? PHASE_LINE_START : PHASE_BORDER_LINE;
+        applyDueEvents();
+        if (noting) {
+            noted += drawnLines[i].valid;
+            if (lineAsDrawnBefore(drawnLines[i], display)) {
+                ++kept;
+                display ? displayLine<false>() : borderLine<false>();
+                continue;
+            }
+        }
         walk.out = output.emit ? LineBuffer : reinterpret_cast<uint32_t*>(row);
-        line();
+        display ? displayLine<true>() : borderLine<true>();
         if (output.emit) output.emit(LineBuffer, row, pitch);
-        row += 2 * pitch;
-    };
-    for (int i = 0; i < topLines; ++i) drawLine(borderLine);
-    for (int i = 0; i < displayLines; ++i) drawLine(displayLine);
-    for (int i = 0; i < bottomLines; ++i) drawLine(borderLine);
+    }
+    // Changes after the picture's last line still hold for the next frame.
+    while (walk.eventAt != NO_MORE_EVENTS) applyEvent();
+    if (noted > PICTURE_LINES / 2 && 2 * kept < noted) {
+        unnotedFrames = UNNOTED_FRAMES;
+        invalidateNotes();  // the lines drawn meanwhile are not noted
+    }
 }

@@ -14,9 +14,16 @@
 #include "video/renderer.h"
 #include "video/video_event_log.h"
 
-uint8_t ScreenCopy[SCREEN_COPY_BYTES];
+static uint8_t screenCopies[2][SCREEN_COPY_BYTES];
+uint8_t* ScreenCopy = screenCopies[0];
 uint32_t ScreenCopyBase;
 uint32_t ScreenCopySpan = SCREEN_COPY_SPAN;
+bool screenCopyDue;
+static const uint8_t* heldScreenCopy;
+// This frame: whether its copy was taken (the copy the machine starts with is all zero,
+// as its RAM), and whether an STE counter write sends its fetch into RAM.
+static bool screenCopied = true;
+static bool counterWritten;
 
 // Register offsets in the page.
 enum : uint32_t {
@@ -113,17 +120,17 @@ static uint32_t scrollState() {
            uint32_t(hw.scrollPrefetch) << 12;
 }
 
-// The bytes beyond the frame-start copy are taken from RAM as it stands now: writes to
-// them earlier in this frame count as made before it.
 static void copyScreen(uint32_t from) {
     std::memcpy(ScreenCopy + from, hw.ram + ScreenCopyBase + from, ScreenCopySpan - from);
-    setScreenWindow(ScreenCopyBase, ScreenCopySpan);
 }
 
+// The bytes beyond the frame-start copy are taken from RAM as it stands now: writes to
+// them earlier in this frame count as made before it.
 static void scrollRegistersWritten(int32_t c) {
     if (ScreenCopySpan != SCREEN_COPY_BYTES && steLineLayoutInUse()) {
         ScreenCopySpan = SCREEN_COPY_BYTES;
-        copyScreen(SCREEN_COPY_SPAN);
+        if (screenCopied) copyScreen(SCREEN_COPY_SPAN);
+        setScreenWindow(ScreenCopyBase, ScreenCopySpan);
     }
     videoEventRecord(c, VIDEO_EVENT_SCROLL, scrollState());
 }
@@ -155,6 +162,7 @@ static void writePixelScrollNoFetch(uint32_t, uint32_t v, int32_t c) {
 static void writeCounterByte(int shift, uint32_t v, int32_t c) {
     if (!isSte()) return;
     hw.counterBase = (hw.counterBase & ~(0xFFu << shift)) | (v & 0xFF) << shift;
+    counterWritten = true;
     videoEventRecord(c, VIDEO_EVENT_COUNTER, hw.counterBase & RAM_OFFSET_MASK);
 }
 static void writeCounterHigh(uint32_t, uint32_t v, int32_t s) { writeCounterByte(16, v, s); }
@@ -317,8 +325,28 @@ void ShifterFrameStart() {
     hw.bottomBorderOpen = 0;
     ScreenCopyBase = hw.counterBase & RAM_OFFSET_MASK;
     ScreenCopySpan = steLineLayoutInUse() ? SCREEN_COPY_BYTES : SCREEN_COPY_SPAN;
-    copyScreen(0);
+    setScreenWindow(ScreenCopyBase, ScreenCopySpan);
+    if (ScreenCopy == heldScreenCopy) ScreenCopy = ScreenCopy == screenCopies[0] ? screenCopies[1] : screenCopies[0];
+    screenCopyDue = true;
+    screenCopied = counterWritten = false;
     resetLineWindowTable();
+}
+
+void ShifterCopyScreen(bool pictureWanted) {
+    screenCopyDue = false;
+    if (!pictureWanted) return;
+    copyScreen(0);
+    screenCopied = true;
+}
+
+FrameVideo shifterFrameVideo() {
+    return {VideoEventLog, ScreenCopy, ScreenCopyBase, ScreenCopySpan, hw.topBorderOpen != 0,
+            hw.bottomBorderOpen != 0, screenCopied, counterWritten};
+}
+
+void shifterHoldFrameVideo(const FrameVideo* frame) {
+    heldScreenCopy = frame ? frame->screenCopy : nullptr;
+    videoEventLogHold(frame ? frame->events : nullptr);
 }
 
 void shifterReset() {

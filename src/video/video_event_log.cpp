@@ -2,9 +2,14 @@
 
 #include "machine/hardware_state.h"
 
-LogEntry VideoEventLog[VIDEO_EVENT_LOG_CAPACITY + 1];
+static LogEntry logs[2][VIDEO_EVENT_LOG_CAPACITY + 1];
+LogEntry* VideoEventLog = logs[0];
+static const LogEntry* heldLog;
+
+void videoEventLogHold(const LogEntry* log) { heldLog = log; }
 
 void videoEventLogReset() {
+    if (VideoEventLog == heldLog) VideoEventLog = VideoEventLog == logs[0] ? logs[1] : logs[0];
     hw.videoEventWrite = VideoEventLog;
     hw.videoEventLastStamp = 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The frame's video events in cycle order: palette, resolution, border, counter and
 // scroll writes from the Shifter handlers, and every write into the displayed RAM.
-// The renderer replays them at frame end against the frame-start ScreenCopy.
+// The renderer replays them against the frame-start ScreenCopy, at the frame end or later:
+// the log of the frame before stays whole while the next frame records into a second one.
 #include <cstdint>
 
 #include "machine/event_log.h"
@@ -23,10 +24,14 @@ enum VideoEventKind : uint32_t {
 constexpr int VIDEO_EVENT_LOG_CAPACITY = 80000;
 constexpr uint32_t VIDEO_EVENT_END = 0x7FFFFFFF;
 
-extern LogEntry VideoEventLog[VIDEO_EVENT_LOG_CAPACITY + 1];
+// The log the current frame records into (one of two).
+extern LogEntry* VideoEventLog;
 
-// Empties the log: write position to its start, last event stamp 0.
+// Empties the log: write position to its start, last event stamp 0. A log held for a
+// picture yet to be drawn is left alone: the other one becomes the current log.
 void videoEventLogReset();
+// Holds a log (null: none).
+void videoEventLogHold(const LogEntry* log);
 // Writes the end marker at the write position (which does not advance).
 void videoEventLogClose();
 // Appends a register event at cycle c: the delta is c minus the last stamp as it is.

@@ -45,6 +45,7 @@ protected:
         writeRows[1] = {start, end, write, nullptr};
         readRows[2] = {MAP_END, MAP_END, nullptr, nullptr};
         writeRows[2] = {MAP_END, MAP_END, nullptr, nullptr};
+        cpuSetMaps({fetchRows, readRows, readRows, writeRows, writeRows});
     }
 
     void put(uint32_t a, std::initializer_list<uint16_t> words) {

@@ -14,11 +14,12 @@ TEST(CommandLine, HeadlessOptions) {
     ProgramOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--headless", "--rom", "tos.img", "--machine", "ste", "--ram", "512k", "--frames", "300",
-                       "--bench", "--config", "my.ini", "-debug", "stray"},
+                       "--bench", "--draw-every-frame", "--config", "my.ini", "-debug", "stray"},
                       o, error))
         << error;
     EXPECT_TRUE(o.headless);
     EXPECT_TRUE(o.bench);
+    EXPECT_TRUE(o.drawEveryFrame);
     EXPECT_TRUE(o.debug);
     EXPECT_EQ(o.romPath, "tos.img");
     EXPECT_EQ(o.machine, 1);

@@ -50,6 +50,8 @@ struct FrontEnd {
     size_t pitch = 0;
     std::vector<int16_t> left, right;  // the samples of each channel
     size_t lastBatch = 0;
+    int audioVideo = -1;  // the answer to GET_AUDIO_VIDEO_ENABLE; -1: the front end does not know it
+    int pictures = 0;     // pictures received
 };
 FrontEnd fe;
 
@@ -96,6 +98,10 @@ bool environment(unsigned cmd, void* data) {
         fe.geometry = *static_cast<retro_game_geometry*>(data);
         ++fe.geometryChanges;
         return true;
+    case RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE:
+        if (fe.audioVideo < 0) return false;
+        *static_cast<int*>(data) = fe.audioVideo;
+        return true;
     case RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME:
     case RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS:
         return true;
@@ -107,6 +113,7 @@ bool environment(unsigned cmd, void* data) {
 // The picture without padding, width x height.
 void video(const void* data, unsigned width, unsigned height, size_t pitch) {
     fe.width = width, fe.height = height, fe.pitch = pitch;
+    ++fe.pictures;
     fe.picture.clear();
     for (unsigned y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(data) + y * pitch);
@@ -388,6 +395,38 @@ TEST_F(LibretroCore, SaveStatesResumeExactly) {
     EXPECT_EQ(first, again);
     EXPECT_TRUE(firstSamples == fe.left) << "the resumed sound differs";
     EXPECT_FALSE(core.retro_unserialize(state.data(), 3));
+}
+
+// Run-ahead as front ends do it: each shown frame is run with video on after a hidden frame,
+// and the state goes back to that hidden frame. With video off in the hidden frames they
+// give no picture, and the frames shown are the same as with video on throughout.
+TEST_F(LibretroCore, FramesWithVideoOffGiveNoPictureAndLeaveTheNextOnesExact) {
+    constexpr int TICKS = 60;
+    fe.options = {{"quarv_tos", "built-in ROM"}};
+    ASSERT_TRUE(load(builtFile("run/QuarvDefault.ST").c_str()));
+    runFrames(40);
+    std::vector<uint8_t> start(core.retro_serialize_size()), state(start.size());
+    ASSERT_TRUE(core.retro_serialize(start.data(), start.size()));
+    auto runAhead = [&](int hiddenAudioVideo) {
+        std::vector<uint64_t> shown;
+        EXPECT_TRUE(core.retro_unserialize(start.data(), start.size()));
+        fe.pictures = 0;
+        for (int k = 0; k < TICKS; ++k) {
+            fe.audioVideo = hiddenAudioVideo;
+            core.retro_run();
+            EXPECT_TRUE(core.retro_serialize(state.data(), state.size()));
+            fe.audioVideo = 3;
+            shown.push_back(runFrames(1));
+            EXPECT_TRUE(core.retro_unserialize(state.data(), state.size()));
+        }
+        return shown;
+    };
+    std::vector<uint64_t> videoOn = runAhead(3);
+    EXPECT_EQ(fe.pictures, 2 * TICKS);
+    std::vector<uint64_t> hiddenOff = runAhead(2);  // audio only
+    EXPECT_EQ(fe.pictures, TICKS);
+    EXPECT_EQ(hiddenOff, videoOn);
+    EXPECT_NE(videoOn.front(), videoOn.back()) << "the demo moves";
 }
 
 // Swapping disks through the disk-control interface, and the reset: with the drive empty

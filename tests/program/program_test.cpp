@@ -151,6 +151,25 @@ TEST(Program, AProgramNamedOnTheCommandLineRunsUnderEmuTos) {
     }
 }
 
+// A run that draws no picture but the last writes the files a run drawing every frame
+// writes, on both machines (the STE's demo plays DMA sound and scrolls its bars).
+TEST(Program, PicturesWrittenAtTheEndAreThoseOfARunDrawingEveryFrame) {
+    std::string folder = runFolder();
+    for (const char* machine : {"stfm", "ste"}) {
+        SCOPED_TRACE(machine);
+        for (const char* drawing : {"", "--draw-every-frame"}) {
+            std::string files = std::string(" --png ") + machine + drawing + ".png --screenshot " + machine + drawing + ".tga";
+            ProgramRun r = quarv(folder, std::string("--headless --frames 260 --machine ") + machine + " " + drawing + files);
+            ASSERT_EQ(r.status, 0) << r.output;
+        }
+        for (const char* extension : {".png", ".tga"}) {
+            std::vector<uint8_t> last = readFileBytes(folder + "/" + machine + extension);
+            EXPECT_GT(last.size(), 1000u);
+            EXPECT_TRUE(last == readFileBytes(folder + "/" + machine + "--draw-every-frame" + extension)) << extension;
+        }
+    }
+}
+
 // Opening a FIFO for reading waits for a writer: every path the program reads is
 // refused at once when it names one (a hang would reach the time-out). A named input
 // fails the run; an entry of the settings is passed over, as a missing file is; a disk

@@ -2,6 +2,7 @@
 // from the bit-plane layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <tuple>
@@ -43,7 +44,7 @@ protected:
         ScreenCopyBase = 0;
         ScreenCopySpan = SCREEN_COPY_SPAN;
         std::mt19937 random(7);
-        for (uint8_t& b : ScreenCopy) b = uint8_t(random());
+        std::generate_n(ScreenCopy, SCREEN_COPY_BYTES, [&] { return uint8_t(random()); });
         videoEventLogReset();
         for (int i = 0; i < 16; ++i) {
             videoEventRecord(0, VIDEO_EVENT_PALETTE + 2 * i, PALETTE_WORDS[i]);
@@ -52,9 +53,11 @@ protected:
     }
     void TearDown() override { machineSettings.softwareMode = 1; }
 
+    // The test fills the frame itself: the renderer draws every line.
     void render() {
         videoEventLogClose();
-        RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), ScreenCopy, PICTURE_SLOTS * 4);
+        forgetDrawnLines();
+        RenderFrame(reinterpret_cast<uint8_t*>(frame.data()), shifterFrameVideo(), PICTURE_SLOTS * 4);
     }
     uint32_t slot(int line, int s) const { return frame[2 * line * PICTURE_SLOTS + s]; }
     uint32_t& want(int line, int s) { return expected.at(line, s); }
@@ -172,7 +175,7 @@ TEST_F(RendererTest, OpenVerticalBorders) {
 
 TEST_F(RendererTest, ScreenWritesReplayAtTheirTime) {
     ScreenCopyBase = 0x20000;
-    std::memset(ScreenCopy, 0, sizeof ScreenCopy);
+    std::memset(ScreenCopy, 0, SCREEN_COPY_BYTES);
     // Before the picture: display line 0 gets plane 0 of its first 16 pixels.
     videoEventRecord(at(30, 0), VIDEO_EVENT_SCREEN_WORD | 0xFFFF0000, 0x20000);
     // During picture line 100 (display line 58): line 10 is drawn already, line 150 not.
@@ -249,3 +252,82 @@ TEST_F(RendererTest, ScrolledLines) {
 }
 
 }  // namespace
+
+// A line kept from the frame drawn before is the line a whole drawing gives: two frames
+// differ in one input of picture line 100 (or none), and the second frame, drawn over the
+// first with its unchanged lines kept, equals the second frame drawn whole. A mark left
+// on line 100 between the two shows whether it was drawn again.
+TEST(KeptLines, FollowEveryInputOfALine) {
+    constexpr int L = 100, LINE = FIRST_LINE + L;
+    constexpr uint32_t OFFSET = (L - 42) * 160;  // the line's bytes in the copy
+    using Events = std::vector<std::tuple<int32_t, uint32_t, uint32_t>>;
+    struct Case {
+        const char* what;
+        Events both;                 // events of both frames
+        Events first, second;        // events of one frame only
+        int changedByte = -1;        // a byte of the copy changed for the second frame
+        bool redrawn = true;         // line 100 is drawn again
+    };
+    const Events scrolled = {{at(LINE - 1, 300), VIDEO_EVENT_SCROLL, 5 << 8 | 1 << 12}};
+    const Events borders = {{at(LINE, 12), VIDEO_EVENT_LEFT_BORDER, 0}, {at(LINE, 388), VIDEO_EVENT_RIGHT_BORDER, 0}};
+    const Case cases[] = {
+        {"nothing", {}, {}, {}, -1, false},
+        {"a palette entry before the line", {}, {{at(30, 0), VIDEO_EVENT_PALETTE + 10, 0x123}}, {}},
+        {"the first byte", {}, {}, {}, int(OFFSET)},
+        {"the last byte", {}, {}, {}, int(OFFSET + 159)},
+        {"the scroll's extra group", scrolled, {}, {}, int(OFFSET + 163)},
+        {"the block the open right border shows", borders, {}, {}, int(OFFSET + 205)},
+        {"a colour in the line", {}, {{at(LINE, 200), VIDEO_EVENT_PALETTE + 2, 0x700}},
+         {{at(LINE, 200), VIDEO_EVENT_PALETTE + 2, 0x070}}},
+        {"the border colour 4 cycles later", {}, {{at(LINE, 60), VIDEO_EVENT_PALETTE, 0x077}},
+         {{at(LINE, 64), VIDEO_EVENT_PALETTE, 0x077}}},
+        {"a screen write ahead of the fetch", {}, {},
+         {{at(LINE, 100), VIDEO_EVENT_SCREEN_WORD | 0xFFFF0000, OFFSET + 120}}},
+        {"medium resolution from the line on", {}, {}, {{at(LINE - 1, 400), VIDEO_EVENT_RESOLUTION, 1}}},
+        {"a border line's colour", {}, {},
+         {{at(FIRST_LINE + 20, 100), VIDEO_EVENT_PALETTE, 0x007}, {at(FIRST_LINE + 21, 100), VIDEO_EVENT_PALETTE, 0}},
+         -1, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        setUpMemoryMap();
+        buildColourTables();
+        rendererResolution = 0;
+        ScreenCopyBase = 0;
+        ScreenCopySpan = SCREEN_COPY_SPAN;
+        std::mt19937 random(3);
+        std::generate_n(ScreenCopy, SCREEN_COPY_BYTES, [&] { return uint8_t(random()); });
+        // Each frame sets the whole palette first: both start alike.
+        auto frameOf = [&](const Events& own) {
+            videoEventLogReset();
+            for (int i = 0; i < 16; ++i) videoEventRecord(0, VIDEO_EVENT_PALETTE + 2 * i, PALETTE_WORDS[i]);
+            Events all = k.both;
+            all.insert(all.end(), own.begin(), own.end());
+            std::sort(all.begin(), all.end());
+            for (auto [c, kind, value] : all) videoEventRecord(c, kind, value);
+            videoEventLogClose();
+        };
+        std::vector<uint32_t> kept(PICTURE_SLOTS * 600), whole(PICTURE_SLOTS * 600);
+        auto draw = [&](std::vector<uint32_t>& into) {
+            RenderFrame(reinterpret_cast<uint8_t*>(into.data()), shifterFrameVideo(), PICTURE_SLOTS * 4);
+        };
+        forgetDrawnLines();
+        frameOf(k.first);
+        draw(kept);
+        if (k.changedByte >= 0) ScreenCopy[k.changedByte] ^= 0x5A;
+        frameOf(k.second);
+        RendererState start = rendererState();
+        std::vector<uint8_t> copy(ScreenCopy, ScreenCopy + SCREEN_COPY_BYTES);
+        uint32_t& mark = kept[2 * L * PICTURE_SLOTS + 200];
+        uint32_t drawn = mark;
+        mark = UNTOUCHED;
+        draw(kept);
+        EXPECT_EQ(mark != UNTOUCHED, k.redrawn);
+        if (mark == UNTOUCHED) mark = drawn;
+        setRendererState(start);
+        std::copy(copy.begin(), copy.end(), ScreenCopy);
+        forgetDrawnLines();
+        draw(whole);
+        EXPECT_TRUE(kept == whole);
+    }
+}

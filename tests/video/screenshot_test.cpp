@@ -36,7 +36,7 @@ protected:
     // capture skips get a colour of their own.
     template <class Colour>
     static void paint(Colour colour) {
-        uint16_t* picture = framePictureForRendering();
+        uint16_t* picture = framePictureForDrawing();
         for (int y = 0; y < FRAME_HEIGHT; ++y)
             for (int x = 0; x < FRAME_WIDTH; ++x)
                 picture[y * FRAME_WIDTH + x] = (x | y) & 1 ? uint16_t(0x1234) : hostPixel(colour(x / 2, y / 2));
@@ -80,7 +80,7 @@ TEST_F(ScreenshotTest, CaptureSamplesEverySecondPixelOfEverySecondRow) {
             ASSERT_EQ(capturedPicture[y * CAPTURE_WIDTH + x], (x * 7 + y * 13) & 0xFFF) << x << "," << y;
     // Full-intensity host components keep their top four bits; black counts as a
     // colour even when the picture has none.
-    uint16_t* pixels = framePictureForRendering();
+    uint16_t* pixels = framePictureForDrawing();
     for (int i = 0; i < FRAME_WIDTH * FRAME_HEIGHT; ++i) pixels[i] = i & 2 ? 0xFFFF : 0x07E0;
     CaptureScreenshot();
     EXPECT_EQ(capturedPicture[0], 0x0F0);

@@ -68,6 +68,7 @@ TEST_F(ShifterTest, VideoBaseSteRegistersAndReset) {
     EXPECT_EQ(hw.videoBaseRegister, 0x123442u);
     for (uint32_t i = 0; i < 0x10000; i += 2) stWriteWord(hw.ram, 0x123442 + i, uint16_t(i ^ 0x5A5A));
     ShifterFrameStart();
+    ShifterCopyScreen(true);
     EXPECT_EQ(hw.counterBase, 0x123442u);
     EXPECT_EQ(ScreenCopyBase, 0x123442u);
     EXPECT_EQ(stReadWord(ScreenCopy, 0x1234), 0x1234 ^ 0x5A5A);
@@ -346,9 +347,13 @@ TEST_F(ShifterTest, ScreenCopyCoversTheWiderFrame) {
         hw.machineFlags = k.ste ? MACHINE_STE : 0;
         hw.videoBaseRegister = k.base;
         ShifterFrameStart();
+        ShifterCopyScreen(true);
         writeByte(k.address, k.value, at(20, 0));
         for (bool frameStart : {false, true}) {
-            if (frameStart) ShifterFrameStart();
+            if (frameStart) {
+                ShifterFrameStart();
+                ShifterCopyScreen(true);
+            }
             EXPECT_EQ(ScreenCopySpan, k.span);
             EXPECT_EQ(WriteWordMap[0].end, k.windowEnd);
             if (k.base == 0x100000)
