@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
 #include "machine/machine.h"
-#include "machine/memory_map.h"
 
 namespace folder_drive_caller {
 

@@ -6,11 +6,6 @@
 #include "cpu/opcode_table.h"
 
 CpuState cpu;
-int32_t SliceBudget;
-int32_t RemainingCycles = -1;
-int32_t HeldBackCycles;
-uint8_t busErrorPending;
-const void* ioAccessMark;
 
 PcRegionBounds PcRegion;
 const uint8_t* pcHost;
@@ -282,6 +277,7 @@ static const ReadRow* directReadOf(const ReadRow* rows) {
 
 void cpuSetMaps(const MapSet& maps) {
     cpu.active = cpu.supervisor = cpu.user = maps;
+    setFetchRowsListener(cpuFetchRowsChanged);
     cpuFetchRowsChanged();
     directReadByte = directReadOf(maps.readByte);
     directReadWord = directReadOf(maps.readWord);

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "cpu/cpu.h"
+#include "bus/machine_settings.h"
+#include "bus/processor_slice.h"
 #include "floppy/dma_chip.h"
 #include "floppy/wd1772.h"
-#include "machine/machine_settings.h"
 
 AcsiBusState acsi;
 

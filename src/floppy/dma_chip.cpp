@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/mfp_registers.h"
+#include "bus/st_memory.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
-#include "peripherals/mfp.h"
 
 static uint8_t interruptSources;
 

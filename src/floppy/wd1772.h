@@ -52,6 +52,6 @@ extern int32_t pendingDmaEnd;  // -1 when none: the DMA address the last transfe
 uint32_t fdcReadRegister(uint32_t reg);
 void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 
-// Runs the due event (the scheduler calls it when odometer reaches eventTime while
-// eventType is not 0) and returns the type of event it ran.
-uint32_t fdcEvent();
+// Runs the due event (the scheduler calls it at `now`, once odometer has reached eventTime
+// while eventType is not 0) and returns the type of event it ran.
+uint32_t fdcEvent(int32_t now);

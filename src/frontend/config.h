@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 
 struct Config {
     // [Graphics]

@@ -1,10 +1,10 @@
 #include "frontend/debug_report.h"
 
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "frontend/debug_run.h"
 #include "frontend/debugger_view.h"
 #include "frontend/disassembler.h"
-#include "machine/memory_map.h"
 
 const char SrLetters[17] = "CVZNX        S T";
 
@@ -17,7 +17,7 @@ void formatMemoryPreview(uint32_t address, char* out, int size) {
                                     viewReadByte(address + uint32_t(i)));
         else
             length += std::snprintf(out + length, size_t(size - length), "%s%04X", separator,
-                                    readWordMapped(address + 2 * uint32_t(i)) & 0xFFFF);
+                                    readWordMapped(address + 2 * uint32_t(i), cpu.odometer) & 0xFFFF);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "frontend/debugger_view.h"
 #include "frontend/disassembler.h"
@@ -13,7 +14,6 @@
 #include "frontend/scripted_input.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "peripherals/blitter.h"
 #include "peripherals/input.h"

@@ -1,9 +1,9 @@
 #include "frontend/debugger_view.h"
 
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "frontend/debug_run.h"
 #include "frontend/disassembler.h"
-#include "machine/memory_map.h"
 
 DebuggerView debuggerView;
 
@@ -76,7 +76,7 @@ void viewMoveCursor(int bytes) {
 }
 
 uint8_t viewReadByte(uint32_t address) {
-    uint32_t word = readWordMapped(address);
+    uint32_t word = readWordMapped(address, cpu.odometer);
     return uint8_t(address & 1 ? word : word >> 8);
 }
 
@@ -84,11 +84,11 @@ void viewHexDigit(int digit) {
     DebuggerView& v = debuggerView;
     uint8_t byte = viewReadByte(v.memoryCursor);
     if (!v.lowNibble) {
-        writeByteMapped(v.memoryCursor, uint8_t((digit & 15) << 4 | (byte & 0x0F)));
+        writeByteMapped(v.memoryCursor, uint8_t((digit & 15) << 4 | (byte & 0x0F)), cpu.odometer);
         v.lowNibble = true;
         return;
     }
-    writeByteMapped(v.memoryCursor, uint8_t((byte & 0xF0) | (digit & 15)));
+    writeByteMapped(v.memoryCursor, uint8_t((byte & 0xF0) | (digit & 15)), cpu.odometer);
     viewMoveCursor(1);
 }
 

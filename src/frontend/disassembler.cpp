@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
+#include "cpu/cpu.h"
 
 char disassemblyText[DISASSEMBLY_TEXT_SIZE];
 
@@ -25,7 +26,7 @@ static const char* const CONDITIONS[16] = {"t",  "f",  "hi", "ls", "cc", "cs", "
                                            "vc", "vs", "pl", "mi", "ge", "lt", "gt", "le"};
 
 static uint16_t nextWord() {
-    uint16_t word = uint16_t(readWordMapped(wordAddress));  // all ones when nothing answers
+    uint16_t word = uint16_t(readWordMapped(wordAddress, cpu.odometer));  // all ones when nothing answers
     wordAddress = (wordAddress + 2) & ADDRESS_MASK;
     return word;
 }

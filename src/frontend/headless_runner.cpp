@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "base/safe_file.h"
+#include "bus/event_log.h"
 #include "frontend/debug_report.h"
 #include "frontend/debug_run.h"
 #include "frontend/instruction_trace.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
 #include "frontend/startup.h"
-#include "machine/event_log.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "sound/recorder.h"

@@ -5,6 +5,7 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "bus/event_log.h"
 #include "cpu/cpu.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/audio_output.h"
@@ -12,7 +13,6 @@
 #include "frontend/input_devices.h"
 #include "frontend/scripted_input.h"
 #include "machine/crash_log.h"
-#include "machine/event_log.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
 #include "peripherals/input.h"

@@ -6,6 +6,7 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "bus/machine_settings.h"
 #include "floppy/disk_image.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/config.h"
@@ -17,7 +18,6 @@
 #include "frontend/run_loop.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "video/screenshot.h"

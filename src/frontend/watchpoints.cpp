@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "frontend/debug_run.h"
-#include "machine/memory_map.h"
 
 Watchpoint watchpoints[MAX_WATCHPOINTS];
 int watchpointCount;

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/memory_map.h"
 #include "gemdos/folder_drive_state.h"
-#include "machine/memory_map.h"
 
 FolderDrive folderDrive;
 

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bus/event_log.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "frontend/command_line.h"
@@ -20,12 +24,8 @@
 #include "libretro/libretro_api.h"
 #include "libretro/retro_keys.h"
 #include "libretro/retro_picture.h"
-#include "machine/event_log.h"
-#include "machine/hardware_state.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "peripherals/input.h"

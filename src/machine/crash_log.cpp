@@ -4,8 +4,8 @@
 #include <string>
 
 #include "base/safe_file.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/memory_map.h"
 
 bool writeCrashLog(const char* fileName) {
     std::string text;

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "gemdos/folder_drive.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/joypad.h"

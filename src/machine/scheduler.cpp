@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "bus/hardware_state.h"
+#include "bus/hardware_write_log.h"
+#include "bus/machine_settings.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/machine_settings.h"
 #include "peripherals/acia.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/mfp.h"
@@ -16,13 +19,11 @@
 #include "sound/microwire.h"
 #include "sound/mixer.h"
 #include "sound/recorder.h"
-#include "sound/sound_logs.h"
-#include "video/picture.h"
 #include "video/hardware_log.h"
 #include "video/messages.h"
+#include "video/picture.h"
 #include "video/profile_timer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 SchedulerState scheduler;
 
@@ -205,7 +206,7 @@ static bool soundFrameEnd() {
 static bool floppyEvent() {
     if (fdc.eventType == FDC_EVENT_NONE) return false;
     if (now >= int32_t(fdc.eventTime)) {
-        uint32_t ran = fdcEvent();
+        uint32_t ran = fdcEvent(now);
         if (ran == FDC_EVENT_COMPLETION) {
             if ((hw.mfp[MFP_IERB] & 0x80) && raiseChannel(FDC)) return true;
         } else if (ran == FDC_EVENT_MOTOR_OFF) {

@@ -11,6 +11,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/data_folder.h"
+#include "base/input_file.h"
+#include "base/safe_file.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/disk_image.h"
@@ -19,12 +25,6 @@
 #include "floppy/wd1772.h"
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_snapshot.h"
-#include "base/data_folder.h"
-#include "base/input_file.h"
-#include "base/safe_file.h"
-#include "machine/hardware_state.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
 #include "machine/rom_images.h"
 #include "machine/scheduler.h"
 #include "peripherals/blitter.h"

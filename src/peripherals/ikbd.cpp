@@ -4,9 +4,8 @@
 #include <ctime>
 #include <initializer_list>
 
-#include "machine/event_log.h"
-#include "machine/machine_settings.h"
-#include "machine/scheduler.h"
+#include "bus/event_log.h"
+#include "bus/machine_settings.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
 

@@ -2,10 +2,10 @@
 
 #include <bit>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/scheduler.h"
+#include "bus/chip_lines.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/processor_slice.h"
 
 // ---- Interrupt channels ----------------------------------------------------------------
 // The B registers follow the A registers by two bytes.
@@ -18,7 +18,7 @@ static bool mayRequest(MfpChannel c) {
 }
 
 static bool request(MfpChannel c) {
-    if (cpuRequestInterrupt(MFP_INTERRUPT_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
+    if (chipLines.requestInterrupt(MFP_INTERRUPT_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
     if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) channelRegister(MFP_ISRA, c) |= channelBit(c);
     return true;
 }
@@ -233,7 +233,7 @@ static void writeStored(uint32_t a, uint32_t v, int32_t) { hw.mfp[a & 0xFF] = ui
 // end or resume a pulse, or interrupt at once. Timer B's input is brought up to date first, since
 // the scheduler delivers the display enable's edges only where timer B needs them.
 static void writeAer(uint32_t, uint32_t v, int32_t stamp) {
-    mfpTimerBInput(displayEnableAt(stamp), stamp);
+    mfpTimerBInput(chipLines.displayEnableAt(stamp), stamp);
     bool aWasActive = inputActive(timerAUnit), bWasActive = inputActive(timerBUnit), gpip7WasActive = gpip7Active();
     hw.mfp[MFP_AER] = uint8_t(v);
     if (inputActive(timerAUnit) != aWasActive) activeChanged(timerAUnit, stamp);

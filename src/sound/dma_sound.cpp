@@ -8,14 +8,13 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/st_memory.h"
-#include "peripherals/mfp.h"
+#include "bus/chip_lines.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/processor_slice.h"
+#include "bus/st_memory.h"
 #include "sound/microwire.h"
 
-SoundLogEntry DmaSoundLog[SOUND_LOG_CAPACITY + 1];
 DmaSound dmaSound;
 DmaFrameSampleBuffer DmaFrameSamples;
 // Cycles a sample for mode bits 0-1. Mode 0 takes 1227 cycles, about 6530 samples a
@@ -81,8 +80,8 @@ static StereoSample fetchSample() {
         if (a == d.playingEnd) {
             bool repeat = image[CONTROL] & CONTROL_REPEAT;
             if (!repeat) image[CONTROL] &= ~CONTROL_PLAY;
-            mfpTimerAInput(false, int32_t(d.position));
-            if (repeat) mfpTimerAInput(true, int32_t(d.position));
+            chipLines.timerAInput(false, int32_t(d.position));
+            if (repeat) chipLines.timerAInput(true, int32_t(d.position));
             beginFrame();
         } else {
             d.addressCounter = a;
@@ -104,7 +103,7 @@ static void applyEntry(const SoundLogEntry& e) {
     case CONTROL - 1:
         image[CONTROL] = uint8_t(v & 3);
         if (v & CONTROL_PLAY) loadCounter();  // restarts the frame even while playing
-        mfpTimerAInput(v & CONTROL_PLAY, int32_t(dmaSound.position));
+        chipLines.timerAInput(v & CONTROL_PLAY, int32_t(dmaSound.position));
         break;
     case FRAME_START - 1: case FRAME_START + 1: case FRAME_START + 3:
         storeAddressByte(r + 1 - FRAME_START, FRAME_START, v);
@@ -197,7 +196,7 @@ void dmaSoundReset() {
     d.addressCounter = d.frameEnd = d.playingEnd = d.frameStart = 0;
     image[CONTROL] = 0;
     image[MODE] = 0;
-    mfpSetTimerAInputLevel(false);
+    chipLines.setTimerAInputLevel(false);
     hw.dmaFrameEndDue = INT32_MAX;
     refreshCounter();
     // An empty log that the engine can go on reading: a reset in the middle of a frame
@@ -259,7 +258,7 @@ void dmaSoundRestore(const DmaSoundCarried& s) {
                          ? s.samplePeriod
                          : dmaRateTable[image[MODE] & 3];
     refreshCounter();
-    mfpSetTimerAInputLevel(isSte() && (image[CONTROL] & CONTROL_PLAY));
+    chipLines.setTimerAInputLevel(isSte() && (image[CONTROL] & CONTROL_PLAY));
     dmaSoundFrameStart();
 }
 

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "machine/hardware_state.h"
-#include "machine/machine_settings.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/sound_logs.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/lmc1992.h"
-#include "sound/sound_logs.h"
 #include "sound/ym2149.h"
 
 int32_t MixBuffer[SOUND_CHANNELS][MIX_BUFFER_SAMPLES];

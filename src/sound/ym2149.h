@@ -5,7 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "sound/sound_logs.h"
+#include "bus/sound_logs.h"
+
+struct IoRegisterTable;
+
+// The chip's page $FF8800 (sound/ym_registers.cpp): register select and data.
+void ymInstallRegisters(IoRegisterTable& t);
 
 constexpr uint32_t YM_MASTER_CLOCK = 8021248;
 constexpr uint32_t YM_CLOCK_DIVIDER = 4;

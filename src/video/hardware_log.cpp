@@ -7,40 +7,15 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
-#include "machine/event_log.h"
+#include "bus/event_log.h"
+#include "bus/hardware_write_log.h"
 
 constexpr uint32_t SYNC_MODE_ADDRESS = 0xFF820A;
 constexpr uint32_t RESOLUTION_ADDRESS = 0xFF8260;
-constexpr int32_t LOG_END = 0x7FFFFFFF;
-// One write every 4 cycles for a whole frame, and the end marker.
-constexpr int LOG_CAPACITY = FRAME_CYCLES / 4 + 1;
 
-namespace {
-struct HardwareWrite {
-    uint16_t word;  // non-zero for a word write
-    uint16_t value;
-    uint32_t address;
-    int32_t cycle;
-};
-}  // namespace
-
-static HardwareWrite writes[LOG_CAPACITY + 1] = {{0, 0, 0, LOG_END}};
-static HardwareWrite* writePosition = writes;
 static ReplacingFile logFile;
 static bool logging;
 static int frameNumber;
-
-void hardwareLogRecord(uint32_t address, uint32_t value, bool word, int32_t cycle) {
-    if (writePosition == writes + LOG_CAPACITY) return;
-    *writePosition++ = {uint16_t(word), uint16_t(value), address, cycle};
-}
-
-void hardwareLogClose() { writePosition->cycle = LOG_END; }
-
-void hardwareLogReset() {
-    writePosition = writes;
-    writes[0].cycle = LOG_END;
-}
 
 // The byte that reaches the register: the high byte of a word write at the even address.
 static uint32_t registerByte(const HardwareWrite& w) { return w.word ? w.value >> 8 : w.value; }
@@ -55,7 +30,7 @@ static bool isBorderTrickCandidate(const HardwareWrite& w) {
 static void writeFrame() {
     std::FILE* out = logFile.file;
     std::fprintf(out, "//// NEW FRAME (%d) ////\n", frameNumber++);
-    for (const HardwareWrite* w = writes; w->cycle < FRAME_CYCLES; ++w) {
+    for (const HardwareWrite* w = hardwareWrites(); w->cycle < FRAME_CYCLES; ++w) {
         if (!isBorderTrickCandidate(*w)) continue;
         std::fprintf(out, "($%05x) Line %3d ($%3x) : ", unsigned(w->cycle), w->cycle / LINE_CYCLES,
                      unsigned(w->cycle % LINE_CYCLES));

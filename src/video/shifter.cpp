@@ -7,12 +7,12 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "video/hardware_log.h"
+#include "bus/hardware_state.h"
+#include "bus/hardware_write_log.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/video_event_log.h"
 #include "video/renderer.h"
-#include "video/video_event_log.h"
 
 static uint8_t screenCopies[2][SCREEN_COPY_BYTES];
 uint8_t* ScreenCopy = screenCopies[0];

@@ -4,8 +4,13 @@
 // the byte at $FF820A and the resolution the byte at $FF8260.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 #include "video/renderer.h"
+
+struct IoRegisterTable;
+
+// The Shifter's page $FF8200.
+void shifterInstallRegisters(IoRegisterTable& t);
 
 // RAM at counterBase, copied as the frame begins: 64 KB, the most a frame of 160-byte
 // lines with every border open shows. On the STE a line offset or the scroll's extra fetch

@@ -3,7 +3,7 @@
 // line through the LineWindowTable, so reads cost what lies between them.
 #include <algorithm>
 
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
 #include "video/shifter.h"
 
 LineWindow LineWindowTable[FRAME_LINES];

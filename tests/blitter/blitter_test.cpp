@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
 #include "peripherals/blitter.h"
 #include "support/test_machine.h"
 
@@ -119,7 +119,7 @@ protected:
         int turns = 0;
         while (hw.blitter[BLIT_CONTROL] & BLIT_BUSY) {
             if (blitterOwnsBus()) {
-                blitterRun(1 << 30);
+                cpu.odometer += blitterRun(cpu.odometer, 1 << 30);
                 ++turns;
             } else {
                 blitterProcessorRan(BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);
@@ -384,9 +384,7 @@ TEST_F(BlitterTest, BusyStartsAndStopsAndTheStepsAreInterleaved) {
     load(s);
     EXPECT_TRUE(blitterOwnsBus());
     EXPECT_EQ(readReg(BLIT_CONTROL) >> 8, BLIT_BUSY | BLIT_HOG);
-    cpu.odometer = 0;
-    blitterRun(1000);  // a step: about the budget, then back to the frame loop
-    EXPECT_EQ(cpu.odometer, 1000);
+    EXPECT_EQ(blitterRun(0, 1000), 1000);  // a step: about the budget, then back to the frame loop
     EXPECT_EQ(readReg(BLIT_X_COUNT), 65536 - 250);
     EXPECT_EQ(peekWord(0x20000 + 2 * 249), 0xFFFF);
     EXPECT_EQ(peekWord(0x20000 + 2 * 250), 0);
@@ -402,7 +400,7 @@ TEST_F(BlitterTest, BusyStartsAndStopsAndTheStepsAreInterleaved) {
     // The shared mode: 64 blitter accesses, then the processor's turn of as long.
     s.control = 0, s.xCount = 100;
     load(s);
-    blitterRun(1 << 30);
+    blitterRun(cpu.odometer, 1 << 30);
     EXPECT_FALSE(blitterOwnsBus());
     EXPECT_EQ(blitterProcessorBudget(10000), BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);
     blitterProcessorRan(BLIT_TURN_ACCESSES * BUS_ACCESS_CYCLES);

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "boot_test_support.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "floppy/disk_image.h"
 #include "frontend/run_loop.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
 #include "frontend/scripted_input.h"
 #include "support/test_machine.h"
 

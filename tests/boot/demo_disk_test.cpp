@@ -10,9 +10,9 @@
 #include <string>
 
 #include "boot_test_support.h"
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "frontend/run_loop.h"
-#include "machine/memory_map.h"
 #include "frontend/scripted_input.h"
 #include "sound/dma_sound.h"
 #include "sound/recorder.h"

@@ -6,9 +6,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "floppy/archive_file.h"
-#include "support/zip_writer.h"
+#include "base/archive_file.h"
 #include "support/test_machine.h"
+#include "support/zip_writer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "floppy/inflate.h"
+#include "base/inflate.h"
 #include "support/zip_writer.h"
 
 namespace {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "bus/st_memory.h"
 #include "cpu/cpu.h"
 #include "frontend/debug_run.h"
 #include "frontend/debugger_view.h"
@@ -18,11 +21,8 @@
 #include "frontend/instruction_trace.h"
 #include "frontend/run_loop.h"
 #include "frontend/watchpoints.h"
-#include "machine/hardware_state.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
 #include "support/test_machine.h"
 #include "video/picture.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "bus/machine_settings.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
-#include "machine/machine_settings.h"
 #include "peripherals/ikbd.h"
 #include "support/golden_output.h"
 #include "support/test_machine.h"

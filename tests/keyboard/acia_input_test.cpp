@@ -1,8 +1,8 @@
 // The keyboard ACIA registers through the I/O dispatch, the host input layer and the
 // key code tables.
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
 #include "fake_input.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 

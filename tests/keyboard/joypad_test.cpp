@@ -1,9 +1,9 @@
 // The STE's joypad ports as the processor reads them: a controller scripted through the
 // input layer, its buttons read row by row through the select lines.
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
 #include "cpu/cpu.h"
 #include "fake_input.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
 #include "peripherals/joypad.h"
 #include "support/test_machine.h"
 

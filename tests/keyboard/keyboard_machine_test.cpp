@@ -2,9 +2,9 @@
 // interrupt handler receives through the keyboard ACIA and the MFP.
 #include <gtest/gtest.h>
 
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "frontend/run_loop.h"
-#include "machine/memory_map.h"
 #include "frontend/scripted_input.h"
 #include "support/test_machine.h"
 

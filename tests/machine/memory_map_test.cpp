@@ -3,13 +3,13 @@
 // mark, bus error requests).
 #include <gtest/gtest.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/video_event_log.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
 #include "machine/machine_reset.h"
-#include "machine/memory_map.h"
 #include "support/test_machine.h"
-#include "video/video_event_log.h"
 
 namespace {
 
@@ -156,8 +156,8 @@ TEST_F(MemoryMap, BusErrorsWhereNothingAnswersByMachineType) {
     }
     // Host-side reads never fault: nothing there reads all ones.
     hw.machineFlags = 0;
-    EXPECT_EQ(readWordMapped(0xFF8A00), 0xFFFFu);
-    EXPECT_EQ(readWordMapped(0xE00000), 0xFFFFFFFFu);
+    EXPECT_EQ(readWordMapped(0xFF8A00, cpu.odometer), 0xFFFFu);
+    EXPECT_EQ(readWordMapped(0xE00000, cpu.odometer), 0xFFFFFFFFu);
     EXPECT_EQ(busErrorPending, 0);
 }
 
@@ -240,11 +240,11 @@ TEST_F(MemoryMap, HostSideAccesses) {
     stWriteWord(hw.ram, 0x466, 0x0001);
     stWriteWord(hw.ram, 0x468, 0x0203);
     EXPECT_EQ(peekLong(0x466), 0x00010203u);
-    EXPECT_EQ(readWordMapped(0x466), 0x0001u);
-    writeByteMapped(0x467, 0x77);
+    EXPECT_EQ(readWordMapped(0x466, cpu.odometer), 0x0001u);
+    writeByteMapped(0x467, 0x77, cpu.odometer);
     EXPECT_EQ(peekWord(0x466), 0x0077);
-    writeByteMapped(0xFC0000, 0x77);  // no row: ignored
-    writeByteMapped(0xFF9001, 0x77);  // nothing decodes it: no processor to take the bus error
+    writeByteMapped(0xFC0000, 0x77, cpu.odometer);  // no row: ignored
+    writeByteMapped(0xFF9001, 0x77, cpu.odometer);  // nothing decodes it: no processor to take the bus error
     EXPECT_EQ(busErrorPending, 0);
 }
 

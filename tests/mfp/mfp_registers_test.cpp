@@ -2,9 +2,9 @@
 // timer schedule that their writes produce.
 #include <gtest/gtest.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 

@@ -8,15 +8,15 @@
 #include <cstring>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/hardware_write_log.h"
+#include "bus/io_dispatch.h"
 #include "cpu/cpu.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
 #include "machine/scheduler.h"
 #include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
 #include "support/test_machine.h"
-#include "video/hardware_log.h"
 
 inline constexpr int32_t LINE_EVENT_JITTER[33] = {0, 0, 0, 0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4,
                                                   0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4, 0, 4};

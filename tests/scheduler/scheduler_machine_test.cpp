@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "bus/event_log.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/event_log.h"
-#include "machine/hardware_state.h"
 #include "frontend/run_loop.h"
-#include "machine/memory_map.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 

@@ -2,11 +2,11 @@
 // end.
 #include "scheduler_fixture.h"
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 #include "peripherals/acia.h"
 #include "peripherals/ikbd.h"
-#include "sound/sound_logs.h"
-#include "video/video_event_log.h"
 
 namespace {
 

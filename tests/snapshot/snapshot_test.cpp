@@ -10,19 +10,19 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/dma_chip.h"
 #include "floppy/hard_disk_image.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
 #include "frontend/run_loop.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
-#include "peripherals/mfp.h"
 #include "peripherals/ikbd.h"
+#include "peripherals/mfp.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/lmc1992.h"

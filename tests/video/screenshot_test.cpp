@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bus/hardware_write_log.h"
 #include "support/test_machine.h"
-#include "video/picture.h"
 #include "video/hardware_log.h"
+#include "video/picture.h"
 #include "video/picture_encoders.h"
 #include "video/screenshot.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 
 // Handlers of the screen-window rows: every processor write into the 64 KB displayed
 // from counterBase goes to RAM and into the VideoEventLog, at least 4 cycles after the

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "floppy/inflate.h"
+#include "base/inflate.h"
 
 constexpr uint32_t ZIP_LOCAL_SIGNATURE = 0x04034B50;  // "PK\3\4"
 constexpr uint32_t ZIP_LOCAL_HEADER_SIZE = 30;

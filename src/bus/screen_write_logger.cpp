@@ -1,8 +1,8 @@
-#include "machine/screen_write_logger.h"
+#include "bus/screen_write_logger.h"
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "video/video_event_log.h"
+#include "bus/hardware_state.h"
+#include "bus/processor_slice.h"
+#include "bus/video_event_log.h"
 
 static void logScreenWrite(uint32_t offset, uint32_t value, uint32_t kind, int32_t stamp) {
     int32_t distance = stamp - hw.videoEventLastStamp;

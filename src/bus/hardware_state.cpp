@@ -1,9 +1,9 @@
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 
-#include "sound/sound_logs.h"
-#include "video/video_event_log.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 
 HardwareState hw = [] {
     HardwareState h{};

@@ -1,6 +1,6 @@
-#include "video/video_event_log.h"
+#include "bus/video_event_log.h"
 
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
 
 static LogEntry logs[2][VIDEO_EVENT_LOG_CAPACITY + 1];
 LogEntry* VideoEventLog = logs[0];

@@ -4,7 +4,7 @@
 // order: the byte of ST address $xxxx00 + n is at index n.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 
 // An MFP timer as a due position in processor cycles rather than a counter: a running
 // timer expires at `due` and then every `period` cycles. A timer stopped by a register

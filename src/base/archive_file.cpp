@@ -1,4 +1,4 @@
-#include "floppy/archive_file.h"
+#include "base/archive_file.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,8 +7,8 @@
 #include <strings.h>
 #include <vector>
 
+#include "base/crc32.h"
 #include "base/input_file.h"
-#include "floppy/crc32.h"
 
 static uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 static uint32_t le32(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }

@@ -1,13 +1,13 @@
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/screen_write_logger.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/processor_slice.h"
+#include "bus/screen_write_logger.h"
 
 FetchRow FetchMap[MAP_ROWS];
 ReadRow ReadByteMap[MAP_ROWS];
@@ -16,6 +16,7 @@ WriteRow WriteByteMap[MAP_ROWS];
 WriteRow WriteWordMap[MAP_ROWS];
 
 static uint8_t* hostBlock;
+static void (*fetchRowsListener)();
 static int ramIndex = 1;
 static uint32_t ramBytes = 0x100000;
 
@@ -41,9 +42,15 @@ void freeHostMemory() {
     hw.ram = hw.rom = hw.cartridge = nullptr;
 }
 
+void setFetchRowsListener(void (*changed)()) { fetchRowsListener = changed; }
+
+static void fetchRowsChanged() {
+    if (fetchRowsListener) fetchRowsListener();
+}
+
 static void setFetchRow(int i, uint32_t start, uint32_t end, const uint8_t* host) {
     FetchMap[i] = {start, end, intptr_t(host) - intptr_t(start)};
-    cpuFetchRowsChanged();
+    fetchRowsChanged();
 }
 static void setReadRows(int i, uint32_t start, uint32_t end, ReadHandler byteHandler, ReadHandler wordHandler,
                         uint8_t* host) {
@@ -84,7 +91,7 @@ void setRamSize(int index) {
     ramBytes = sizes[index];
     // Only the read side shrinks: writes above the size still land in host RAM.
     FetchMap[ROW_RAM].end = ramBytes - 1;
-    cpuFetchRowsChanged();
+    fetchRowsChanged();
     ReadByteMap[ROW_RAM].end = ramBytes - 1;
     ReadWordMap[ROW_RAM].end = ramBytes - 1;
 }
@@ -128,18 +135,18 @@ struct OutsideCaller {
 };
 }  // namespace
 
-uint32_t readWordMapped(uint32_t address) {
+uint32_t readWordMapped(uint32_t address, int32_t stamp) {
     address &= ADDRESS_MASK & ~1u;
     for (const ReadRow* r = ReadWordMap; !isTerminator(r->start, r->end); ++r)
         if (rowHolds(r->start, r->end, address)) {
-            OutsideCaller call{cpu.odometer};
+            OutsideCaller call{stamp};
             return walkReadWord(r, address, call);  // r is the first match
         }
     return 0xFFFFFFFF;
 }
 
-void writeByteMapped(uint32_t address, uint8_t value) {
-    OutsideCaller call{cpu.odometer};
+void writeByteMapped(uint32_t address, uint8_t value, int32_t stamp) {
+    OutsideCaller call{stamp};
     walkWriteByte(WriteByteMap, address & ADDRESS_MASK, value, call);
 }
 

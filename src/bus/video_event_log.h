@@ -5,7 +5,7 @@
 // the log of the frame before stays whole while the next frame records into a second one.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 
 enum VideoEventKind : uint32_t {
     VIDEO_EVENT_PALETTE = 0x00,        // 0x00-0x1E: entry = kind / 2, value = the word

@@ -1,21 +1,9 @@
-#include "machine/io_dispatch.h"
+#include "bus/io_dispatch.h"
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
+#include "bus/processor_slice.h"
 
 IoPageTable IoByteReadPages, IoByteWritePages, IoWordReadPages, IoWordWritePages;
-
-enum : int {
-    PAGE_MEMORY_CONFIG = 0x00,  // $FF8000
-    PAGE_SHIFTER = 0x02,        // $FF8200
-    PAGE_FDC = 0x06,            // $FF8600
-    PAGE_YM = 0x08,             // $FF8800
-    PAGE_DMA_SOUND = 0x09,      // $FF8900
-    PAGE_BLITTER = 0x0A,        // $FF8A00
-    PAGE_JOYPAD = 0x12,         // $FF9200
-    PAGE_MFP = 0x7A,            // $FFFA00
-    PAGE_ACIA = 0x7C,           // $FFFC00
-};
 
 static IoRegisterTable registerTables[128];
 
@@ -131,7 +119,7 @@ static uint32_t memoryConfigRead(uint32_t, int32_t) { return hw.memoryConfig[1];
 static uint32_t memoryConfigReadWord(uint32_t, int32_t) { return 0xFF00 | hw.memoryConfig[1]; }
 static void memoryConfigWrite(uint32_t, uint32_t v, int32_t) { hw.memoryConfig[1] = uint8_t(v); }
 
-void memoryConfigInstallRegisters(IoRegisterTable& t) {
+static void memoryConfigInstallRegisters(IoRegisterTable& t) {
     hw.memoryConfig[0] = 0xFF;
     t.readByte[0x01] = memoryConfigRead;
     t.writeByte[0x01] = memoryConfigWrite;
@@ -139,7 +127,7 @@ void memoryConfigInstallRegisters(IoRegisterTable& t) {
     t.writeWord[0] = memoryConfigWrite;
 }
 
-void buildIoTables() {
+void resetIoTables() {
     markDecoded(decodedBlocks[0], stfmDecodedRanges);
     markDecoded(decodedBlocks[1], stfmDecodedRanges);
     markDecoded(decodedBlocks[1], steAddedRanges);
@@ -149,20 +137,13 @@ void buildIoTables() {
         mapPage(page, registerReadByte, registerWriteByte, registerReadWord, registerWriteWord);
     }
     memoryConfigInstallRegisters(registerTables[PAGE_MEMORY_CONFIG]);
-    shifterInstallRegisters(registerTables[PAGE_SHIFTER]);
-    fdcInstallRegisters(registerTables[PAGE_FDC]);
-    ymInstallRegisters(registerTables[PAGE_YM]);
-    dmaSoundInstallRegisters(registerTables[PAGE_DMA_SOUND]);
-    blitterInstallRegisters(registerTables[PAGE_BLITTER]);
-    joypadInstallRegisters(registerTables[PAGE_JOYPAD]);
-    mfpInstallRegisters(registerTables[PAGE_MFP]);
-    aciaInstallRegisters(registerTables[PAGE_ACIA]);
-
     mapPage(PAGE_YM, ymReadByte, ymWriteByte, ymReadWord, ymWriteWord);
     mapPage(PAGE_MFP, mfpReadByte, mfpWriteByte, mfpReadWord, mfpWriteWord);
     // The ACIAs answer byte accesses only: word reads see all ones, word writes vanish.
     mapPage(PAGE_ACIA, aciaReadByte, registerWriteByte, registerReadWord, registerWriteWord);
 }
+
+IoRegisterTable& ioRegisters(int page) { return registerTables[page & 0x7F]; }
 
 // The I/O rows: addresses the machine does not decode fault before any page is asked.
 uint32_t ioReadByte(uint32_t a, const ReadRow*, int32_t stamp) {

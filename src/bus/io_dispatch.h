@@ -5,7 +5,7 @@
 // from the page's `IoRegisterTable`.
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 
 // Register handlers: the 24-bit address and the access's cycle position.
 using IoReadFn = uint32_t (*)(uint32_t address, int32_t stamp);
@@ -33,22 +33,28 @@ inline int ioPageOf(uint32_t address) { return (address >> 8) & 0x7F; }
 // anywhere else is a bus error.
 bool ioDecoded(uint32_t address);
 
-// Builds the four page tables and asks every chip to fill its register table.
-void buildIoTables();
+// The I/O pages that chips answer on.
+enum IoPage : int {
+    PAGE_MEMORY_CONFIG = 0x00,  // $FF8000
+    PAGE_SHIFTER = 0x02,        // $FF8200
+    PAGE_FDC = 0x06,            // $FF8600
+    PAGE_YM = 0x08,             // $FF8800
+    PAGE_DMA_SOUND = 0x09,      // $FF8900
+    PAGE_BLITTER = 0x0A,        // $FF8A00
+    PAGE_JOYPAD = 0x12,         // $FF9200
+    PAGE_MFP = 0x7A,            // $FFFA00
+    PAGE_ACIA = 0x7C,           // $FFFC00
+};
+
+// Empties every page's register table (a decoded page without registers reads all ones
+// and ignores writes), installs the memory configuration register and the pages' wait
+// states. The chips then fill their pages' tables (machine/board_wiring.h).
+void resetIoTables();
+// The register table of a page, for its chip to fill.
+IoRegisterTable& ioRegisters(int page);
 
 // The I/O rows' handlers, installed in the address tables by buildAddressMaps.
 uint32_t ioReadByte(uint32_t address, const ReadRow* row, int32_t stamp);
 uint32_t ioReadWord(uint32_t address, const ReadRow* row, int32_t stamp);
 void ioWriteByte(uint32_t address, uint32_t value, const WriteRow* row, int32_t stamp);
 void ioWriteWord(uint32_t address, uint32_t value, const WriteRow* row, int32_t stamp);
-
-// Register tables filled by each chip (each in its own file).
-void memoryConfigInstallRegisters(IoRegisterTable& t);  // $FF8000
-void shifterInstallRegisters(IoRegisterTable& t);       // $FF8200
-void fdcInstallRegisters(IoRegisterTable& t);           // $FF8600
-void ymInstallRegisters(IoRegisterTable& t);            // $FF8800
-void dmaSoundInstallRegisters(IoRegisterTable& t);      // $FF8900
-void blitterInstallRegisters(IoRegisterTable& t);       // $FF8A00
-void joypadInstallRegisters(IoRegisterTable& t);        // $FF9200
-void mfpInstallRegisters(IoRegisterTable& t);           // $FFFA00
-void aciaInstallRegisters(IoRegisterTable& t);          // $FFFC00

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "base/archive_file.h"
 #include "base/input_file.h"
-#include "floppy/archive_file.h"
 
 static std::string openError;
 

@@ -4,7 +4,7 @@
 // last entry holds the end marker, a delta larger than any frame.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 
 using SoundLogEntry = LogEntry;  // delta, register, value
 

@@ -3,7 +3,7 @@
 // address-range tables through which every bus access is resolved.
 #include <cstdint>
 
-#include "machine/st_memory.h"
+#include "bus/st_memory.h"
 
 // Host memory block: RAM, then the TOS ROM area, then the cartridge area.
 constexpr uint32_t HOST_BLOCK_SIZE = 0x460000;
@@ -59,14 +59,17 @@ int ramSizeIndex();
 uint32_t ramSizeBytes();
 // Maps n bytes of the ROM area at base (both $FC0000 and $E00000 images work).
 void placeRom(uint32_t base, uint32_t size);
+// The processor keeps the PC's fetch row from slice to slice: it is told here whenever the
+// bounds of a fetch row move (RAM size, ROM placement).
+void setFetchRowsListener(void (*changed)());
 // Moves the recorded screen-write window to `bytes` bytes from base (22 bits), up to the
 // end of the RAM area at most.
 void setScreenWindow(uint32_t base, uint32_t bytes = 0x10000);
 
-// Host-side accesses for the debugger and other host code (handlers see the current
-// odometer as stamp).
-uint32_t readWordMapped(uint32_t address);  // $FFFFFFFF when no row matches
-void writeByteMapped(uint32_t address, uint8_t value);
+// Host-side accesses through the tables for the debugger and other host code, at cycle
+// position `stamp` (the processor's odometer).
+uint32_t readWordMapped(uint32_t address, int32_t stamp);  // $FFFFFFFF when no row matches
+void writeByteMapped(uint32_t address, uint8_t value, int32_t stamp);
 // Word accesses by another bus master (the blitter) at cycle position `stamp`: through
 // the tables, nothing faults (all ones where nothing answers).
 uint16_t readWordAt(uint32_t address, int32_t stamp);

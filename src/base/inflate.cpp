@@ -1,4 +1,4 @@
-#include "floppy/inflate.h"
+#include "base/inflate.h"
 
 #include <algorithm>
 #include <cstring>
