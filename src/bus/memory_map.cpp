@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+#include <cstring>
 
 #include "bus/hardware_state.h"
 #include "bus/io_dispatch.h"
 #include "bus/processor_slice.h"
 #include "bus/screen_write_logger.h"
+#include "bus/snapshot_section.h"
 
 FetchRow FetchMap[MAP_ROWS];
 ReadRow ReadByteMap[MAP_ROWS];
@@ -193,3 +195,38 @@ bool copyToSt(uint32_t address, const void* in, uint32_t length) {
     for (uint32_t i = 0; i < length; ++i) stWriteByte(hw.ram, address + i, bytes[i]);
     return true;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+uint8_t ramStage[MAX_RAM_BYTES];
+
+uint32_t ramBytesOfIndex(uint32_t index) {
+    static const uint32_t sizes[4] = {0x80000, 0x100000, 0x200000, 0x200000};
+    return sizes[index & 3];
+}
+
+struct RamSection {
+    uint32_t version = 1;
+    uint32_t sizeIndex;
+    uint32_t length;
+    uint8_t* data = ramStage;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(sizeIndex);
+        s.block(data, ramBytesOfIndex(sizeIndex), length);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        sizeIndex = uint32_t(ramSizeIndex());
+        length = ramSizeBytes();
+        data = hw.ram;  // written straight from RAM, in its host byte order
+    }
+    void apply() const {
+        setRamSize(int(sizeIndex));
+        std::memcpy(hw.ram, data, length);
+    }
+};
+}  // namespace
+
+SectionEntry ramSnapshotSection() { return sectionEntry<RamSection>("RAM!"); }

@@ -15,6 +15,7 @@ constexpr uint32_t CARTRIDGE_AREA_SIZE = 0x20000;
 constexpr uint32_t CARTRIDGE_BASE = 0xFA0000;
 constexpr uint32_t ADDRESS_MASK = 0xFFFFFF;
 constexpr uint32_t RESET_VECTOR_BYTES = 8;  // ST addresses 0-7 read the ROM's first 8 bytes
+constexpr uint32_t MAX_RAM_BYTES = 0x200000;  // the largest readable RAM
 constexpr uint32_t MAP_END = 0xFFFFFFFF;  // start and end of the terminator row
 
 struct ReadRow;
@@ -197,3 +198,7 @@ inline bool walkWriteLong(const WriteRow* rows, uint32_t a, uint32_t v, Caller& 
     }
     return matched;
 }
+
+// Snapshots: the RAM size and contents ("RAM!").
+struct SectionEntry;
+SectionEntry ramSnapshotSection();

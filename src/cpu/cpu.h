@@ -75,3 +75,7 @@ inline bool cpuStopped() { return cpu.interrupt[0] & 1; }
 // Test entry: executes exactly one instruction, without the trace and interrupt steps,
 // and returns the cycles charged.
 int cpuStepInstruction();
+
+// Snapshots: the registers, the interrupt latches and the odometer ("68K!").
+struct SectionEntry;
+SectionEntry cpuSnapshotSection();

@@ -67,3 +67,7 @@ void acsiBusReset();
 // is the plain operation code, for `device`, moving its data through the DMA chip and
 // setting acsi.status and the sense data. Returns the cycles the drive takes.
 uint32_t acsiExecute(uint32_t device, const uint8_t* cdb);
+
+// Snapshots: the bus, its interrupt line and its hard disks' unwritten sectors ("ACSI").
+struct SectionEntry;
+SectionEntry acsiSnapshotSection();

@@ -7,6 +7,7 @@
 #include "bus/machine_settings.h"
 #include "bus/notices.h"
 #include "bus/processor_slice.h"
+#include "bus/snapshot_section.h"
 #include "floppy/disk_image.h"
 #include "floppy/dma_chip.h"
 
@@ -240,3 +241,53 @@ void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now) {
     default: fdc.data = value; break;
     }
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+struct FdcSection {
+    uint32_t version = 2;
+    FdcState state;
+    int32_t dmaEnd;
+    uint8_t portA;  // sound chip register 14: drive and side selection
+
+    template <class S>
+    void fields(S& s) {
+        s.num(state.eventTime);
+        s.num(state.eventType);
+        s.num(state.motorOn);
+        s.num(state.track);
+        s.num(state.sector);
+        s.num(state.data);
+        s.num(state.status);
+        s.num(state.finalStatus);
+        s.num(state.stepIn);
+        s.num(state.dmaAddress);
+        s.num(dmaEnd);
+        s.num(state.dmaWrite);
+        s.num(state.dmaOff);
+        s.num(state.sectorCount);
+        s.num(state.sectorsLeft);
+        if (version >= 2) s.num(portA);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        state = fdc;
+        dmaEnd = pendingDmaEnd;
+        portA = hw.ymRegisterImage[14];
+    }
+    void apply() const {
+        fdc = state;
+        pendingDmaEnd = dmaEnd;
+        if (version >= 2) hw.ymRegisterImage[14] = portA;
+    }
+    // A pending event is one the controller has, seconds ahead at most (spin-up, a long
+    // seek, the motor's stop).
+    bool valid() const {
+        if (state.eventType == FDC_EVENT_NONE) return true;
+        return state.eventType <= FDC_EVENT_NEXT_SECTOR && int32_t(state.eventTime) >= -(1 << 28) &&
+               int32_t(state.eventTime) <= (1 << 28);
+    }
+};
+}  // namespace
+
+SectionEntry fdcSnapshotSection() { return sectionEntry<FdcSection>("FDC!"); }

@@ -55,3 +55,7 @@ void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 // Runs the due event (the scheduler calls it at `now`, once odometer has reached eventTime
 // while eventType is not 0) and returns the type of event it ran.
 uint32_t fdcEvent(int32_t now);
+
+// Snapshots: the controller and the DMA chip's address and count ("FDC!").
+struct SectionEntry;
+SectionEntry fdcSnapshotSection();

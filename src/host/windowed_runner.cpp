@@ -6,8 +6,9 @@
 #include <filesystem>
 
 #include "bus/event_log.h"
+#include "debugger/debug_run.h"
 #include "frontend/audio_output.h"
-#include "frontend/debug_run.h"
+#include "frontend/debugger_commands.h"
 #include "frontend/run_loop.h"
 #include "frontend/startup.h"
 #include "host/host_messages.h"

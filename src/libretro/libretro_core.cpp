@@ -19,6 +19,7 @@
 #include "floppy/disk_image.h"
 #include "frontend/command_line.h"
 #include "frontend/folder_drive_start.h"
+#include "frontend/frame_output.h"
 #include "frontend/program_files.h"
 #include "gemdos/folder_drive.h"
 #include "libretro/libretro_api.h"
@@ -397,9 +398,12 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
     environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(inputDescriptors.data()));
     applyOptions(false);
-    if (!machineUp && !machineInit()) {
-        log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");
-        return false;
+    if (!machineUp) {
+        joinMachineParts();
+        if (!machineInit()) {
+            log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");
+            return false;
+        }
     }
     machineUp = true;
 

@@ -11,9 +11,10 @@
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/hard_disk_image.h"
-#include "gemdos/folder_drive.h"
 #include "machine/board_wiring.h"
+#include "machine/machine_extension.h"
 #include "machine/machine_reset.h"
+#include "machine/profile_timer.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
@@ -22,9 +23,6 @@
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
 #include "sound/mixer.h"
-#include "video/hardware_log.h"
-#include "video/messages.h"
-#include "video/profile_timer.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
 
@@ -53,16 +51,12 @@ bool machineInit() {
     lmc1992PowerOn();
     for (int c = 0; c < SOUND_CHANNELS; ++c) restoreLowPassHistory(c, {0, 0});
     calibrateProfileTimers();
-    // Two permanent empty lines on screen, so that the profile figures have line 1.
-    ShowMessage("", -1, 0);
-    ShowMessage("", -1, 0);
     return true;
 }
 
 void machineShutdown() {
-    hardwareLogStep(false);
     EjectDisk();
-    detachFolderDrive();
+    shutDownMachineExtensions();
     for (uint32_t id = 0; id < HARD_DISKS; ++id) hardDiskDetach(id);
     freeHostMemory();
 }

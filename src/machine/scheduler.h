@@ -46,3 +46,7 @@ bool displayEnableAt(int32_t stamp);
 // without running the processor; n: run the processor for n cycles (rounded up to the
 // 4-cycle grid; zero or negative when an event is overdue).
 int32_t serviceEvents();
+
+// Snapshots: the scheduler's positions and counters ("IT! ").
+struct SectionEntry;
+SectionEntry schedulerSnapshotSection();

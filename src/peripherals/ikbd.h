@@ -75,3 +75,7 @@ void ikbdSetClock(int64_t utcSeconds);
 // Fields the "set time" command could have stored (each 0-99, as two BCD digits hold)
 // and a cycle count within a second: what a snapshot may bring back.
 bool ikbdClockValid(const IkbdClock& clock);
+
+// Snapshots: the keyboard processor's modes and clock ("KEYB").
+struct SectionEntry;
+SectionEntry keyboardSnapshotSection();

@@ -111,3 +111,7 @@ void startTimerD(uint8_t control, int32_t stamp);
 // Hardware reset: timers stopped (due -1) with their outputs low, IERA/IERB $FF, pending,
 // in-service, mask and control registers 0, VR $08.
 void mfpReset();
+
+// Snapshots: the register image and the timers ("MFP!").
+struct SectionEntry;
+SectionEntry mfpSnapshotSection();

@@ -91,3 +91,7 @@ void ymSaveGenerators(const Ym2149& chip, YmGeneratorState& out);
 // After ymApplyRegisters, which restarts the envelope: puts the generators back where
 // they stood. Values no chip produces (from a damaged file) are brought into range.
 void ymRestoreGenerators(Ym2149& chip, const YmGeneratorState& in);
+
+// Snapshots: registers 0-13 ("SND!").
+struct SectionEntry;
+SectionEntry ymSnapshotSection();

@@ -11,6 +11,7 @@
 #include "bus/hardware_write_log.h"
 #include "bus/io_dispatch.h"
 #include "bus/memory_map.h"
+#include "bus/snapshot_section.h"
 #include "bus/video_event_log.h"
 #include "video/renderer.h"
 
@@ -359,3 +360,47 @@ void shifterReset() {
     hw.scrollPrefetch = 0;
     rendererResolution = 0;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// Version 3 adds the STE's extra fetch for the pixel scroll; the line offset and the
+// scroll itself are in the register image. A file written before has no extra fetch: the
+// machines that wrote it ignored $FF8265.
+struct ShifterSection {
+    uint32_t version = 3;
+    uint32_t counterBase, videoBase;
+    uint32_t palette[16];
+    uint8_t registers[256];
+    int32_t resolution;
+    uint32_t scrollPrefetch = 0;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(counterBase);
+        s.num(videoBase);
+        s.raw(palette, sizeof palette);
+        s.raw(registers, sizeof registers);
+        if (version >= 2) s.num(resolution);
+        if (version >= 3) s.num(scrollPrefetch);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        counterBase = hw.counterBase;
+        videoBase = hw.videoBaseRegister;
+        std::memcpy(palette, HostPalette, sizeof palette);
+        std::memcpy(registers, hw.shifter, sizeof registers);
+        resolution = rendererResolution;
+        scrollPrefetch = hw.scrollPrefetch;
+    }
+    void apply() const {
+        hw.counterBase = counterBase;
+        hw.videoBaseRegister = videoBase;
+        std::memcpy(HostPalette, palette, sizeof palette);
+        std::memcpy(hw.shifter, registers, sizeof registers);
+        if (version >= 2) rendererResolution = resolution & 3;
+        hw.scrollPrefetch = scrollPrefetch != 0;
+    }
+};
+}  // namespace
+
+SectionEntry shifterSnapshotSection() { return sectionEntry<ShifterSection>("SHFT"); }

@@ -63,3 +63,7 @@ void settleVideoCounter(int32_t c);
 // resolution, 4 in medium). Both 0 on the STF.
 uint32_t lineOffsetBytes();
 uint32_t scrollFetchBytes();
+
+// Snapshots: the video base and counter base, the registers and the host palette ("SHFT").
+struct SectionEntry;
+SectionEntry shifterSnapshotSection();

@@ -14,8 +14,8 @@
 #include "bus/memory_map.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
+#include "media/recorder.h"
 #include "sound/dma_sound.h"
-#include "sound/recorder.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "boot_test_support.h"
 #include "frontend/run_loop.h"
+#include "media/recorder.h"
 #include "peripherals/ikbd.h"
-#include "sound/recorder.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "bus/memory_map.h"
 #include "bus/st_memory.h"
 #include "cpu/cpu.h"
+#include "cpu/disassembler.h"
 #include "cpu/opcode_table.h"
-#include "frontend/disassembler.h"
 #include "support/test_machine.h"
 
 namespace {

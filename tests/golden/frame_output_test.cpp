@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "frontend/run_loop.h"
-#include "sound/recorder.h"
+#include "media/recorder.h"
 #include "support/golden_output.h"
 #include "support/test_machine.h"
 #include "video/picture.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "sound/recorder.h"
+#include "media/recorder.h"
 #include "sound/ym2149.h"
 #include "support/test_machine.h"
 #include "ym6_reader.h"

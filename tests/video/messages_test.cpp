@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "video/message_font.h"
-#include "video/messages.h"
-#include "video/profile_timer.h"
+#include "machine/profile_timer.h"
+#include "media/message_font.h"
+#include "media/messages.h"
 
 namespace {
 

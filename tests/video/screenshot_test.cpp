@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "bus/hardware_write_log.h"
+#include "debugger/hardware_log.h"
+#include "media/picture_encoders.h"
+#include "media/screenshot.h"
 #include "support/test_machine.h"
-#include "video/hardware_log.h"
 #include "video/picture.h"
-#include "video/picture_encoders.h"
-#include "video/screenshot.h"
 
 #include <stb/stb_image.h>
 

@@ -1,9 +1,9 @@
-#include "video/messages.h"
+#include "media/messages.h"
 
 #include <chrono>
 #include <cstring>
 
-#include "video/message_font.h"
+#include "media/message_font.h"
 
 constexpr int64_t NEVER_EXPIRES = -1;
 constexpr int MODE_BLINK = 1;

@@ -3,7 +3,7 @@
 // six-bit effective-address fields go through a table of 64 formatters. Validity is the
 // 68000's own: an addressing mode that the instruction does not allow makes the word
 // no instruction, as the processor raises its illegal-instruction exception for it.
-#include "frontend/disassembler.h"
+#include "cpu/disassembler.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "video/picture_encoders.h"
-#include "video/screenshot.h"
+#include "media/picture_encoders.h"
+#include "media/screenshot.h"
 
 constexpr uint32_t CLEAR_CODE = 256;
 constexpr uint32_t END_CODE = 257;

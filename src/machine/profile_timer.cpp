@@ -1,4 +1,4 @@
-#include "video/profile_timer.h"
+#include "machine/profile_timer.h"
 
 #include <chrono>
 

@@ -1,12 +1,11 @@
 #pragma once
 // The debugger's run: the machine one instruction at a time, stopping on breakpoints,
 // chosen interrupt sources, a step-over address, a frame-cycle target, watched memory
-// accesses or F12; and the page's stepping commands.
+// accesses or F12; and the page's stepping commands. The front end drives it from its
+// run states (frontend/debugger_commands.h).
 #include <cstdint>
-#include <string>
 
-#include "frontend/command_line.h"
-#include "frontend/watchpoints.h"
+#include "debugger/watchpoints.h"
 
 constexpr int MAX_BREAKPOINTS = 256;
 
@@ -38,25 +37,39 @@ extern const char* const InterruptSourceNames[8];
 // the low 24 bits when `masked`, else false.
 bool parseHexAddress(const char* text, uint32_t& out, bool masked);
 
-// A fresh debugger with the command line's breakpoints, watchpoints and trace file;
-// false with the reason when they do not fit or the trace file cannot be written.
-bool applyDebugOptions(const ProgramOptions& options, std::string& error);
-// The state a start that runs the machine enters: the debugger's run when the command
-// line set breakpoints, watchpoints or a trace, else the plain run.
-int startRunState();
-
 // Adds the address, or removes it when present; false when the list is full.
 bool toggleBreakpoint(uint32_t address);
-// Runs until the frame ends (back to the main loop) or a stop condition holds (then the
-// menu opens on the debugger page).
-void debugRunPass();
+// Whether the address (24 bits) is in the list.
+bool atBreakpoint(uint32_t address);
+// What the front end driving the run gives it: the emulator's keys, looked at after every
+// instruction (null where the host has none: a headless run), and what a processor that
+// halted gets (the crash log and a cold reset).
+struct DebugRunHooks {
+    bool (*stopKeyHeld)();             // F12
+    bool (*resetKeyHeld)(bool& cold);  // F11; cold with a Shift key
+    void (*processorCrashed)();
+};
 
-// The page's commands. The run commands enter the debugger's run state.
-void debugContinue();              // F5
-void debugStepOver();              // F7: until the instruction after the one at the PC
-void debugRunToCycle(long nops);   // T: until frame cycle nops x 4
-void debugStepOne();               // F6: one instruction, or a latched interrupt
-void debugSkipInstruction();       // F8: the PC past its instruction, which does not run
+enum class DebugPassEnd {
+    FrameEnded,  // the frame ended: it goes to the host as a plain run's does
+    Stopped,     // a stop condition held (debugRun.stop says which)
+    Reset,       // the reset key reset the machine: the run waits for its release
+};
+
+// A breakpoint at the PC a pass starts at, which no instruction of the run has reached
+// yet, stops the run before anything runs (noted in debugRun.stop).
+bool debugStopsBeforeFirstInstruction();
+// Runs until the frame ends or the run stops.
+DebugPassEnd debugRunInstructions(const DebugRunHooks& hooks);
+
+// The page's commands. The run commands (F5, F7, T) ready the run that the front end
+// then enters.
+void debugReadyContinue();             // F5
+void debugReadyStepOver();             // F7: until the instruction after the one at the PC
+void debugReadyRunToCycle(long nops);  // T: until frame cycle nops x 4
+// F6: one instruction, or a latched interrupt; true when the frame ended first.
+bool debugStep(const DebugRunHooks& hooks);
+void debugSkipInstruction();           // F8: the PC past its instruction, which does not run
 
 // "breakpoint at $FC0030", "watchpoint: write.w $078000 = $777 by $FC01A4", ...
 void debugStopText(char* out, int size);

@@ -1,4 +1,4 @@
-#include "frontend/debug_run.h"
+#include "debugger/debug_run.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,18 +6,13 @@
 
 #include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "frontend/debugger_view.h"
-#include "frontend/disassembler.h"
-#include "frontend/input_devices.h"
-#include "frontend/instruction_trace.h"
-#include "frontend/run_loop.h"
-#include "frontend/scripted_input.h"
+#include "cpu/disassembler.h"
+#include "debugger/debugger_view.h"
+#include "debugger/instruction_trace.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
 #include "machine/scheduler.h"
 #include "peripherals/blitter.h"
-#include "peripherals/input.h"
-#include "sound/mixer.h"
 
 DebugRunState debugRun;
 
@@ -36,35 +31,11 @@ bool parseHexAddress(const char* text, uint32_t& out, bool masked) {
     return true;
 }
 
-static bool debugFromCommandLine;
-
-static bool atBreakpoint(uint32_t pc) {
+bool atBreakpoint(uint32_t pc) {
     for (int i = 0; i < debugRun.breakpointCount; ++i)
         if (debugRun.breakpoints[i] == (pc & ADDRESS_MASK)) return true;
     return false;
 }
-
-bool applyDebugOptions(const ProgramOptions& options, std::string& error) {
-    debugRun = DebugRunState{};
-    clearWatchpoints();
-    traceClose();
-    debugFromCommandLine = !options.breakpoints.empty() || !options.watchpoints.empty() || !options.tracePath.empty();
-    if (options.breakpoints.size() > size_t(MAX_BREAKPOINTS) || options.watchpoints.size() > size_t(MAX_WATCHPOINTS)) {
-        error = "At most " + std::to_string(MAX_BREAKPOINTS) + " breakpoints and " + std::to_string(MAX_WATCHPOINTS) +
-                " watchpoints.";
-        return false;
-    }
-    for (uint32_t address : options.breakpoints)
-        if (!atBreakpoint(address)) toggleBreakpoint(address);
-    for (const Watchpoint& w : options.watchpoints) addWatchpoint(w);
-    if (!options.tracePath.empty() && !traceOpen(options.tracePath)) {
-        error = "Cannot trace: " + traceFailure();
-        return false;
-    }
-    return true;
-}
-
-int startRunState() { return debugFromCommandLine ? RUN_STATE_TRACE : RUN_STATE_RUNNING; }
 
 bool toggleBreakpoint(uint32_t address) {
     address &= ADDRESS_MASK;
@@ -84,83 +55,65 @@ static void noteStop(DebugStop why) {
     viewFollowPc();
 }
 
-static void stopRun(DebugStop why) {
-    noteStop(why);
-    menuPageIndex = 0;
-    setRunState(RUN_STATE_MENU);
-}
-
 // One instruction as the debugger executes it, traced when asked; the address it ran
 // at goes to `pc`. An interrupt that is already due is entered first, as the processor
 // would at the start of its slice, so that the instruction is the one at the PC. False
 // when no instruction ran: the blitter held the bus, the processor is stopped, or it
 // crashed (crash log and cold reset, as in the plain run).
-static bool executeOne(uint32_t& pc) {
+static bool executeOne(uint32_t& pc, const DebugRunHooks& hooks) {
     cpuServiceInterrupts();
     bool executes = !blitterOwnsBus() && !cpuStopped();
     pc = cpu.pc & ADDRESS_MASK;
     if (executes && traceActive()) traceBefore(pc);
     if (runSlice(4) != RUN_OK) {
-        reportProcessorCrash();
+        hooks.processorCrashed();
         return false;
     }
     if (executes && traceActive()) traceAfter();
     return executes;
 }
 
-// The frame ended: it goes to the host as a plain run's frame does.
-static void frameEnded() {
-    ++framesEmulated;
-    frameToHost();
-}
-
 // Stop conditions after each instruction, in this order: F12, the step-over address,
 // F11 (reset, then the wait for its release), the frame-cycle target, a breakpoint, a
 // watched access. The PC conditions only count when an instruction ran, so that a run
 // resumed where the blitter holds the bus or the processor is stopped goes on.
-static bool stopAfterInstruction(bool executed, uint32_t instruction) {
-    bool keys = hostPlatform().emulatorKeys;
+static bool stopAfterInstruction(bool executed, uint32_t instruction, const DebugRunHooks& hooks, DebugPassEnd& end) {
     uint32_t pc = cpu.pc & ADDRESS_MASK;
-    if (keys && hostKeyDown(KEY_F12)) {
-        stopRun(DebugStop::Key);
+    bool cold = false;
+    end = DebugPassEnd::Stopped;
+    if (hooks.stopKeyHeld && hooks.stopKeyHeld()) {
+        noteStop(DebugStop::Key);
     } else if (executed && int32_t(pc) == debugRun.stepOverAddress) {
-        stopRun(DebugStop::StepOver);
-    } else if (keys && hostKeyDown(KEY_F11)) {
-        machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
-        hostPlatform().clearDisplay();
-        setRunState(RUN_STATE_RESET_WAIT_TRACE);
+        noteStop(DebugStop::StepOver);
+    } else if (hooks.resetKeyHeld && hooks.resetKeyHeld(cold)) {
+        machineReset(cold);
+        end = DebugPassEnd::Reset;
     } else if (debugRun.nopTarget > 0 && cpu.odometer >= debugRun.nopTarget) {
         debugRun.nopTarget = -1;
-        stopRun(DebugStop::CycleTarget);
+        noteStop(DebugStop::CycleTarget);
     } else if (executed && atBreakpoint(pc)) {
-        stopRun(DebugStop::Breakpoint);
+        noteStop(DebugStop::Breakpoint);
     } else if (watchHit.hit) {
         debugRun.stopHit = watchHit;
         debugRun.stopInstruction = instruction;
-        stopRun(DebugStop::Watchpoint);
+        noteStop(DebugStop::Watchpoint);
     } else {
         return false;
     }
     return true;
 }
 
-// Breakpoints are otherwise checked after each instruction, for the PC it leaves: this
-// one covers the PC a pass starts at, which no instruction of the run has reached yet
-// (the run's start, or a handler entered as the last frame ended).
-static bool stopBeforeFirstInstruction() {
+bool debugStopsBeforeFirstInstruction() {
     uint32_t pc = cpu.pc & ADDRESS_MASK;
     if (int32_t(pc) == debugRun.resumeAddress || !atBreakpoint(pc)) return false;
-    stopRun(DebugStop::Breakpoint);
+    noteStop(DebugStop::Breakpoint);
     return true;
 }
 
-void debugRunPass() {
-    if (stopBeforeFirstInstruction()) return;
-    scriptedInputFrame(int(framesEmulated));
-    pollInputDevices();
-    setFrameSoundRequest(FRAME_SOUND_SAMPLES);
+DebugPassEnd debugRunInstructions(const DebugRunHooks& hooks) {
+    DebugPassEnd end;
     armWatchpoints();
-    while (runState == RUN_STATE_TRACE) {
+    while (true) {
         watchHit.hit = false;
         int32_t n = serviceEvents();
         if (n == 0) {
@@ -168,47 +121,48 @@ void debugRunPass() {
             int kind = scheduler.nextEventKind;
             if (kind < 8 && debugRun.breakOnIrq[kind]) {
                 debugRun.stopEvent = kind;
-                stopRun(DebugStop::Interrupt);
+                noteStop(DebugStop::Interrupt);
+                end = DebugPassEnd::Stopped;
                 break;
             }
             // The interrupt's 56 cycles may have carried the frame to its end.
             n = serviceEvents();
         }
         if (n == -1) {
-            frameEnded();
+            end = DebugPassEnd::FrameEnded;
             break;
         }
         uint32_t instruction;
-        bool executed = executeOne(instruction);
+        bool executed = executeOne(instruction, hooks);
         if (executed) debugRun.resumeAddress = -1;
-        if (stopAfterInstruction(executed, instruction)) break;
+        if (stopAfterInstruction(executed, instruction, hooks, end)) break;
     }
     disarmWatchpoints();
+    return end;
 }
 
-static void startRun() {
+static void readyRun() {
     debugRun.stop = DebugStop::None;
     debugRun.resumeAddress = int32_t(cpu.pc & ADDRESS_MASK);
-    setRunState(RUN_STATE_TRACE);
 }
 
-void debugContinue() {
+void debugReadyContinue() {
     debugRun.stepOverAddress = -1;
-    startRun();
+    readyRun();
 }
 
-void debugStepOver() {
+void debugReadyStepOver() {
     debugRun.stepOverAddress = int32_t(disassembleOne(cpu.pc & ADDRESS_MASK));
-    startRun();
+    readyRun();
 }
 
-void debugRunToCycle(long nops) {
+void debugReadyRunToCycle(long nops) {
     debugRun.nopTarget = int32_t(nops * 4);
     debugRun.stepOverAddress = -1;
-    startRun();
+    readyRun();
 }
 
-void debugStepOne() {
+bool debugStep(const DebugRunHooks& hooks) {
     armWatchpoints();
     watchHit.hit = false;
     int32_t n = serviceEvents();
@@ -216,8 +170,7 @@ void debugStepOne() {
     if (n == 0) {
         cpuServiceInterrupts();
     } else {
-        if (n == -1) ++framesEmulated;
-        executeOne(instruction);
+        executeOne(instruction, hooks);
     }
     disarmWatchpoints();
     if (watchHit.hit) {
@@ -227,6 +180,7 @@ void debugStepOne() {
     } else {
         noteStop(DebugStop::Step);
     }
+    return n == -1;
 }
 
 void debugSkipInstruction() {

@@ -1,5 +1,6 @@
-// The music recorder, fed once per frame by the frame end.
-#include "sound/recorder.h"
+// The music recorder, fed once per frame by the front end with the frame's sound
+// (machine/frame_sink.h).
+#include "media/recorder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,10 +10,10 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "media/messages.h"
+#include "media/recording_files.h"
 #include "sound/mixer.h"
-#include "sound/recording_files.h"
 #include "sound/ym2149.h"
-#include "video/messages.h"
 
 enum RecorderState { WAITING_FOR_CHIP, RECORDING, FAILED };
 

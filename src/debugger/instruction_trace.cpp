@@ -1,11 +1,11 @@
-#include "frontend/instruction_trace.h"
+#include "debugger/instruction_trace.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "base/safe_file.h"
 #include "cpu/cpu.h"
-#include "frontend/disassembler.h"
+#include "cpu/disassembler.h"
 
 static ReplacingFile traceFile;
 static bool tracing;

@@ -1,4 +1,4 @@
-#include "video/message_font.h"
+#include "media/message_font.h"
 
 // 8 x 8 glyphs of the printable ASCII characters, bit 7 the leftmost pixel. Capitals
 // and digits stand on rows 0-6 with a two-pixel stroke; row 7 holds descenders.

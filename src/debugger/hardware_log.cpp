@@ -1,7 +1,7 @@
 // The log is a stream written frame by frame while the option is on: it goes to a
 // temporary file that takes the name "HardwareLog.txt" when the option goes off or the
 // machine shuts down, as every file of the data folder is written.
-#include "video/hardware_log.h"
+#include "debugger/hardware_log.h"
 
 #include <cstdio>
 

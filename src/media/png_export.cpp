@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "base/safe_file.h"
+#include "media/screenshot.h"
 #include "video/picture.h"
-#include "video/screenshot.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

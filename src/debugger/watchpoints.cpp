@@ -1,11 +1,11 @@
-#include "frontend/watchpoints.h"
+#include "debugger/watchpoints.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "frontend/debug_run.h"
+#include "debugger/debug_run.h"
 
 Watchpoint watchpoints[MAX_WATCHPOINTS];
 int watchpointCount;

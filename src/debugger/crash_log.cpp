@@ -1,4 +1,4 @@
-#include "machine/crash_log.h"
+#include "debugger/crash_log.h"
 
 #include <cstdio>
 #include <string>

@@ -1,10 +1,10 @@
-#include "frontend/debug_report.h"
+#include "debugger/debug_report.h"
 
 #include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "frontend/debug_run.h"
-#include "frontend/debugger_view.h"
-#include "frontend/disassembler.h"
+#include "cpu/disassembler.h"
+#include "debugger/debug_run.h"
+#include "debugger/debugger_view.h"
 
 const char SrLetters[17] = "CVZNX        S T";
 

@@ -1,4 +1,4 @@
-#include "sound/recording_files.h"
+#include "media/recording_files.h"
 
 #include "sound/mixer.h"
 #include "sound/ym2149.h"

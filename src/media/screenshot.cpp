@@ -1,17 +1,21 @@
-#include "video/screenshot.h"
+#include "media/screenshot.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
+#include <cstring>
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "bus/snapshot_section.h"
+#include "machine/snapshot.h"
+#include "media/picture_encoders.h"
 #include "video/picture.h"
-#include "video/picture_encoders.h"
 
 uint16_t capturedPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
+uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 static CapturePalette palette;
 
 // Each 4-bit component c is shown as 16c + 15; black stays black.
@@ -95,3 +99,30 @@ bool saveScreenshotAs(const std::string& path) {
     if (!saved) saveError = replacingError();
     return saved;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+constexpr uint32_t PICTURE_BYTES = sizeof capturedPicture;
+static_assert(PICTURE_BYTES == SNAPSHOT_PICTURE_BYTES);
+uint8_t pictureStage[PICTURE_BYTES];
+
+struct PictureSection {
+    uint32_t version = 1;
+    uint32_t length;
+    uint8_t* data = pictureStage;
+
+    template <class S>
+    void fields(S& s) { s.block(data, PICTURE_BYTES, length); }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        data = reinterpret_cast<uint8_t*>(capturedPicture);
+        length = PICTURE_BYTES;
+    }
+    void apply() const {
+        std::memset(previewPicture, 0, sizeof previewPicture);
+        std::memcpy(previewPicture, data, length);
+    }
+};
+}  // namespace
+
+SectionEntry pictureSnapshotSection() { return sectionEntry<PictureSection>("SHOT"); }

@@ -6,6 +6,9 @@
 constexpr int CAPTURE_WIDTH = 400;
 constexpr int CAPTURE_HEIGHT = 300;
 extern uint16_t capturedPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];  // 12-bit 0RGB colours
+// The picture of the last snapshot whose "SHOT" section was read: the menu's preview of a
+// slot, and the default snapshot's capture at start-up.
+extern uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
 
 // Every second pixel of every second row of the machine's picture.
 void CaptureScreenshot();
@@ -24,3 +27,8 @@ const std::string& screenshotError();
 bool savePng(const std::string& path);
 // Any 8-bit RGB picture as PNG (rows top first, no padding).
 bool savePngRgb(const std::string& path, const uint8_t* rgb, int width, int height);
+
+// Snapshots carry the capture ("SHOT", read into previewPicture); the front end
+// registers it before the machine is brought up.
+struct SectionEntry;
+SectionEntry pictureSnapshotSection();

@@ -1,5 +1,5 @@
-#include "video/picture_encoders.h"
-#include "video/screenshot.h"
+#include "media/picture_encoders.h"
+#include "media/screenshot.h"
 
 constexpr int TGA_HEADER_SIZE = 18;
 constexpr uint8_t TGA_TRUE_COLOUR = 2;

@@ -1,9 +1,9 @@
-#include "frontend/debugger_view.h"
+#include "debugger/debugger_view.h"
 
 #include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "frontend/debug_run.h"
-#include "frontend/disassembler.h"
+#include "cpu/disassembler.h"
+#include "debugger/debug_run.h"
 
 DebuggerView debuggerView;
 
