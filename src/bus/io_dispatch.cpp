@@ -158,6 +158,14 @@ void ioWriteByte(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) {
     if (!ioDecoded(a)) return cpuRequestBusError();
     IoByteWritePages.write[ioPageOf(a)](a, v, stamp);
 }
+uint32_t ioPeekWord(uint32_t a, int32_t stamp) {
+    if (!ioDecoded(a)) return 0xFFFF;
+    const IoRegisterTable& t = registerTables[ioPageOf(a)];
+    int index = int(a & 0xFE) >> 1;
+    IoReadFn f = t.peekWord[index] ? t.peekWord[index] : t.readWord[index];
+    return f ? f(a, stamp) & 0xFFFF : 0xFFFF;
+}
+
 void ioWriteWord(uint32_t a, uint32_t v, const WriteRow*, int32_t stamp) {
     if (!ioDecoded(a)) return cpuRequestBusError();
     IoWordWritePages.write[ioPageOf(a)](a, v, stamp);

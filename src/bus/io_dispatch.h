@@ -18,6 +18,10 @@ struct IoRegisterTable {
     IoWriteFn writeByte[256];
     IoReadFn readWord[128];
     IoWriteFn writeWord[128];
+    // Where reading a word changes the chip (a flag it clears, an engine it runs up to the
+    // access), the same word without the change, for the debugger's view; a null entry
+    // lets the read entry serve, which changes nothing.
+    IoReadFn peekWord[128];
 };
 
 struct IoPageTable {
@@ -58,3 +62,8 @@ uint32_t ioReadByte(uint32_t address, const ReadRow* row, int32_t stamp);
 uint32_t ioReadWord(uint32_t address, const ReadRow* row, int32_t stamp);
 void ioWriteByte(uint32_t address, uint32_t value, const WriteRow* row, int32_t stamp);
 void ioWriteWord(uint32_t address, uint32_t value, const WriteRow* row, int32_t stamp);
+
+// The word a read at `address` would give at cycle position `stamp`, taken from the
+// registers as they stand: no wait state, no bus error, no chip changed. All ones where
+// the machine decodes nothing.
+uint32_t ioPeekWord(uint32_t address, int32_t stamp);

@@ -137,13 +137,13 @@ struct OutsideCaller {
 };
 }  // namespace
 
-uint32_t readWordMapped(uint32_t address, int32_t stamp) {
+uint32_t peekWordMapped(uint32_t address, int32_t stamp) {
     address &= ADDRESS_MASK & ~1u;
-    for (const ReadRow* r = ReadWordMap; !isTerminator(r->start, r->end); ++r)
-        if (rowHolds(r->start, r->end, address)) {
-            OutsideCaller call{stamp};
-            return walkReadWord(r, address, call);  // r is the first match
-        }
+    for (const ReadRow* r = ReadWordMap; !isTerminator(r->start, r->end); ++r) {
+        if (!rowHolds(r->start, r->end, address)) continue;
+        if (!r->handler) return stReadWord(r->hostBase, address - r->start);
+        return r->handler == ioReadWord ? ioPeekWord(address, stamp) : 0xFFFF;
+    }
     return 0xFFFFFFFF;
 }
 

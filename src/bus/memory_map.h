@@ -67,9 +67,12 @@ void setFetchRowsListener(void (*changed)());
 // end of the RAM area at most.
 void setScreenWindow(uint32_t base, uint32_t bytes = 0x10000);
 
-// Host-side accesses through the tables for the debugger and other host code, at cycle
-// position `stamp` (the processor's odometer).
-uint32_t readWordMapped(uint32_t address, int32_t stamp);  // $FFFFFFFF when no row matches
+// The debugger's look at memory through the tables at cycle position `stamp` (the
+// processor's odometer), which never changes the machine: plain memory directly, I/O
+// registers through ioPeekWord; $FFFFFFFF when no row matches, all ones from a row of any
+// other handler.
+uint32_t peekWordMapped(uint32_t address, int32_t stamp);
+// The debugger's write of a byte: through the tables as the 68000 would write it.
 void writeByteMapped(uint32_t address, uint8_t value, int32_t stamp);
 // Word accesses by another bus master (the blitter) at cycle position `stamp`: through
 // the tables, nothing faults (all ones where nothing answers).

@@ -26,7 +26,7 @@ static const char* const CONDITIONS[16] = {"t",  "f",  "hi", "ls", "cc", "cs", "
                                            "vc", "vs", "pl", "mi", "ge", "lt", "gt", "le"};
 
 static uint16_t nextWord() {
-    uint16_t word = uint16_t(readWordMapped(wordAddress, cpu.odometer));  // all ones when nothing answers
+    uint16_t word = uint16_t(peekWordMapped(wordAddress, cpu.odometer));  // all ones when nothing answers
     wordAddress = (wordAddress + 2) & ADDRESS_MASK;
     return word;
 }

@@ -10,6 +10,7 @@ constexpr int DISASSEMBLY_TEXT_SIZE = 64;
 extern char disassemblyText[DISASSEMBLY_TEXT_SIZE];
 
 // Disassembles the instruction at the 24-bit address into disassemblyText and returns
-// the address after the last word it read. Memory is read through the address tables,
-// so I/O registers answer through their handlers; nothing answering reads as $FFFF.
+// the address after the last word it read. Memory is read through the address tables
+// without changing anything (bus/memory_map.h, peekWordMapped): I/O registers show what a
+// read would give; nothing answering reads as $FFFF.
 uint32_t disassembleOne(uint32_t address);

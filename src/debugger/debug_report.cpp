@@ -17,7 +17,7 @@ void formatMemoryPreview(uint32_t address, char* out, int size) {
                                     viewReadByte(address + uint32_t(i)));
         else
             length += std::snprintf(out + length, size_t(size - length), "%s%04X", separator,
-                                    readWordMapped(address + 2 * uint32_t(i), cpu.odometer) & 0xFFFF);
+                                    peekWordMapped(address + 2 * uint32_t(i), cpu.odometer) & 0xFFFF);
     }
 }
 

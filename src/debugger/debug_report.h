@@ -7,8 +7,8 @@
 // The status register's letters by bit, bit 0 first: C V Z N X, S at 13, T at 15.
 extern const char SrLetters[17];
 
-// The 5 words (5 bytes at an odd address) from an address, read through the address
-// tables: "0000 0000 0000 0000 0000" or "00 00 00 00 00".
+// The 5 words (5 bytes at an odd address) from an address, as the dump shows them:
+// "0000 0000 0000 0000 0000" or "00 00 00 00 00".
 void formatMemoryPreview(uint32_t address, char* out, int size);
 // The video address counter as read from $FF8205, $FF8207 and $FF8209.
 uint32_t videoCounterAddress();

@@ -76,7 +76,7 @@ void viewMoveCursor(int bytes) {
 }
 
 uint8_t viewReadByte(uint32_t address) {
-    uint32_t word = readWordMapped(address, cpu.odometer);
+    uint32_t word = peekWordMapped(address, cpu.odometer);
     return uint8_t(address & 1 ? word : word >> 8);
 }
 

@@ -46,6 +46,7 @@ void viewClickMemory(int row, int column);
 // when the list is full).
 bool viewToggleBreakpointAtLine(int line);
 
-// The byte at an address as the dump shows it: read as a word through the address
-// tables (all ones where nothing answers), the high byte at even addresses.
+// The byte at an address as the dump shows it: the word there as a read would give it,
+// taken without changing the machine (all ones where nothing answers), the high byte at
+// even addresses.
 uint8_t viewReadByte(uint32_t address);

@@ -68,11 +68,15 @@ void acsiWriteByte(uint8_t byte, bool a1, uint32_t now) {
     execute(now);
 }
 
+uint32_t acsiPeekByte() { return acsi.phase == ACSI_STATUS ? acsi.status : 0xFF; }
+
 uint32_t acsiReadByte() {
-    if (acsi.phase != ACSI_STATUS) return 0xFF;
-    acsi.phase = ACSI_IDLE;
-    diskInterruptLine(DISK_IRQ_ACSI, false);
-    return acsi.status;
+    uint32_t byte = acsiPeekByte();
+    if (acsi.phase == ACSI_STATUS) {
+        acsi.phase = ACSI_IDLE;
+        diskInterruptLine(DISK_IRQ_ACSI, false);
+    }
+    return byte;
 }
 
 void acsiEvent() {

@@ -223,10 +223,13 @@ uint32_t fdcEvent(int32_t now) {
 // Reading the status register releases the interrupt line, as the WD1772 resets INTRQ
 // on that read: a driver that has seen the completion leaves the shared line free.
 uint32_t fdcReadRegister(uint32_t reg) {
+    if (reg == 0) interruptLine(false);
+    return fdcPeekRegister(reg);
+}
+
+uint32_t fdcPeekRegister(uint32_t reg) {
     switch (reg) {
-    case 0:
-        interruptLine(false);
-        return fdc.status;
+    case 0: return fdc.status;
     case 1: return uint32_t(fdc.track);
     case 2: return fdc.sector;
     default: return fdc.data;

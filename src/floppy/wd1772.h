@@ -50,6 +50,8 @@ extern int32_t pendingDmaEnd;  // -1 when none: the DMA address the last transfe
 // The controller's registers as the DMA chip reaches them: 0 status (a read releases the
 // interrupt line) and command, 1 track, 2 sector, 3 data.
 uint32_t fdcReadRegister(uint32_t reg);
+// What reading the register would give, the interrupt line left as it is (the debugger).
+uint32_t fdcPeekRegister(uint32_t reg);
 void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 
 // Runs the due event (the scheduler calls it at `now`, once odometer has reached eventTime

@@ -279,18 +279,18 @@ static void logWrite(uint32_t offset, uint32_t value, int32_t stamp) {
 
 static uint32_t offsetOf(uint32_t address) { return address & 0xFF; }
 
-static uint32_t readByteCaughtUp(uint32_t a, int32_t stamp) {
-    DmaCatchUp(uint32_t(stamp));
-    return image[offsetOf(a)];
-}
-static uint32_t readWordCaughtUp(uint32_t a, int32_t stamp) {
-    DmaCatchUp(uint32_t(stamp));
+static uint32_t imageByte(uint32_t a, int32_t) { return image[offsetOf(a)]; }
+static uint32_t imageWord(uint32_t a, int32_t) {
     uint32_t o = offsetOf(a);
     return uint32_t(image[o]) << 8 | image[o + 1];
 }
-static uint32_t readCounterWord(uint32_t a, int32_t stamp) {
+static uint32_t counterWord(uint32_t a, int32_t) { return 0xFF00 | image[offsetOf(a) + 1]; }
+// A read sees the engine run up to its cycle; the debugger's peek sees the registers as
+// the engine last left them, which changes nothing.
+template <IoReadFn read>
+static uint32_t caughtUp(uint32_t a, int32_t stamp) {
     DmaCatchUp(uint32_t(stamp));
-    return 0xFF00 | image[offsetOf(a) + 1];
+    return read(a, stamp);
 }
 
 // A write takes effect at its cycle: the engine runs up to the cycle before it with what
@@ -326,15 +326,19 @@ static void writeWordLogged(uint32_t a, uint32_t v, int32_t stamp) {
 // $FF8922-$FF8925 belong to the page too.
 void dmaSoundInstallRegisters(IoRegisterTable& t) {
     for (uint32_t o : {0x01, 0x03, 0x05, 0x07, 0x0F, 0x11, 0x13}) {
-        t.readByte[o] = readByteCaughtUp;
+        t.readByte[o] = caughtUp<imageByte>;
         t.writeByte[o] = writeByteLogged;
     }
-    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x26}) t.readByte[o] = readByteCaughtUp;
+    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x26}) t.readByte[o] = caughtUp<imageByte>;
     t.writeByte[MODE] = writeByteLogged;  // the mode register reads by word only
     for (uint32_t o : {0x00, 0x02, 0x04, 0x06, 0x0E, 0x10, 0x12, 0x20}) {
-        t.readWord[o / 2] = readWordCaughtUp;
+        t.readWord[o / 2] = caughtUp<imageWord>;
+        t.peekWord[o / 2] = imageWord;
         t.writeWord[o / 2] = writeWordLogged;
     }
-    for (uint32_t o : {0x08, 0x0A, 0x0C}) t.readWord[o / 2] = readCounterWord;
+    for (uint32_t o : {0x08, 0x0A, 0x0C}) {
+        t.readWord[o / 2] = caughtUp<counterWord>;
+        t.peekWord[o / 2] = counterWord;
+    }
     microwireInstallRegisters(t);
 }

@@ -70,10 +70,18 @@ static uint32_t readSteOddByte(uint32_t a, int32_t) {
 static uint32_t readSteOddWord(uint32_t a, int32_t) { return isSte() ? hw.shifter[(a & 0xFF) | 1] : 0xFFFF; }
 
 // ---- Video counter reads ----------------------------------------------------------------
-static uint32_t readCounterHigh(uint32_t, int32_t s) { return (ReadVideoCounter(s) >> 16) & 0xFF; }
+// Each byte through `counterAt`: the read's own counting, or the debugger's peek.
+using CounterAt = uint32_t (*)(int32_t c);
+template <CounterAt counterAt>
+static uint32_t counterHigh(uint32_t, int32_t s) { return (counterAt(s) >> 16) & 0xFF; }
 // The middle byte is taken 10 bytes further on.
-static uint32_t readCounterMid(uint32_t, int32_t s) { return ((ReadVideoCounter(s) + 10) >> 8) & 0xFF; }
-static uint32_t readCounterLow(uint32_t, int32_t s) { return ReadVideoCounter(s) & 0xFF; }
+template <CounterAt counterAt>
+static uint32_t counterMid(uint32_t, int32_t s) { return ((counterAt(s) + 10) >> 8) & 0xFF; }
+template <CounterAt counterAt>
+static uint32_t counterLow(uint32_t, int32_t s) { return counterAt(s) & 0xFF; }
+constexpr IoReadFn readCounterHigh = counterHigh<ReadVideoCounter>;
+constexpr IoReadFn readCounterMid = counterMid<ReadVideoCounter>;
+constexpr IoReadFn readCounterLow = counterLow<ReadVideoCounter>;
 
 // A word read at the even address sees $FF above the odd register.
 template <IoReadFn readOdd>
@@ -283,6 +291,9 @@ void shifterInstallRegisters(IoRegisterTable& t) {
     t.readWord[wordIndex(REG_COUNTER_HIGH)] = readOddUnderFF<readCounterHigh>;
     t.readWord[wordIndex(REG_COUNTER_MID)] = readOddUnderFF<readCounterMid>;
     t.readWord[wordIndex(REG_COUNTER_LOW)] = readOddUnderFF<readCounterLow>;
+    t.peekWord[wordIndex(REG_COUNTER_HIGH)] = readOddUnderFF<counterHigh<peekVideoCounter>>;
+    t.peekWord[wordIndex(REG_COUNTER_MID)] = readOddUnderFF<counterMid<peekVideoCounter>>;
+    t.peekWord[wordIndex(REG_COUNTER_LOW)] = readOddUnderFF<counterLow<peekVideoCounter>>;
 
     t.writeByte[REG_VIDEO_BASE_HIGH] = writeVideoBaseHigh;
     t.writeByte[REG_VIDEO_BASE_MID] = writeVideoBaseMid;

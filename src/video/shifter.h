@@ -54,6 +54,9 @@ void shifterReset();
 void resetLineWindowTable();
 // The video address counter at cycle position c of the frame.
 uint32_t ReadVideoCounter(int32_t c);
+// The same, the counting left where it stood: a read counts in pieces that each round
+// down, so a read the program did not make would change what its later reads see.
+uint32_t peekVideoCounter(int32_t c);
 // Counts the frame up to the first cycle of the line of c (where each line takes its
 // line offset and scroll fetch), so that a write at c changes lines from the next on.
 void settleVideoCounter(int32_t c);

@@ -85,6 +85,13 @@ uint32_t ReadVideoCounter(int32_t c) {
     return (counter.reloaded ? hw.videoBaseRegister : hw.counterBase) + counter.count;
 }
 
+uint32_t peekVideoCounter(int32_t c) {
+    CounterAccumulator counted = counter;
+    uint32_t value = ReadVideoCounter(c);
+    counter = counted;
+    return value;
+}
+
 // Counting only up to a line's layout position splits no fetch window, so the pieces'
 // rounding is what the reads alone would give.
 void settleVideoCounter(int32_t c) {

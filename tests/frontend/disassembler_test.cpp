@@ -87,7 +87,7 @@ TEST_F(Disassembler, ReadsTheTwentyFourBitBusAndAllOnesWhereNothingAnswers) {
     listing({0x4E71});
     EXPECT_EQ(disassembleOne(0xFF001000), 0x1002u);  // the top byte is no address line
     EXPECT_STREQ(disassemblyText, "nop");
-    ASSERT_EQ(readWordMapped(0x300000, cpu.odometer), 0xFFFFFFFFu);  // beyond the RAM that answers
+    ASSERT_EQ(peekWordMapped(0x300000, cpu.odometer), 0xFFFFFFFFu);  // beyond the RAM that answers
     EXPECT_EQ(disassembleOne(0x300000), 0x300002u);
     EXPECT_STREQ(disassemblyText, "dc.w    $FFFF");
     // The last extension word lies past the end of RAM.
