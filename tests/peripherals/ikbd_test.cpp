@@ -1,7 +1,7 @@
 // The keyboard processor: its commands, reports and the scan of keys, mouse and joystick.
 #include <ctime>
 
-#include "fake_input.h"
+#include "support/fake_input.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -2,7 +2,7 @@
 // key code tables.
 #include "bus/hardware_state.h"
 #include "bus/io_dispatch.h"
-#include "fake_input.h"
+#include "support/fake_input.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 

@@ -3,7 +3,7 @@
 #include "bus/hardware_state.h"
 #include "bus/io_dispatch.h"
 #include "cpu/cpu.h"
-#include "fake_input.h"
+#include "support/fake_input.h"
 #include "peripherals/joypad.h"
 #include "support/test_machine.h"
 

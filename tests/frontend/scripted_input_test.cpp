@@ -1,5 +1,5 @@
 // Scripted typing, keys and mouse, through the keyboard processor's scan as real input.
-#include "fake_input.h"
+#include "support/fake_input.h"
 #include "frontend/scripted_input.h"
 
 using Bytes = std::vector<uint8_t>;
