@@ -515,4 +515,31 @@ TEST(SnapshotSound, AResumedRunRecordsTheSameWavAsTheRunThatNeverStopped) {
     }
 }
 
+// tests/data/snapshot_machine.Quarv was written by the build before each section moved
+// beside its part (snapshot_machine.bin, no disk, 20 frames). The machine it resumes writes
+// it back byte for byte, section by section: each build reads the other's files.
+TEST(SnapshotFiles, AFileOfTheEarlierBuildResumesAndIsWrittenBackTheSame) {
+    std::string dir = makeTempDir("snapshot_earlier");
+    std::filesystem::copy_file(m68kProgramPath("snapshot_machine"), dir + "/snapshot_machine.bin");
+    WorkingDirectory in(dir);  // the file names its TOS image as given: "snapshot_machine.bin"
+    TestMachineSetup setup(m68kProgramPath("snapshot_machine"));
+    setup.noDisk = true;
+    startTestMachine(setup);
+    std::vector<uint8_t> earlier = readFileBytes(std::string(QUARV_SOURCE_DIR) + "/tests/data/snapshot_machine.Quarv");
+    ASSERT_TRUE(loadSnapshotFromBuffer(earlier.data(), earlier.size())) << snapshotLoadError();
+    EXPECT_EQ(snapshotLoadWarning(), "");
+    std::vector<uint8_t> written;
+    saveSnapshotToBuffer(written);
+    std::vector<Section> was = sectionsOf(earlier), is = sectionsOf(written);
+    ASSERT_EQ(was.size(), is.size());
+    for (size_t i = 0; i < was.size(); ++i) {
+        EXPECT_EQ(is[i].tag, was[i].tag);
+        EXPECT_TRUE(std::equal(earlier.begin() + long(was[i].offset), earlier.begin() + long(was[i].offset + 8 + was[i].size),
+                               written.begin() + long(is[i].offset), written.begin() + long(is[i].offset + 8 + is[i].size)))
+            << was[i].tag << " differs";
+    }
+    runTestFrames(10);
+    stopTestMachine();
+}
+
 }  // namespace
