@@ -7,10 +7,11 @@
 #include <iterator>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
+#include "machine/board_wiring.h"
 
 namespace {
 constexpr uint32_t PROGRAM = 0x20000;  // cpu_bench.s is linked here

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "floppy/archive_file.h"
-#include "floppy/crc32.h"
+#include "base/archive_file.h"
+#include "base/crc32.h"
+#include "base/inflate.h"
 #include "floppy/disk_image.h"
-#include "floppy/inflate.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <random>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/video_event_log.h"
 #include "frontend/config.h"
-#include "machine/hardware_state.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 namespace {
 

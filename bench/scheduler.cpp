@@ -5,9 +5,9 @@
 
 #include <cstring>
 
+#include "bus/event_log.h"
+#include "bus/hardware_state.h"
 #include "cpu/cpu.h"
-#include "machine/event_log.h"
-#include "machine/hardware_state.h"
 #include "machine/scheduler.h"
 #include "peripherals/mfp.h"
 

@@ -3,15 +3,16 @@
 // time, so real-time factor = 20 ms / time per frame.
 #include <benchmark/benchmark.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/sound_logs.h"
 #include "frontend/config.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
+#include "machine/board_wiring.h"
 #include "sound/dma_sound.h"
 #include "sound/drive_sounds.h"
 #include "sound/lmc1992.h"
 #include "sound/mixer.h"
-#include "sound/sound_logs.h"
 #include "sound/ym2149.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "bus/memory_map.h"
 #include "floppy/disk_image.h"
 #include "fuzz_input_file.h"
-#include "machine/memory_map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool memoryReady = allocateHostMemory();  // sector writes read ST memory

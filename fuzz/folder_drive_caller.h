@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
-#include "machine/hardware_state.h"
+#include "gemdos/folder_drive.h"
 #include "machine/machine.h"
-#include "machine/memory_map.h"
 
 namespace folder_drive_caller {
 
@@ -39,7 +40,7 @@ inline uint32_t longAt(uint32_t a) { return uint32_t(word(a)) << 16 | word(a + 2
 // Once: the machine; then at every call to setUp: RAM cleared, the TOS's variables,
 // drive C: current, the supervisor stack, TRAP #1 at CODE and RTE where its vector leads.
 inline bool setUp() {
-    static bool machine = machineInit();
+    static bool machine = (folderDriveJoinMachine(), machineInit());
     if (!machine) return false;
     std::memset(hw.ram + 8, 0, 0x100000 - 8);
     putLong(0x4F2, HEADER);

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "bus/memory_map.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/hard_disk_image.h"
 #include "floppy/hard_disk_journal.h"
 #include "floppy/wd1772.h"
 #include "fuzz_input_file.h"
-#include "machine/memory_map.h"
 
 static void runCommands() {
     const uint32_t last = hardDisks[0].sectors - 1;

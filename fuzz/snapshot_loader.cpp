@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frontend/frame_output.h"
 #include "fuzz_input_file.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
 #include "machine/snapshot.h"
 
 static bool setUpMachine() {
+    joinMachineParts();
     if (!machineInit()) return false;
     machineReset(true);
     return true;

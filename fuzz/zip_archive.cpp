@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "floppy/archive_file.h"
+#include "base/archive_file.h"
 #include "floppy/disk_image.h"
 #include "fuzz_input_file.h"
 

@@ -3,7 +3,8 @@
 // operations that memory-access handlers may call while an instruction runs.
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
+#include "bus/processor_slice.h"
 
 constexpr uint32_t RUN_OK = 0x80000000;
 constexpr uint32_t RUN_BAD_PC = 0x80000001;  // no address tables installed (a PC in nothing is a bus error)
@@ -71,26 +72,10 @@ void cpuSetTrapHook(int trap, TrapHook hook);
 inline int cpuInterruptMask() { return (cpu.sr >> 8) & 7; }
 inline bool cpuStopped() { return cpu.interrupt[0] & 1; }
 
-// Slice bookkeeping shared with the access handlers. While a handler runs,
-// RemainingCycles holds the slice's remaining budget (-1 otherwise), so that the
-// handler's stamp is odometer + SliceBudget - RemainingCycles - HeldBackCycles.
-extern int32_t SliceBudget;
-extern int32_t RemainingCycles;
-extern int32_t HeldBackCycles;
-extern uint8_t busErrorPending;      // checked by the core after every handler call
-extern const void* ioAccessMark;     // null until a handler was called in this instruction
-
-// For access handlers running inside an instruction.
-// Leave to the scheduler after this instruction, keeping the cycles used so far.
-inline void endSliceNow() {
-    RemainingCycles -= SliceBudget;
-    SliceBudget = 0;
-}
-inline void cpuRequestBusError() { busErrorPending = 1; }
-// Charges n more cycles to the running instruction.
-inline void cpuAddWaitCycles(int n) { RemainingCycles -= n; }
-inline bool cpuFirstIoAccess() { return ioAccessMark == nullptr; }
-
 // Test entry: executes exactly one instruction, without the trace and interrupt steps,
 // and returns the cycles charged.
 int cpuStepInstruction();
+
+// Snapshots: the registers, the interrupt latches and the odometer ("68K!").
+struct SectionEntry;
+SectionEntry cpuSnapshotSection();

@@ -1,16 +1,14 @@
 // Slices of execution: the instruction loop, the event check between instructions,
 // the PC lookup, and the requests the rest of the machine makes of the processor.
 #include <utility>
+#include <cstring>
 
+#include "bus/event_log.h"
+#include "bus/snapshot_section.h"
 #include "cpu/cpu_core.h"
 #include "cpu/opcode_table.h"
 
 CpuState cpu;
-int32_t SliceBudget;
-int32_t RemainingCycles = -1;
-int32_t HeldBackCycles;
-uint8_t busErrorPending;
-const void* ioAccessMark;
 
 PcRegionBounds PcRegion;
 const uint8_t* pcHost;
@@ -282,6 +280,7 @@ static const ReadRow* directReadOf(const ReadRow* rows) {
 
 void cpuSetMaps(const MapSet& maps) {
     cpu.active = cpu.supervisor = cpu.user = maps;
+    setFetchRowsListener(cpuFetchRowsChanged);
     cpuFetchRowsChanged();
     directReadByte = directReadOf(maps.readByte);
     directReadWord = directReadOf(maps.readWord);
@@ -318,3 +317,39 @@ void cpuServiceInterrupts() {
     }
     leaveSlice();
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+struct CpuSection {
+    uint32_t version = 1;
+    CpuState state;
+
+    template <class S>
+    void fields(S& s) {
+        for (int n = 0; n < 8; ++n) {
+            s.num(state.regs[n]);
+            s.num(state.regs[8 + n]);
+            s.num(state.interrupt[n]);
+        }
+        s.num(state.inactiveSp);
+        s.num(state.pc);
+        s.num(state.odometer);
+        s.num(state.sr);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { state = cpu; }
+    void apply() const {
+        std::memcpy(cpu.regs, state.regs, sizeof cpu.regs);
+        std::memcpy(cpu.interrupt, state.interrupt, sizeof cpu.interrupt);
+        cpu.inactiveSp = state.inactiveSp;
+        cpu.pc = state.pc;
+        cpu.odometer = state.odometer;
+        cpu.sr = state.sr & 0xA71F;  // only the defined bits
+    }
+    // A snapshot is taken between frames: the frame position lies within a few frames of
+    // the frame's start, never where the scheduler's arithmetic would overflow.
+    bool valid() const { return state.odometer >= -4 * FRAME_CYCLES && state.odometer <= 4 * FRAME_CYCLES; }
+};
+}  // namespace
+
+SectionEntry cpuSnapshotSection() { return sectionEntry<CpuSection>("68K!"); }

@@ -1,11 +1,17 @@
 #include "floppy/acsi_bus.h"
 
 #include <cstring>
+#include <algorithm>
+#include <string>
+#include <vector>
 
-#include "cpu/cpu.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/mfp_registers.h"
+#include "bus/processor_slice.h"
+#include "bus/snapshot_section.h"
 #include "floppy/dma_chip.h"
 #include "floppy/wd1772.h"
-#include "machine/machine_settings.h"
 
 AcsiBusState acsi;
 
@@ -62,11 +68,15 @@ void acsiWriteByte(uint8_t byte, bool a1, uint32_t now) {
     execute(now);
 }
 
+uint32_t acsiPeekByte() { return acsi.phase == ACSI_STATUS ? acsi.status : 0xFF; }
+
 uint32_t acsiReadByte() {
-    if (acsi.phase != ACSI_STATUS) return 0xFF;
-    acsi.phase = ACSI_IDLE;
-    diskInterruptLine(DISK_IRQ_ACSI, false);
-    return acsi.status;
+    uint32_t byte = acsiPeekByte();
+    if (acsi.phase == ACSI_STATUS) {
+        acsi.phase = ACSI_IDLE;
+        diskInterruptLine(DISK_IRQ_ACSI, false);
+    }
+    return byte;
 }
 
 void acsiEvent() {
@@ -82,3 +92,114 @@ void acsiBusReset() {
     acsi = AcsiBusState{};
     diskInterruptLine(DISK_IRQ_ACSI, false);
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// The ACSI bus and its hard disks: the bus's state, the shared interrupt line's sources,
+// which image each device holds, and the image sectors that the file does not hold (the
+// ST's changes not written back), in runs of at most 128 sectors. Resuming maps each
+// image from its file again and lays those sectors over it: changes made after the
+// snapshot are dropped. Files written before the bus existed load with the bus idle and
+// the images attached now as they are.
+struct AcsiSection {
+    static constexpr uint32_t RUN_SECTORS = 128;
+    struct Run {
+        uint32_t lba, count, length;
+        std::vector<uint8_t> bytes;
+    };
+    struct Device {
+        std::string path;
+        uint32_t sectors = 0;
+        std::vector<Run> runs;
+    };
+    uint32_t version = 1;
+    AcsiBusState bus;
+    uint8_t lineSources;
+    Device devices[HARD_DISKS];
+
+    template <class S>
+    void fields(S& s) {
+        s.num(bus.phase);
+        s.num(bus.device);
+        s.raw(bus.command, sizeof bus.command);
+        s.num(bus.received);
+        s.num(bus.length);
+        s.num(bus.status);
+        s.num(bus.event);
+        s.num(bus.eventTime);
+        for (AcsiSense& k : bus.sense) {
+            s.num(k.key);
+            s.num(k.code);
+            s.num(k.info);
+            s.num(k.infoValid);
+        }
+        s.num(lineSources);
+        for (Device& d : devices) {
+            s.text(d.path, 4096);
+            s.num(d.sectors);
+            uint32_t runs = uint32_t(d.runs.size());
+            s.count(runs, 16);
+            d.runs.resize(runs);
+            for (Run& r : d.runs) {
+                s.num(r.lba);
+                s.num(r.count);
+                r.bytes.resize(std::min(r.count, RUN_SECTORS) * HARD_DISK_SECTOR);
+                s.block(r.bytes.data(), uint32_t(r.bytes.size()), r.length);
+            }
+        }
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        bus = acsi;
+        lineSources = diskInterruptSources();
+        for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+            Device& d = devices[id];
+            d.path = hardDisks[id].filePath;
+            d.sectors = hardDisks[id].sectors;
+            for (uint32_t lba : hardDiskChangedSectors(id)) {
+                if (d.runs.empty() || d.runs.back().lba + d.runs.back().count != lba || d.runs.back().count == RUN_SECTORS)
+                    d.runs.push_back({lba, 0, 0, {}});
+                Run& r = d.runs.back();
+                r.bytes.insert(r.bytes.end(), hardDiskSector(id, lba), hardDiskSector(id, lba) + HARD_DISK_SECTOR);
+                ++r.count;
+                r.length += HARD_DISK_SECTOR;
+            }
+        }
+    }
+    // An image that cannot be attached again leaves its device empty; one whose size
+    // changed since is another disk, taken as it stands without the sectors.
+    void apply() const {
+        for (uint32_t id = 0; id < HARD_DISKS; ++id) {
+            const Device& d = devices[id];
+            if (d.path.empty() || !hardDiskAttach(id, d.path)) {
+                hardDiskDetach(id);
+                continue;
+            }
+            if (hardDisks[id].sectors != d.sectors) continue;
+            for (const Run& r : d.runs)
+                for (uint32_t i = 0; i < r.count; ++i)
+                    hardDiskLaySector(id, r.lba + i, r.bytes.data() + i * HARD_DISK_SECTOR);
+        }
+        acsi = bus;
+        setDiskInterruptSources(lineSources);
+    }
+    static void whenAbsent() {
+        acsi = AcsiBusState{};
+        setDiskInterruptSources((hw.mfp[MFP_GPIP] & MFP_GPIP_FDC) ? 0 : DISK_IRQ_FDC);
+    }
+    // A bus state no device produces, or runs that do not fit their image, is refused.
+    bool valid() const {
+        if (bus.phase > ACSI_STATUS || bus.event > ACSI_EVENT_DONE || bus.device >= HARD_DISKS || bus.received > ACSI_MAX_COMMAND ||
+            bus.length > ACSI_MAX_COMMAND || int32_t(bus.eventTime) < -(1 << 28) || int32_t(bus.eventTime) > (1 << 28))
+            return false;
+        for (const Device& d : devices)
+            for (const Run& r : d.runs)
+                if (r.count == 0 || r.count > RUN_SECTORS || r.length != r.count * HARD_DISK_SECTOR ||
+                    uint64_t(r.lba) + r.count > d.sectors)
+                    return false;
+        return true;
+    }
+};
+}  // namespace
+
+SectionEntry acsiSnapshotSection() { return sectionEntry<AcsiSection>("ACSI", ADDED_LATER); }

@@ -56,6 +56,8 @@ void acsiWriteByte(uint8_t byte, bool a1, uint32_t now);
 // A read of $FF8604 with the ACSI bus selected: the status byte when a device has one
 // ready (which frees the line), else all ones from the idle bus.
 uint32_t acsiReadByte();
+// What that read would give, the status and the line left as they are (the debugger).
+uint32_t acsiPeekByte();
 // The device's event (the scheduler calls it at eventTime, while event is not
 // ACSI_EVENT_NONE, and raises MFP channel 7): IRQ goes low for the next byte or with the
 // status byte.
@@ -67,3 +69,7 @@ void acsiBusReset();
 // is the plain operation code, for `device`, moving its data through the DMA chip and
 // setting acsi.status and the sense data. Returns the cycles the drive takes.
 uint32_t acsiExecute(uint32_t device, const uint8_t* cdb);
+
+// Snapshots: the bus, its interrupt line and its hard disks' unwritten sectors ("ACSI").
+struct SectionEntry;
+SectionEntry acsiSnapshotSection();

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "floppy/archive_file.h"
+#include "base/archive_file.h"
 #include "floppy/disk_image.h"
 
 constexpr uint32_t MAX_RAW_SECTORS = 1826;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "floppy/archive_file.h"
+#include "base/archive_file.h"
+#include "bus/hardware_state.h"
+#include "bus/st_memory.h"
 #include "floppy/disk_formats.h"
-#include "machine/hardware_state.h"
-#include "machine/st_memory.h"
 
 DiskImage driveA;
 

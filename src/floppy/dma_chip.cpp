@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/mfp_registers.h"
+#include "bus/st_memory.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
-#include "peripherals/mfp.h"
 
 static uint8_t interruptSources;
 
@@ -66,10 +66,13 @@ void dmaTransferEnds() {
 // sector count register (bit 4) is reached whatever the other bits say.
 static bool acsiSelected() { return !(hw.dmaModeFlags & DMA_MODE_FLOPPY_DRQ) || (hw.dmaModeFlags & DMA_MODE_ACSI); }
 
+// A peek gives what the read would without its effects (a status read frees the line).
+template <bool peek>
 static uint32_t readSelectedRegister(uint32_t, int32_t) {
     if (hw.fdcRegisterSelect == SECTOR_COUNT_SELECT) return fdc.sectorCount;
-    if (acsiSelected()) return acsiReadByte();
-    return fdcReadRegister(uint32_t(hw.fdcRegisterSelect));
+    if (acsiSelected()) return peek ? acsiPeekByte() : acsiReadByte();
+    uint32_t reg = uint32_t(hw.fdcRegisterSelect);
+    return peek ? fdcPeekRegister(reg) : fdcReadRegister(reg);
 }
 
 static void writeSelectedRegister(uint32_t, uint32_t value, int32_t stamp) {
@@ -106,7 +109,8 @@ static void writeDmaAddressWord(uint32_t address, uint32_t value, int32_t stamp)
 
 // $FF8606 reads all ones (the DMA status is not emulated) through its empty read entry.
 void fdcInstallRegisters(IoRegisterTable& t) {
-    t.readWord[0x04 / 2] = readSelectedRegister;
+    t.readWord[0x04 / 2] = readSelectedRegister<false>;
+    t.peekWord[0x04 / 2] = readSelectedRegister<true>;
     t.writeWord[0x04 / 2] = writeSelectedRegister;
     t.writeWord[0x06 / 2] = writeMode;
     for (uint32_t offset : {0x08u, 0x0Au, 0x0Cu}) {

@@ -5,6 +5,12 @@
 // address register and the sector count live in FdcState (floppy/wd1772.h).
 #include <cstdint>
 
+struct IoRegisterTable;
+
+// The page $FF8600: the DMA chip's registers and, through $FF8604, the WD1772's or the
+// ACSI bus's.
+void fdcInstallRegisters(IoRegisterTable& t);
+
 // GPIP 5 of the MFP is one wire that the floppy controller's INTRQ and the ACSI bus's
 // IRQ both pull low: it reads low while either source holds it active.
 enum DiskInterruptSource : uint8_t { DISK_IRQ_FDC = 1, DISK_IRQ_ACSI = 2 };

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "bus/machine_settings.h"
 #include "floppy/hard_disk_journal.h"
 #include "floppy/hard_disk_layout.h"
-#include "machine/machine_settings.h"
 
 HardDiskImage hardDisks[HARD_DISKS];
 std::string hardDiskError;

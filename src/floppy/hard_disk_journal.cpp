@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/crc32.h"
 #include "base/input_file.h"
 #include "base/safe_file.h"
-#include "floppy/crc32.h"
 
 // "QVJ1", the number of sectors, each sector's number and 512 bytes, then the CRC-32 of
 // everything before it; all numbers little-endian.

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "cpu/cpu.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/notices.h"
+#include "bus/processor_slice.h"
+#include "bus/snapshot_section.h"
 #include "floppy/disk_image.h"
 #include "floppy/dma_chip.h"
-#include "machine/machine_settings.h"
-#include "machine/hardware_state.h"
-#include "sound/drive_sounds.h"
-#include "video/messages.h"
 
 FdcState fdc;
 int32_t pendingDmaEnd = -1;
@@ -46,7 +46,7 @@ static void commonStart(uint32_t c, uint32_t now, bool typeOne) {
     if (!fdc.motorOn) {
         fdc.eventTime += FDC_SPIN_UP;
         fdc.motorOn = true;
-        startDriveSound(DriveSound::MotorStarting);
+        noticeDriveSound(DriveSound::MotorStarting);
     } else if (typeOne) {
         fdc.status |= FDC_SPUN_UP;
     }
@@ -58,7 +58,7 @@ static uint32_t typeOneStatus() { return FDC_MOTOR_ON | FDC_SPUN_UP | (fdc.track
 
 static uint32_t restore(uint32_t c, uint32_t now) {
     commonStart(c, now, true);
-    startSeekSound(fdc.track);
+    noticeHeadMovement(fdc.track);
     // The head may stand below track 0 after stepping out; the way back is as long.
     fdc.eventTime += stepTime(c) * uint32_t(std::abs(fdc.track)) + FDC_HEAD_SETTLE;
     fdc.track = 0;
@@ -69,7 +69,7 @@ static uint32_t restore(uint32_t c, uint32_t now) {
 static uint32_t seek(uint32_t c, uint32_t now) {
     commonStart(c, now, true);
     int32_t target = int32_t(fdc.data & 0xFF);
-    startSeekSound(fdc.track - target);
+    noticeHeadMovement(fdc.track - target);
     if (fdc.track != target) fdc.stepIn = fdc.track < target;
     fdc.eventTime += stepTime(c) * uint32_t(std::abs(fdc.track - target)) + FDC_HEAD_SETTLE;
     fdc.track = target;
@@ -79,7 +79,7 @@ static uint32_t seek(uint32_t c, uint32_t now) {
 
 static uint32_t stepTowards(uint32_t c, uint32_t now, bool in) {
     commonStart(c, now, true);
-    startSeekSound(1);
+    noticeHeadMovement(1);
     fdc.stepIn = in;
     fdc.eventTime += stepTime(c);
     fdc.track += in ? 1 : -1;  // no lower bound: out from track 0 gives -1
@@ -139,12 +139,12 @@ static uint32_t readAddress(uint32_t, uint32_t now) {
 // Whole-track transfers are not emulated; the message tells the user why a program
 // that relies on them fails.
 static uint32_t readTrack(uint32_t c, uint32_t now) {
-    ShowMessage("FDC READ TRACK !", TRACK_MESSAGE_MS, 0);
+    postNotice("FDC READ TRACK !", TRACK_MESSAGE_MS);
     return readAddress(c, now);
 }
 
 static uint32_t writeTrack(uint32_t c, uint32_t now) {
-    ShowMessage("FDC WRITE TRACK", TRACK_MESSAGE_MS, 0);
+    postNotice("FDC WRITE TRACK", TRACK_MESSAGE_MS);
     return readAddress(c, now);
 }
 
@@ -193,14 +193,14 @@ static void nextSector() {
     fdc.eventType = fdc.sectorsLeft >= 1 ? FDC_EVENT_NEXT_SECTOR : FDC_EVENT_COMPLETION;
 }
 
-uint32_t fdcEvent() {
+uint32_t fdcEvent(int32_t now) {
     uint32_t type = fdc.eventType;
     dmaTransferEnds();
     switch (type) {
     case FDC_EVENT_COMPLETION:
         fdc.status = fdc.finalStatus;
         interruptLine(true);
-        fdc.eventTime = uint32_t(cpu.odometer) + FDC_MOTOR_OFF_DELAY;
+        fdc.eventTime = uint32_t(now) + FDC_MOTOR_OFF_DELAY;
         fdc.eventType = FDC_EVENT_MOTOR_OFF;
         break;
     case FDC_EVENT_NEXT_SECTOR:
@@ -210,7 +210,7 @@ uint32_t fdcEvent() {
         fdc.eventType = FDC_EVENT_NONE;
         fdc.motorOn = false;
         fdc.status = 0;
-        startDriveSound(DriveSound::MotorStopping);
+        noticeDriveSound(DriveSound::MotorStopping);
         break;
     default:  // no such event: nothing stays due for ever
         fdc.eventType = FDC_EVENT_NONE;
@@ -223,10 +223,13 @@ uint32_t fdcEvent() {
 // Reading the status register releases the interrupt line, as the WD1772 resets INTRQ
 // on that read: a driver that has seen the completion leaves the shared line free.
 uint32_t fdcReadRegister(uint32_t reg) {
+    if (reg == 0) interruptLine(false);
+    return fdcPeekRegister(reg);
+}
+
+uint32_t fdcPeekRegister(uint32_t reg) {
     switch (reg) {
-    case 0:
-        interruptLine(false);
-        return fdc.status;
+    case 0: return fdc.status;
     case 1: return uint32_t(fdc.track);
     case 2: return fdc.sector;
     default: return fdc.data;
@@ -241,3 +244,53 @@ void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now) {
     default: fdc.data = value; break;
     }
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+struct FdcSection {
+    uint32_t version = 2;
+    FdcState state;
+    int32_t dmaEnd;
+    uint8_t portA;  // sound chip register 14: drive and side selection
+
+    template <class S>
+    void fields(S& s) {
+        s.num(state.eventTime);
+        s.num(state.eventType);
+        s.num(state.motorOn);
+        s.num(state.track);
+        s.num(state.sector);
+        s.num(state.data);
+        s.num(state.status);
+        s.num(state.finalStatus);
+        s.num(state.stepIn);
+        s.num(state.dmaAddress);
+        s.num(dmaEnd);
+        s.num(state.dmaWrite);
+        s.num(state.dmaOff);
+        s.num(state.sectorCount);
+        s.num(state.sectorsLeft);
+        if (version >= 2) s.num(portA);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        state = fdc;
+        dmaEnd = pendingDmaEnd;
+        portA = hw.ymRegisterImage[14];
+    }
+    void apply() const {
+        fdc = state;
+        pendingDmaEnd = dmaEnd;
+        if (version >= 2) hw.ymRegisterImage[14] = portA;
+    }
+    // A pending event is one the controller has, seconds ahead at most (spin-up, a long
+    // seek, the motor's stop).
+    bool valid() const {
+        if (state.eventType == FDC_EVENT_NONE) return true;
+        return state.eventType <= FDC_EVENT_NEXT_SECTOR && int32_t(state.eventTime) >= -(1 << 28) &&
+               int32_t(state.eventTime) <= (1 << 28);
+    }
+};
+}  // namespace
+
+SectionEntry fdcSnapshotSection() { return sectionEntry<FdcSection>("FDC!"); }

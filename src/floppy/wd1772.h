@@ -50,8 +50,14 @@ extern int32_t pendingDmaEnd;  // -1 when none: the DMA address the last transfe
 // The controller's registers as the DMA chip reaches them: 0 status (a read releases the
 // interrupt line) and command, 1 track, 2 sector, 3 data.
 uint32_t fdcReadRegister(uint32_t reg);
+// What reading the register would give, the interrupt line left as it is (the debugger).
+uint32_t fdcPeekRegister(uint32_t reg);
 void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 
-// Runs the due event (the scheduler calls it when odometer reaches eventTime while
-// eventType is not 0) and returns the type of event it ran.
-uint32_t fdcEvent();
+// Runs the due event (the scheduler calls it at `now`, once odometer has reached eventTime
+// while eventType is not 0) and returns the type of event it ran.
+uint32_t fdcEvent(int32_t now);
+
+// Snapshots: the controller and the DMA chip's address and count ("FDC!").
+struct SectionEntry;
+SectionEntry fdcSnapshotSection();

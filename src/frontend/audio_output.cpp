@@ -2,8 +2,8 @@
 // device that failed to start) every frame has 881 samples and they go nowhere.
 #include "frontend/audio_output.h"
 
+#include "media/recorder.h"
 #include "sound/mixer.h"
-#include "sound/recorder.h"
 
 static const AudioBackend* backend;
 

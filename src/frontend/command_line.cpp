@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <ctime>
 
-#include "frontend/debug_run.h"
+#include "debugger/debug_run.h"
 #include "frontend/scripted_input.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/watchpoints.h"
+#include "debugger/watchpoints.h"
 
 struct ProgramOptions {
     bool headless = false;

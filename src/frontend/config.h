@@ -1,12 +1,12 @@
 #pragma once
 // The user's settings as program variables: read once at start-up from the store,
 // written back at exit. The comments give each value's name in the store. The settings
-// the emulated machine reads live in machineSettings (machine/machine_settings.h); the
+// the emulated machine reads live in machineSettings (bus/machine_settings.h); the
 // store reads and writes them there.
 #include <cstdint>
 #include <string>
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 
 struct Config {
     // [Graphics]

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "floppy/archive_file.h"
+#include "base/archive_file.h"
 
 namespace fs = std::filesystem;
 

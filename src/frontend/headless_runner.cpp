@@ -5,19 +5,20 @@
 #include <cstring>
 
 #include "base/safe_file.h"
-#include "frontend/debug_report.h"
-#include "frontend/debug_run.h"
-#include "frontend/instruction_trace.h"
+#include "bus/event_log.h"
+#include "debugger/debug_report.h"
+#include "debugger/debug_run.h"
+#include "debugger/instruction_trace.h"
+#include "frontend/debugger_commands.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
 #include "frontend/startup.h"
-#include "machine/event_log.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "sound/recorder.h"
-#include "video/messages.h"
+#include "media/messages.h"
+#include "media/recorder.h"
+#include "media/screenshot.h"
 #include "video/picture.h"
-#include "video/screenshot.h"
 
 static volatile std::sig_atomic_t interrupted;
 static void onInterrupt(int) { interrupted = 1; }

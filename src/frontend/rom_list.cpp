@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "base/input_file.h"
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 
 RomList romList;
 

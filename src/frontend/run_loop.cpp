@@ -5,19 +5,20 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "bus/event_log.h"
 #include "cpu/cpu.h"
+#include "debugger/crash_log.h"
+#include "debugger/debug_run.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/audio_output.h"
-#include "frontend/debug_run.h"
+#include "frontend/debugger_commands.h"
 #include "frontend/input_devices.h"
 #include "frontend/scripted_input.h"
-#include "machine/crash_log.h"
-#include "machine/event_log.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
+#include "media/screenshot.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
-#include "video/screenshot.h"
 
 int runState = RUN_STATE_MENU;
 int menuPageIndex = MENU_PAGE_DISKS;

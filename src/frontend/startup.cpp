@@ -6,21 +6,23 @@
 
 #include "base/data_folder.h"
 #include "base/safe_file.h"
+#include "bus/machine_settings.h"
+#include "debugger/debug_run.h"
+#include "debugger/instruction_trace.h"
 #include "floppy/disk_image.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/config.h"
-#include "frontend/debug_run.h"
+#include "frontend/debugger_commands.h"
 #include "frontend/folder_drive_start.h"
-#include "frontend/instruction_trace.h"
+#include "frontend/frame_output.h"
 #include "frontend/program_files.h"
 #include "frontend/rom_list.h"
 #include "frontend/run_loop.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "video/screenshot.h"
+#include "media/screenshot.h"
 
 std::string startupError;
 std::string startupDiskError;
@@ -167,10 +169,12 @@ StartupResult programStartup(const ProgramOptions& options, const HostPlatform& 
     }
     applyCommandLine(options);
 
+    joinMachineParts();
     if (!machineInit()) {
         platform.showMessageBox("Memory Error...", "Insufficient RAM to run Quarv!");
         return StartupResult::Refused;
     }
+    takeMachineFrames();
     setSnapshotRomHooks(&romListHooks);
     setDataFolder(chooseDataFolder(options.dataDir));
     std::string folderProblem = makeDataFolders();
@@ -238,6 +242,7 @@ bool programShutdown(bool saveDefaultSnapshot, bool saveSettings) {
         }
         config.acsiImage[id] = hardDisks[id].path;
     }
+    releaseMachineFrames();
     machineShutdown();
     if (!traceClose()) saved = false;  // its reason was given when it stopped
     setSnapshotRomHooks(nullptr);

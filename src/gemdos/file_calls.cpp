@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "bus/memory_map.h"
 #include "gemdos/gemdos_calls.h"
-#include "machine/memory_map.h"
 
 namespace gemdos {
 namespace {

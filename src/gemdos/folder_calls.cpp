@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "bus/memory_map.h"
 #include "gemdos/gemdos_calls.h"
-#include "machine/memory_map.h"
 
 namespace gemdos {
 namespace {

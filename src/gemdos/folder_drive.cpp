@@ -3,8 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bus/memory_map.h"
+#include "bus/snapshot_section.h"
+#include "gemdos/folder_drive_snapshot.h"
 #include "gemdos/folder_drive_state.h"
-#include "machine/memory_map.h"
+#include "machine/machine_extension.h"
+#include "machine/snapshot.h"
 
 FolderDrive folderDrive;
 
@@ -127,6 +131,11 @@ void folderDriveReset() {
     for (ProgramLoad& l : folderDrive.loads) l = ProgramLoad{};
     folderDrive.currentPath.clear();
     folderDrive.startServed = folderDrive.startArgumentsGiven = false;
+}
+
+void folderDriveJoinMachine() {
+    addMachineExtension({folderDriveReset, detachFolderDrive});
+    registerSnapshotSection(folderDriveSnapshotSection());
 }
 
 void setFolderDriveStartProgram(const std::string& stName, const std::string& arguments) {

@@ -29,6 +29,10 @@ bool folderDriveWriteProtected();
 // TOS begins): files closed, searches and program loads forgotten, the path at the root.
 void folderDriveReset();
 
+// The drive joins the machine before it is brought up, attached or not: the machine's
+// resets reset it, its shutdown detaches it, and snapshots carry its "GEMD" section.
+void folderDriveJoinMachine();
+
 // A program the TOS's desktop starts once after every reset, from the drive's root:
 // `stName` as listed there (8.3), `arguments` its command line. Empty: none.
 void setFolderDriveStartProgram(const std::string& stName, const std::string& arguments);

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
+#include "bus/notices.h"
+#include "bus/snapshot_section.h"
 #include "gemdos/folder_drive.h"
 #include "gemdos/folder_drive_state.h"
-#include "video/messages.h"
 
 void saveFolderDrive(FolderDriveSnapshot& s) {
     const FolderDrive& d = folderDrive;
@@ -74,7 +76,7 @@ void restoreFolderDrive(const FolderDriveSnapshot& s) {
     std::string error;
     if (!attachFolderDrive(s.folder, int(s.letter), s.protect || !sameFolder, error)) {
         std::fprintf(stderr, "quarv: the snapshot's folder drive is gone. %s\n", error.c_str());
-        ShowMessage("The snapshot's folder drive is gone.", 5000, 0);
+        postNotice("The snapshot's folder drive is gone.", 5000);
         return;
     }
     if (sameFolder) setFolderDriveStartProgram(startProgram, startArguments);
@@ -98,10 +100,10 @@ void restoreFolderDrive(const FolderDriveSnapshot& s) {
                      'A' + d.letter, saved.path.c_str(), d.folder.c_str());
     }
     if (missing) {
-        char text[MESSAGE_TEXT_MAX];
+        char text[NOTICE_TEXT_MAX];
         std::snprintf(text, sizeof text, "%d open file%s gone from drive %c:", missing, missing == 1 ? "" : "s",
                       'A' + d.letter);
-        ShowMessage(text, 5000, 0);
+        postNotice(text, 5000);
     }
     for (const FolderDriveSnapshot::Search& saved : s.searches) {
         Search& x = d.searches[saved.slot];
@@ -133,3 +135,64 @@ bool folderDriveSnapshotValid(const FolderDriveSnapshot& s) {
     for (const FolderDriveSnapshot::Load& l : s.loads) ok &= l.stage >= LOAD_BASEPAGE && l.stage <= LOAD_FREE_BASEPAGE;
     return ok;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// The folder drive: its folder, open files by name and position, searches, program
+// loads under way and current path (gemdos/folder_drive_snapshot.h). Written with or
+// without a drive attached.
+struct FolderDriveSection {
+    uint32_t version = 1;
+    FolderDriveSnapshot state;
+    bool fits = true;  // every count and slot within the drive's tables
+
+    template <class S, class T, class Fields>
+    void list(S& s, std::vector<T>& items, uint32_t slots, Fields fields) {
+        uint32_t count = uint32_t(items.size());
+        s.num(count);
+        if (count > slots) count = 0, fits = false;
+        items.resize(count);
+        for (T& item : items) {
+            s.num(item.slot);
+            fields(item);
+            fits &= item.slot < slots;
+        }
+    }
+    template <class S>
+    void fields(S& s) {
+        FolderDriveSnapshot& d = state;
+        s.text(d.folder, 4096);
+        s.num(d.letter);
+        s.num(d.protect);
+        s.text(d.currentPath, 256);
+        s.num(d.startServed);
+        s.num(d.startArgumentsGiven);
+        s.num(d.nextGeneration);
+        list(s, d.files, FILE_SLOTS, [&s](FolderDriveSnapshot::File& f) {
+            s.text(f.path, 256);
+            for (uint32_t* n : {&f.position, &f.writable, &f.owner}) s.num(*n);
+        });
+        list(s, d.searches, SEARCH_SLOTS, [&s](FolderDriveSnapshot::Search& x) {
+            s.text(x.folder, 256);
+            s.text(x.pattern, 12);
+            for (uint32_t* n : {&x.generation, &x.attributes, &x.next}) s.num(*n);
+        });
+        list(s, d.loads, LOAD_SLOTS, [&s](FolderDriveSnapshot::Load& l) {
+            s.text(l.path, 256);
+            for (uint32_t* n : {&l.stage, &l.mode, &l.stack, &l.trapAddress, &l.basepage, &l.result, &l.resident,
+                                &l.startArguments})
+                s.num(*n);
+            s.raw(l.callerArguments, sizeof l.callerArguments);
+        });
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { saveFolderDrive(state); }
+    void apply() const { restoreFolderDrive(state); }
+    bool valid() const { return fits && folderDriveSnapshotValid(state); }
+    // A file written before the folder drive existed: what the replaced machine had open
+    // on the drive does not belong to the restored one.
+    static void whenAbsent() { folderDriveReset(); }
+};
+}  // namespace
+
+SectionEntry folderDriveSnapshotSection() { return sectionEntry<FolderDriveSection>("GEMD", ADDED_LATER); }

@@ -42,3 +42,7 @@ void restoreFolderDrive(const FolderDriveSnapshot& state);
 // Whether the state is one the drive can have: a letter of C: to Z:, search patterns of
 // 11 characters, loads in one of their stages.
 bool folderDriveSnapshotValid(const FolderDriveSnapshot& state);
+
+// The drive's snapshot section ("GEMD"), written with or without a drive attached.
+struct SectionEntry;
+SectionEntry folderDriveSnapshotSection();

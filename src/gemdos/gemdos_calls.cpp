@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 
 namespace gemdos {
 namespace {

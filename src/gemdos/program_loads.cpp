@@ -12,8 +12,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "bus/memory_map.h"
 #include "gemdos/folder_drive_state.h"
-#include "machine/memory_map.h"
 
 namespace {
 

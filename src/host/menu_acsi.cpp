@@ -4,12 +4,12 @@
 // image attached while it runs is seen after a reset.
 #include <imgui.h>
 
+#include "bus/machine_settings.h"
 #include "floppy/hard_disk_image.h"
 #include "frontend/config.h"
 #include "host/menu_dialogs.h"
 #include "host/menu_pages.h"
 #include "host/menu_widgets.h"
-#include "machine/machine_settings.h"
 
 namespace {
 uint32_t attaching;        // the device the file dialog is choosing an image for

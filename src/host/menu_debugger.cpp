@@ -7,13 +7,13 @@
 #include <cstring>
 
 #include "cpu/cpu.h"
+#include "cpu/disassembler.h"
+#include "debugger/debug_report.h"
+#include "debugger/debug_run.h"
+#include "debugger/debugger_view.h"
+#include "debugger/watchpoints.h"
 #include "floppy/wd1772.h"
-#include "frontend/debug_report.h"
-#include "frontend/debug_run.h"
-#include "frontend/debugger_view.h"
-#include "frontend/disassembler.h"
 #include "frontend/run_loop.h"
-#include "frontend/watchpoints.h"
 #include "host/menu_debugger_keys.h"
 #include "host/menu_pages.h"
 

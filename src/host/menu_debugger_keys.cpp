@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 
-#include "frontend/debug_run.h"
-#include "frontend/debugger_view.h"
+#include "debugger/debug_run.h"
+#include "debugger/debugger_view.h"
+#include "frontend/debugger_commands.h"
 #include "host/menu.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "bus/machine_settings.h"
 #include "floppy/disk_image.h"
 #include "frontend/config.h"
 #include "frontend/disk_browser.h"
@@ -13,7 +14,6 @@
 #include "host/menu_pages.h"
 #include "host/menu_widgets.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
 
 namespace fs = std::filesystem;
 

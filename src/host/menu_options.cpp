@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
 #include "frontend/config.h"
 #include "host/display_adapters.h"
 #include "host/menu_dialogs.h"
 #include "host/menu_pages.h"
 #include "host/menu_widgets.h"
 #include "host/sdl_display.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
 #include "peripherals/scan_codes.h"
 
 namespace {

@@ -9,14 +9,15 @@
 #include "base/safe_file.h"
 #include "frontend/config.h"
 #include "frontend/run_loop.h"
+#include "frontend/snapshot_slots.h"
 #include "host/menu.h"
 #include "host/menu_dialogs.h"
 #include "host/menu_pages.h"
 #include "host/menu_widgets.h"
 #include "host/preview_textures.h"
 #include "machine/snapshot.h"
-#include "sound/recorder.h"
-#include "video/screenshot.h"
+#include "media/recorder.h"
+#include "media/screenshot.h"
 
 namespace {
 int lastFrame = -2;

@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "host/sdl_display.h"
-#include "video/screenshot.h"
+#include "media/screenshot.h"
 
 static SDL_Texture* textures[PREVIEW_COUNT];
 

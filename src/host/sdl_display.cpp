@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bus/machine_settings.h"
 #include "frontend/config.h"
 #include "host/display_adapters.h"
 #include "host/host_messages.h"
 #include "host/picture_placement.h"
 #include "host/test_script.h"
-#include "machine/machine_settings.h"
 #include "video/picture.h"
 
 constexpr int TEXTURE_WIDTH = 1024, TEXTURE_HEIGHT = 512;

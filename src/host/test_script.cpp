@@ -10,7 +10,7 @@
 
 #include "host/menu.h"
 #include "host/sdl_display.h"
-#include "video/screenshot.h"
+#include "media/screenshot.h"
 
 namespace {
 struct Step {

@@ -5,8 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "frontend/debug_run.h"
+#include "bus/event_log.h"
+#include "debugger/debug_run.h"
+#include "frontend/audio_output.h"
+#include "frontend/debugger_commands.h"
 #include "frontend/run_loop.h"
+#include "frontend/startup.h"
 #include "host/host_messages.h"
 #include "host/menu.h"
 #include "host/menu_dialogs.h"
@@ -14,11 +18,8 @@
 #include "host/sdl_display.h"
 #include "host/sdl_input.h"
 #include "host/test_script.h"
-#include "machine/event_log.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
-#include "frontend/startup.h"
-#include "frontend/audio_output.h"
 
 static bool unpaced;  // --bench: neither the sound device nor the clock paces the frames
 

@@ -11,21 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "bus/event_log.h"
+#include "bus/hardware_state.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "frontend/command_line.h"
 #include "frontend/folder_drive_start.h"
+#include "frontend/frame_output.h"
 #include "frontend/program_files.h"
 #include "gemdos/folder_drive.h"
 #include "libretro/libretro_api.h"
 #include "libretro/retro_keys.h"
 #include "libretro/retro_picture.h"
-#include "machine/event_log.h"
-#include "machine/hardware_state.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
 #include "machine/rom_images.h"
 #include "machine/snapshot.h"
 #include "peripherals/input.h"
@@ -397,9 +398,12 @@ RETRO_API bool retro_load_game(const retro_game_info* game) {
     environment(RETRO_ENVIRONMENT_SET_KEYBOARD_CALLBACK, &keyboard);
     environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(inputDescriptors.data()));
     applyOptions(false);
-    if (!machineUp && !machineInit()) {
-        log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");
-        return false;
+    if (!machineUp) {
+        joinMachineParts();
+        if (!machineInit()) {
+            log(RETRO_LOG_ERROR, "Insufficient RAM to run Quarv!");
+            return false;
+        }
     }
     machineUp = true;
 

@@ -2,15 +2,19 @@
 
 #include <ctime>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 #include "cpu/cpu.h"
 #include "floppy/disk_image.h"
 #include "floppy/hard_disk_image.h"
-#include "gemdos/folder_drive.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
+#include "machine/board_wiring.h"
+#include "machine/machine_extension.h"
 #include "machine/machine_reset.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
+#include "machine/profile_timer.h"
 #include "machine/scheduler.h"
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
@@ -19,13 +23,8 @@
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
 #include "sound/mixer.h"
-#include "sound/sound_logs.h"
-#include "video/hardware_log.h"
-#include "video/messages.h"
-#include "video/profile_timer.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 bool machineInit() {
     if (!allocateHostMemory()) return false;
@@ -52,16 +51,12 @@ bool machineInit() {
     lmc1992PowerOn();
     for (int c = 0; c < SOUND_CHANNELS; ++c) restoreLowPassHistory(c, {0, 0});
     calibrateProfileTimers();
-    // Two permanent empty lines on screen, so that the profile figures have line 1.
-    ShowMessage("", -1, 0);
-    ShowMessage("", -1, 0);
     return true;
 }
 
 void machineShutdown() {
-    hardwareLogStep(false);
     EjectDisk();
-    detachFolderDrive();
+    shutDownMachineExtensions();
     for (uint32_t id = 0; id < HARD_DISKS; ++id) hardDiskDetach(id);
     freeHostMemory();
 }
@@ -69,7 +64,7 @@ void machineShutdown() {
 uint32_t runSlice(int32_t budget) {
     if (!blitterRunning()) return cpuRun(budget);
     if (blitterOwnsBus()) {
-        blitterRun(budget);
+        cpu.odometer += blitterRun(cpu.odometer, budget);
         return RUN_OK;
     }
     int32_t start = cpu.odometer;

@@ -12,8 +12,9 @@
 // clock when it is -1), and emulated time moves it on from there. Load a TOS image
 // (machine/rom_images.h) and cold-reset (machine/machine_reset.h) before the first frame.
 bool machineInit();
-// Ejects the disk, detaches the folder drive (closing its files) and the hard disk images
-// (their unwritten changes dropped: the front end writes them back first) and frees the memory.
+// Ejects the disk, shuts the extensions down (the folder drive closes its files),
+// detaches the hard disk images (their unwritten changes dropped: the front end writes
+// them back first) and frees the memory.
 void machineShutdown();
 
 enum class FrameResult { Completed, Crashed };

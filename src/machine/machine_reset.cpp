@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
-#include "gemdos/folder_drive.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
+#include "machine/machine_extension.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/joypad.h"
@@ -24,7 +24,7 @@ void hardwareReset() {
     acsiBusReset();
     hw.ymRegisterImage[7] = 0xFF;  // mixer: every tone and noise off
     hw.ymRegisterImage[8] = hw.ymRegisterImage[9] = hw.ymRegisterImage[10] = 0;
-    folderDriveReset();  // the TOS starts over: what it had open on the folder drive is gone
+    resetMachineExtensions();
 }
 
 // The reset vectors come from the ROM whatever happened to their copy at ST address 0.

@@ -3,7 +3,7 @@
 // RESET instruction.
 
 // Puts the MFP, Shifter, YM2149, keyboard interface and ACSI bus into their power-on
-// state, and closes the folder drive's files.
+// state, then the extensions above the machine (the folder drive closes its files).
 void hardwareReset();
 // Cold: RAM from 8 to $3FFFFF cleared. Then the processor's reset sequence, the
 // hardware reset, the YM2149 reset request and the DMA sound reset.

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/input_file.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "bus/st_memory.h"
 
 bool romLoaded;
 char currentRomName[260];

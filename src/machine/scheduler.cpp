@@ -1,13 +1,18 @@
 #include "machine/scheduler.h"
 
 #include <cstdint>
-#include <cstdio>
 
+#include "bus/hardware_state.h"
+#include "bus/hardware_write_log.h"
+#include "bus/machine_settings.h"
+#include "bus/snapshot_section.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/machine_settings.h"
+#include "machine/frame_sink.h"
+#include "machine/profile_timer.h"
 #include "peripherals/acia.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/mfp.h"
@@ -15,16 +20,13 @@
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
 #include "sound/mixer.h"
-#include "sound/recorder.h"
-#include "sound/sound_logs.h"
 #include "video/picture.h"
-#include "video/hardware_log.h"
-#include "video/messages.h"
-#include "video/profile_timer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 SchedulerState scheduler;
+static const FrameSink* frameSink;
+
+void setFrameSink(const FrameSink* sink) { frameSink = sink; }
 
 // The line event wanders by 0, 4 or 8 cycles: one entry for the frame, one for the line.
 static constexpr int32_t lineJitter[33] = {0, 0, 0, 0, 4, 0, 4, 0, 0, 4, 0, 4, 0, 4, 0, 0, 4,
@@ -205,7 +207,7 @@ static bool soundFrameEnd() {
 static bool floppyEvent() {
     if (fdc.eventType == FDC_EVENT_NONE) return false;
     if (now >= int32_t(fdc.eventTime)) {
-        uint32_t ran = fdcEvent();
+        uint32_t ran = fdcEvent(now);
         if (ran == FDC_EVENT_COMPLETION) {
             if ((hw.mfp[MFP_IERB] & 0x80) && raiseChannel(FDC)) return true;
         } else if (ran == FDC_EVENT_MOTOR_OFF) {
@@ -311,12 +313,10 @@ static void finishPicture() {
     }
     bool overlays = machineSettings.soundDebug || machineSettings.profile;
     if (!pictureAtFrameEnd(shifterFrameVideo(), interlaced || overlays, firstRow) || !overlays) return;
-    uint8_t* pixels = reinterpret_cast<uint8_t*>(framePictureForDrawing()) + firstRow * FRAME_PITCH;
-    if (machineSettings.soundDebug) drawSoundOutput(pixels, FRAME_PITCH, lastSampleCount);
-    if (machineSettings.profile) DrawMessages(reinterpret_cast<uint16_t*>(pixels), FRAME_WIDTH);
+    if (frameSink) frameSink->drawOver(framePictureForDrawing() + firstRow * FRAME_WIDTH, FRAME_WIDTH);
 }
 
-// The frame's sound. A running recorder always gets exactly one frame of 881 samples,
+// The frame's sound. A running recording always gets exactly one frame of 881 samples,
 // whatever the front end asked for.
 static void produceSound() {
     int count = frameSoundRequest();
@@ -325,21 +325,20 @@ static void produceSound() {
         return;
     }
     profileStart(profileSound);
-    if (recorderRunning()) {
+    if (frameSink && frameSink->recording()) {
         MixFrame(FRAME_SOUND_SAMPLES);
-        recorderRecordFrame(OutputBuffer, FRAME_SOUND_SAMPLES);
-        if (!recorderRunning() || count != FRAME_SOUND_SAMPLES) MixFrame(count);
+        frameSink->recordSound(OutputBuffer, FRAME_SOUND_SAMPLES);
+        if (!frameSink->recording() || count != FRAME_SOUND_SAMPLES) MixFrame(count);
     } else {
         MixFrame(count);
     }
     profileStop(profileSound);
 }
 
-static void showProfile() {
-    char text[MESSAGE_TEXT_MAX + 1];
-    float t = profileTotal.average, g = profileGraphics.average, s = profileSound.average;
-    std::snprintf(text, sizeof text, "T:%.02f C:%.02f G:%.02f S:%.02f", t, t - (g + s), g, s);
-    setMessageText(1, text);
+// What the machine's parts posted during the frame goes out before anything is drawn.
+static void handNoticesOn() {
+    if (frameSink && noticeCount()) frameSink->notices(postedNotices(), noticeCount());
+    clearNotices();
 }
 
 // Every due position moves back by one frame; timers are moved only while their due
@@ -358,17 +357,17 @@ static void rebaseDuePositions() {
 
 static int32_t endFrame() {
     scheduler.nextEventKind = EVENT_FRAME_END;
+    handNoticesOn();
     profileStart(profileGraphics);
     videoEventLogClose();
     hardwareLogClose();
     finishPicture();
     profileStop(profileGraphics);
-    hardwareLogStep(machineSettings.soundDebug != 0);
     ymWriteLogClose();
     dmaSoundFrameEnd();
     produceSound();
     profileStop(profileTotal);
-    if (machineSettings.profile) showProfile();
+    if (frameSink) frameSink->ended();
 
     rebaseDuePositions();
     scheduler.vblCycle = VBL_CYCLE;
@@ -383,3 +382,41 @@ static int32_t endFrame() {
     ShifterFrameStart();
     return -1;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+struct InterruptTimingSection {
+    uint32_t version = 1;
+    SchedulerState state;
+    uint32_t reserved = 0;  // kept, never used
+
+    template <class S>
+    void fields(S& s) {
+        s.num(state.nextEventKind);
+        s.num(state.aciaPollCycle);
+        s.num(state.vblCycle);
+        s.num(state.lineCounter);
+        s.num(reserved);
+        s.num(state.hblCycle);
+        s.num(state.lineEventCycle);
+        s.num(state.frameCounter);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() { state = scheduler; }
+    void apply() const {
+        uint8_t interlace = scheduler.interlaceToggle;
+        scheduler = state;
+        scheduler.interlaceToggle = interlace;
+    }
+    // Positions within a few frames of the frame start, line counts within a frame, a
+    // frame count that can go on counting: anything else no machine produced.
+    bool valid() const {
+        auto position = [](int32_t c) { return c >= -4 * FRAME_CYCLES && c <= 4 * FRAME_CYCLES; };
+        return position(state.aciaPollCycle) && position(state.vblCycle) && position(state.hblCycle) &&
+               position(state.lineEventCycle) && state.lineCounter >= 0 && state.lineCounter <= 2 * FRAME_LINES &&
+               state.frameCounter >= 0 && state.frameCounter < (1 << 30);
+    }
+};
+}  // namespace
+
+SectionEntry schedulerSnapshotSection() { return sectionEntry<InterruptTimingSection>("IT! "); }

@@ -3,6 +3,8 @@
 // events, and ends each 160256-cycle frame.
 #include <cstdint>
 
+#include "peripherals/ikbd.h"
+
 // The event that ended the last serviceEvents call.
 enum SchedulerEvent : int32_t {
     EVENT_VBL = 0,
@@ -19,7 +21,6 @@ enum SchedulerEvent : int32_t {
 constexpr int32_t VBL_CYCLE = 80;               // vertical blank interrupt in every frame
 constexpr int32_t FIRST_HBL_CYCLE = 16;         // horizontal blank at 16 + 512k
 constexpr int32_t FIRST_LINE_EVENT_CYCLE = 432; // line events near position 432 of a line
-constexpr int32_t ACIA_POLL_CYCLES = 10016;     // keyboard scan and ACIA delivery period
 
 // Saved and restored by snapshots; a machine reset leaves it alone.
 struct SchedulerState {
@@ -45,3 +46,7 @@ bool displayEnableAt(int32_t stamp);
 // without running the processor; n: run the processor for n cycles (rounded up to the
 // 4-cycle grid; zero or negative when an event is overdue).
 int32_t serviceEvents();
+
+// Snapshots: the scheduler's positions and counters ("IT! ").
+struct SectionEntry;
+SectionEntry schedulerSnapshotSection();

@@ -1,23 +1,29 @@
 #pragma once
 // Memory snapshots: the whole machine (processor, RAM, chip registers, scheduler, floppy
 // controller, keyboard processor, sound chip, DMA sound, ACSI bus with the hard disks'
-// unwritten changes) in one file of tagged sections, resumed exactly. Ten numbered slots and a default snapshot written at exit.
+// unwritten changes) in one file of tagged sections, resumed exactly: a default snapshot
+// written at exit and resumed at start, and the front end's numbered slots
+// (frontend/snapshot_slots.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "video/screenshot.h"
+struct SectionEntry;
 
-constexpr int SNAPSHOT_SLOTS = 10;
 // "MemoryShot/DefaultSnapshot.Quarv" in the data folder.
 std::string defaultSnapshotFile();
 
-// The picture of the last slot whose "SHOT" section was read (400 x 300, 12-bit colours).
-extern uint16_t previewPicture[CAPTURE_WIDTH * CAPTURE_HEIGHT];
+// The picture a snapshot carries ("SHOT": the capture of media/screenshot.h, 400 x 300
+// 16-bit colours), the largest section after the RAM.
+constexpr size_t SNAPSHOT_PICTURE_BYTES = 400 * 300 * 2;
 
-// Fills the section registry, in the order the sections are written.
+// Fills the section registry with the machine's sections (bus/snapshot_section.h).
 void registerSnapshotSections();
+// A section of a part built above the machine (the picture, the folder drive), registered
+// before the machine is brought up. The registry keeps the sections in the order they are
+// written and applied, whenever each was registered; a tag registered again is ignored.
+void registerSnapshotSection(const SectionEntry& section);
 
 // Writes every section to a temporary file renamed over `path` once all were written.
 bool saveSnapshot(const std::string& path);
@@ -44,13 +50,6 @@ struct SnapshotRomHooks {
 };
 void setSnapshotRomHooks(const SnapshotRomHooks* hooks);
 
-// Slots 0-9 are the files numbered 1-10.
-std::string slotFileName(int slot);
-bool saveSlot(int slot);
-bool loadSlot(int slot);
-bool eraseSlot(int slot);              // true when the file was deleted
-bool loadSlotPicture(int slot);        // into previewPicture; reads only "SHOT"
-// The menu's texts for the results.
-std::string slotSaveMessage(int slot, bool saved);
-std::string slotLoadError(int slot);
-std::string slotEraseError(int slot);
+// Reads only the section `tag` of a snapshot file and applies it (the menu's preview of
+// a slot, from its "SHOT"); false when the file or the section cannot be read.
+bool loadSnapshotSection(const std::string& path, const char* tag);

@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
 #include "peripherals/ikbd.h"
 #include "peripherals/mfp.h"
 

@@ -3,6 +3,10 @@
 // to the keyboard processor, and the MIDI ACIA, kept here as plain storage.
 #include <cstdint>
 
+struct IoRegisterTable;
+
+void aciaInstallRegisters(IoRegisterTable& t);  // $FFFC00
+
 // Offsets of the registers in the ACIA register image (hw.acia).
 enum AciaRegister : int {
     ACIA_KEYBOARD_STATUS = 0x00,  // status on read, control on write; one byte holds both

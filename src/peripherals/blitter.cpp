@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/processor_slice.h"
+#include "bus/st_memory.h"
 
 namespace {
 // What the register image does not hold: the X count the lines start from, the source
@@ -245,11 +245,11 @@ bool blitterOwnsBus() { return engine.running && engine.processorTurnLeft <= 0; 
 
 // In HOG mode the blit keeps the bus to its end; in the shared mode the 68000 gets the
 // bus back after 64 blitter accesses, for the time of 64 bus accesses.
-void blitterRun(int32_t budget) {
+int32_t blitterRun(int32_t start, int32_t budget) {
     Blit b = loadBlit();
     int32_t used = 0;
     do {
-        int accesses = blitWord(b, cpu.odometer + used);
+        int accesses = blitWord(b, start + used);
         used += BUS_ACCESS_CYCLES * accesses;
         engine.turnAccesses += accesses;
         if (!engine.running) break;
@@ -260,7 +260,7 @@ void blitterRun(int32_t budget) {
         }
     } while (used < budget);
     storeBlit(b);
-    cpu.odometer += used;
+    return used;
 }
 
 int32_t blitterProcessorBudget(int32_t budget) {

@@ -5,6 +5,11 @@
 // the frame loop interleaves with the rest of the machine; its registers count as it goes.
 #include <cstdint>
 
+struct IoRegisterTable;
+
+// The blitter's page $FF8A00 (the STE decodes it).
+void blitterInstallRegisters(IoRegisterTable& t);
+
 // Offsets of the registers in the blitter register image (hw.blitter); words are
 // big-endian, even byte first. The image holds what the registers read back.
 enum BlitterRegister : int {
@@ -45,10 +50,10 @@ void blitterReset();
 bool blitterRunning();
 // Whether the blitter holds the bus now (the 68000 is off it).
 bool blitterOwnsBus();
-// Runs the blit while it holds the bus, for about `budget` cycles (at least one
-// destination word): its turn ends, the blit ends, or the budget is spent. The time
-// passes on the odometer.
-void blitterRun(int32_t budget);
+// Runs the blit while it holds the bus from cycle `start`, for about `budget` cycles (at
+// least one destination word): its turn ends, the blit ends, or the budget is spent.
+// Returns the cycles it took, which pass on the odometer.
+int32_t blitterRun(int32_t start, int32_t budget);
 // The part of a budget the 68000 may run before the blitter takes the bus back, and
 // the processor's time actually used, which ends its turn.
 int32_t blitterProcessorBudget(int32_t budget);

@@ -4,9 +4,9 @@
 #include <ctime>
 #include <initializer_list>
 
-#include "machine/event_log.h"
-#include "machine/machine_settings.h"
-#include "machine/scheduler.h"
+#include "bus/event_log.h"
+#include "bus/machine_settings.h"
+#include "bus/snapshot_section.h"
 #include "peripherals/input.h"
 #include "peripherals/scan_codes.h"
 
@@ -325,3 +325,41 @@ void IkbdScan() {
     bool activity = m.dx || m.dy || m.leftChanged || m.rightChanged;
     if (activity && ikbd.mouseEnabled && ikbd.mouseMode == 0) sendRelativeMouse(m);
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// Version 2 adds the time-of-day clock; a file of version 1 leaves the clock running
+// on from where it stands.
+struct KeyboardSection {
+    uint32_t version = 2;
+    IkbdState state;
+    IkbdClock clock;
+
+    template <class S>
+    void fields(S& s) {
+        IkbdState& k = state;
+        for (int32_t* field : {&k.mouseMode, &k.yOrigin, &k.mouseEnabled, &k.mouseButtonAction, &k.absoluteMaxY,
+                               &k.absoluteMaxX, &k.keycodeDeltaX, &k.keycodeDeltaY, &k.thresholdX, &k.thresholdY,
+                               &k.scaleX, &k.scaleY, &k.absoluteY, &k.absoluteX, &k.joystickMode,
+                               &k.joystickEnabled, &k.lastReportButtons})
+            s.num(*field);
+        if (version >= 2)
+            for (int32_t* field : {&clock.year, &clock.month, &clock.day, &clock.hour, &clock.minute, &clock.second,
+                                   &clock.cycles})
+                s.num(*field);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        state = ikbd;
+        clock = ikbdClock;
+    }
+    void apply() const {
+        ikbd = state;
+        if (version >= 2) ikbdClock = clock;
+        ikbdQueueClear();
+    }
+    bool valid() const { return version < 2 || ikbdClockValid(clock); }
+};
+}  // namespace
+
+SectionEntry keyboardSnapshotSection() { return sectionEntry<KeyboardSection>("KEYB"); }

@@ -51,7 +51,10 @@ void ikbdReceiveCommandByte(uint8_t byte);
 // Reset values, pending parameters dropped, 0xF0 queued (the queue is not emptied).
 void IkbdReset();
 void ikbdMachineReset();  // machine reset: only enables the mouse
-// Every 10016 cycles, before a byte is delivered: the keys, mouse and joystick handed
+// The keyboard processor scans its inputs, and the keyboard ACIA receives its next byte,
+// every ACIA_POLL_CYCLES (the frame scheduler keeps the time).
+constexpr int32_t ACIA_POLL_CYCLES = 10016;
+// Every ACIA_POLL_CYCLES, before a byte is delivered: the keys, mouse and joystick handed
 // over by the front end (peripherals/input.h) become reports.
 void IkbdScan();
 
@@ -72,3 +75,7 @@ void ikbdSetClock(int64_t utcSeconds);
 // Fields the "set time" command could have stored (each 0-99, as two BCD digits hold)
 // and a cycle count within a second: what a snapshot may bring back.
 bool ikbdClockValid(const IkbdClock& clock);
+
+// Snapshots: the keyboard processor's modes and clock ("KEYB").
+struct SectionEntry;
+SectionEntry keyboardSnapshotSection();

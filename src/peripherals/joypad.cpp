@@ -6,7 +6,7 @@
 // Option by row). Lines of several selected rows combine, a low line winning.
 #include "peripherals/joypad.h"
 
-#include "machine/io_dispatch.h"
+#include "bus/io_dispatch.h"
 #include "peripherals/input.h"
 
 static uint8_t selectLines = 0xFF;

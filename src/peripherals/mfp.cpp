@@ -1,11 +1,13 @@
 #include "peripherals/mfp.h"
 
 #include <bit>
+#include <cstring>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/scheduler.h"
+#include "bus/chip_lines.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/processor_slice.h"
+#include "bus/snapshot_section.h"
 
 // ---- Interrupt channels ----------------------------------------------------------------
 // The B registers follow the A registers by two bytes.
@@ -18,7 +20,7 @@ static bool mayRequest(MfpChannel c) {
 }
 
 static bool request(MfpChannel c) {
-    if (cpuRequestInterrupt(MFP_INTERRUPT_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
+    if (chipLines.requestInterrupt(MFP_INTERRUPT_LEVEL, (hw.mfp[MFP_VR] & 0xF0) | c) != 0) return false;
     if (hw.mfp[MFP_VR] & MFP_VR_SOFTWARE_EOI) channelRegister(MFP_ISRA, c) |= channelBit(c);
     return true;
 }
@@ -233,7 +235,7 @@ static void writeStored(uint32_t a, uint32_t v, int32_t) { hw.mfp[a & 0xFF] = ui
 // end or resume a pulse, or interrupt at once. Timer B's input is brought up to date first, since
 // the scheduler delivers the display enable's edges only where timer B needs them.
 static void writeAer(uint32_t, uint32_t v, int32_t stamp) {
-    mfpTimerBInput(displayEnableAt(stamp), stamp);
+    mfpTimerBInput(chipLines.displayEnableAt(stamp), stamp);
     bool aWasActive = inputActive(timerAUnit), bWasActive = inputActive(timerBUnit), gpip7WasActive = gpip7Active();
     hw.mfp[MFP_AER] = uint8_t(v);
     if (inputActive(timerAUnit) != aWasActive) activeChanged(timerAUnit, stamp);
@@ -405,3 +407,75 @@ void mfpReset() {
     hw.mfp[MFP_VR] = MFP_VR_SOFTWARE_EOI;
     hw.timerOutputs = 0;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// Version 2 adds what timers A and B keep for their inputs and outputs. A file of version 1
+// leaves timer A's event counter as a start from TADR would, and a measured pulse with its
+// whole period.
+struct MfpSection {
+    uint32_t version = 2;
+    uint8_t registers[256];
+    MfpTimerSchedule a, b, c, d;
+    uint8_t counterA, counterB;
+    int32_t heldA, heldB;
+    uint8_t outputs;
+
+    template <class S>
+    void timer(S& s, MfpTimerSchedule& t) {
+        s.num(t.due);
+        s.num(t.cyclesPerTick);
+        s.num(t.period);
+    }
+    template <class S>
+    void fields(S& s) {
+        s.raw(registers, sizeof registers);
+        timer(s, a);
+        timer(s, b);
+        s.num(counterB);
+        timer(s, c);
+        timer(s, d);
+        if (version < 2) {
+            counterA = registers[MFP_TADR];
+            heldA = a.period, heldB = b.period;
+            outputs = 0;
+            return;
+        }
+        s.num(counterA);
+        s.num(heldA);
+        s.num(heldB);
+        s.num(outputs);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        std::memcpy(registers, hw.mfp, sizeof registers);
+        a = hw.timerA, b = hw.timerB, c = hw.timerC, d = hw.timerD;
+        counterA = hw.timerAInput.counter, counterB = hw.timerBInput.counter;
+        heldA = hw.timerAInput.held, heldB = hw.timerBInput.held;
+        outputs = hw.timerOutputs;
+    }
+    // Timer A's input follows the DMA sound, restored with it; the display enable is low
+    // between frames, where snapshots are taken.
+    void apply() const {
+        std::memcpy(hw.mfp, registers, sizeof registers);
+        hw.timerA = a, hw.timerB = b, hw.timerC = c, hw.timerD = d;
+        hw.timerAInput.counter = counterA, hw.timerBInput.counter = counterB;
+        hw.timerAInput.held = heldA, hw.timerBInput.held = heldB;
+        hw.timerBInput.level = 0;
+        hw.timerOutputs = outputs & (MFP_OUTPUT_TIMER_A | MFP_OUTPUT_TIMER_B);
+    }
+    // Schedules no MFP produces (the longest period is 256 ticks at prescale 200, some
+    // 167,000 cycles; due positions lie within a few frames) would overflow the
+    // scheduler's arithmetic: such a file is refused.
+    bool valid() const {
+        auto sane = [](const MfpTimerSchedule& t) {
+            return t.period >= 0 && t.period <= 0x100000 && t.cyclesPerTick >= 0 && t.cyclesPerTick <= 0x10000 &&
+                   t.due >= -0x100000 && t.due <= 0x100000;
+        };
+        auto held = [](int32_t cycles) { return cycles >= 0 && cycles <= 0x100000; };
+        return sane(a) && sane(b) && sane(c) && sane(d) && held(heldA) && held(heldB);
+    }
+};
+}  // namespace
+
+SectionEntry mfpSnapshotSection() { return sectionEntry<MfpSection>("MFP!"); }

@@ -1,29 +1,18 @@
 #pragma once
-// The MC68901 MFP: register offsets within $FFFA00 and the timer operations. The timers
-// are not counters ticking down but due positions in processor cycles (hw.timerA..D)
-// that the frame scheduler watches; its register handlers are installed by
-// mfpInstallRegisters (machine/io_dispatch.h).
+// The MC68901 MFP: its interrupt channels and timer operations (its register offsets are
+// in bus/mfp_registers.h). The timers are not counters ticking down but due positions in processor cycles (hw.timerA..D)
+// that the frame scheduler watches.
 #include <cstdint>
 
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
+#include "bus/mfp_registers.h"
 
-enum MfpRegister : int {
-    MFP_GPIP = 0x01, MFP_AER = 0x03, MFP_DDR = 0x05,
-    MFP_IERA = 0x07, MFP_IERB = 0x09, MFP_IPRA = 0x0B, MFP_IPRB = 0x0D,
-    MFP_ISRA = 0x0F, MFP_ISRB = 0x11, MFP_IMRA = 0x13, MFP_IMRB = 0x15, MFP_VR = 0x17,
-    MFP_TACR = 0x19, MFP_TBCR = 0x1B, MFP_TCDCR = 0x1D,
-    MFP_TADR = 0x1F, MFP_TBDR = 0x21, MFP_TCDR = 0x23, MFP_TDDR = 0x25,
-    MFP_SCR = 0x27, MFP_UCR = 0x29, MFP_RSR = 0x2B, MFP_TSR = 0x2D, MFP_UDR = 0x2F,
-};
+struct IoRegisterTable;
+
+void mfpInstallRegisters(IoRegisterTable& t);  // $FFFA00
 
 // VR bit 3: software end-of-interrupt, a latched channel stays in service until cleared.
 constexpr uint8_t MFP_VR_SOFTWARE_EOI = 0x08;
-// GPIP inputs (active low): keyboard and MIDI ACIAs, floppy controller; bit 7 is the
-// monochrome monitor detect (1: colour, as here) combined by exclusive-or with the STE's
-// DMA sound frame line.
-constexpr uint8_t MFP_GPIP_ACIA = 0x10;
-constexpr uint8_t MFP_GPIP_FDC = 0x20;
-constexpr uint8_t MFP_GPIP_COLOUR_MONITOR = 0x80;
 
 // TACR and TBCR: bits 0-3 the mode (0 stopped, 1-7 delay with that prescaler, 8 event
 // count, 9-15 pulse width with the prescaler of bits 0-2); a write with bit 4 set forces
@@ -122,3 +111,7 @@ void startTimerD(uint8_t control, int32_t stamp);
 // Hardware reset: timers stopped (due -1) with their outputs low, IERA/IERB $FF, pending,
 // in-service, mask and control registers 0, VR $08.
 void mfpReset();
+
+// Snapshots: the register image and the timers ("MFP!").
+struct SectionEntry;
+SectionEntry mfpSnapshotSection();

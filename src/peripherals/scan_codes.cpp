@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 #include "peripherals/input.h"
 
 // The ST keyboard's main block sends the same set-1 scan codes as a PC keyboard, so

@@ -8,14 +8,13 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "cpu/cpu.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/st_memory.h"
-#include "peripherals/mfp.h"
+#include "bus/chip_lines.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/processor_slice.h"
+#include "bus/st_memory.h"
 #include "sound/microwire.h"
 
-SoundLogEntry DmaSoundLog[SOUND_LOG_CAPACITY + 1];
 DmaSound dmaSound;
 DmaFrameSampleBuffer DmaFrameSamples;
 // Cycles a sample for mode bits 0-1. Mode 0 takes 1227 cycles, about 6530 samples a
@@ -81,8 +80,8 @@ static StereoSample fetchSample() {
         if (a == d.playingEnd) {
             bool repeat = image[CONTROL] & CONTROL_REPEAT;
             if (!repeat) image[CONTROL] &= ~CONTROL_PLAY;
-            mfpTimerAInput(false, int32_t(d.position));
-            if (repeat) mfpTimerAInput(true, int32_t(d.position));
+            chipLines.timerAInput(false, int32_t(d.position));
+            if (repeat) chipLines.timerAInput(true, int32_t(d.position));
             beginFrame();
         } else {
             d.addressCounter = a;
@@ -104,7 +103,7 @@ static void applyEntry(const SoundLogEntry& e) {
     case CONTROL - 1:
         image[CONTROL] = uint8_t(v & 3);
         if (v & CONTROL_PLAY) loadCounter();  // restarts the frame even while playing
-        mfpTimerAInput(v & CONTROL_PLAY, int32_t(dmaSound.position));
+        chipLines.timerAInput(v & CONTROL_PLAY, int32_t(dmaSound.position));
         break;
     case FRAME_START - 1: case FRAME_START + 1: case FRAME_START + 3:
         storeAddressByte(r + 1 - FRAME_START, FRAME_START, v);
@@ -197,7 +196,7 @@ void dmaSoundReset() {
     d.addressCounter = d.frameEnd = d.playingEnd = d.frameStart = 0;
     image[CONTROL] = 0;
     image[MODE] = 0;
-    mfpSetTimerAInputLevel(false);
+    chipLines.setTimerAInputLevel(false);
     hw.dmaFrameEndDue = INT32_MAX;
     refreshCounter();
     // An empty log that the engine can go on reading: a reset in the middle of a frame
@@ -259,7 +258,7 @@ void dmaSoundRestore(const DmaSoundCarried& s) {
                          ? s.samplePeriod
                          : dmaRateTable[image[MODE] & 3];
     refreshCounter();
-    mfpSetTimerAInputLevel(isSte() && (image[CONTROL] & CONTROL_PLAY));
+    chipLines.setTimerAInputLevel(isSte() && (image[CONTROL] & CONTROL_PLAY));
     dmaSoundFrameStart();
 }
 
@@ -280,18 +279,18 @@ static void logWrite(uint32_t offset, uint32_t value, int32_t stamp) {
 
 static uint32_t offsetOf(uint32_t address) { return address & 0xFF; }
 
-static uint32_t readByteCaughtUp(uint32_t a, int32_t stamp) {
-    DmaCatchUp(uint32_t(stamp));
-    return image[offsetOf(a)];
-}
-static uint32_t readWordCaughtUp(uint32_t a, int32_t stamp) {
-    DmaCatchUp(uint32_t(stamp));
+static uint32_t imageByte(uint32_t a, int32_t) { return image[offsetOf(a)]; }
+static uint32_t imageWord(uint32_t a, int32_t) {
     uint32_t o = offsetOf(a);
     return uint32_t(image[o]) << 8 | image[o + 1];
 }
-static uint32_t readCounterWord(uint32_t a, int32_t stamp) {
+static uint32_t counterWord(uint32_t a, int32_t) { return 0xFF00 | image[offsetOf(a) + 1]; }
+// A read sees the engine run up to its cycle; the debugger's peek sees the registers as
+// the engine last left them, which changes nothing.
+template <IoReadFn read>
+static uint32_t caughtUp(uint32_t a, int32_t stamp) {
     DmaCatchUp(uint32_t(stamp));
-    return 0xFF00 | image[offsetOf(a) + 1];
+    return read(a, stamp);
 }
 
 // A write takes effect at its cycle: the engine runs up to the cycle before it with what
@@ -327,15 +326,19 @@ static void writeWordLogged(uint32_t a, uint32_t v, int32_t stamp) {
 // $FF8922-$FF8925 belong to the page too.
 void dmaSoundInstallRegisters(IoRegisterTable& t) {
     for (uint32_t o : {0x01, 0x03, 0x05, 0x07, 0x0F, 0x11, 0x13}) {
-        t.readByte[o] = readByteCaughtUp;
+        t.readByte[o] = caughtUp<imageByte>;
         t.writeByte[o] = writeByteLogged;
     }
-    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x26}) t.readByte[o] = readByteCaughtUp;
+    for (uint32_t o : {0x09, 0x0B, 0x0D, 0x26}) t.readByte[o] = caughtUp<imageByte>;
     t.writeByte[MODE] = writeByteLogged;  // the mode register reads by word only
     for (uint32_t o : {0x00, 0x02, 0x04, 0x06, 0x0E, 0x10, 0x12, 0x20}) {
-        t.readWord[o / 2] = readWordCaughtUp;
+        t.readWord[o / 2] = caughtUp<imageWord>;
+        t.peekWord[o / 2] = imageWord;
         t.writeWord[o / 2] = writeWordLogged;
     }
-    for (uint32_t o : {0x08, 0x0A, 0x0C}) t.readWord[o / 2] = readCounterWord;
+    for (uint32_t o : {0x08, 0x0A, 0x0C}) {
+        t.readWord[o / 2] = caughtUp<counterWord>;
+        t.peekWord[o / 2] = counterWord;
+    }
     microwireInstallRegisters(t);
 }

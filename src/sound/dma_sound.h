@@ -3,7 +3,12 @@
 // processor reads one of its registers and at the frame's end.
 #include <cstdint>
 
-#include "sound/sound_logs.h"
+#include "bus/sound_logs.h"
+
+struct IoRegisterTable;
+
+// The STE's DMA sound page $FF8900, with the microwire interface in it.
+void dmaSoundInstallRegisters(IoRegisterTable& t);
 
 struct DmaSound {
     uint32_t addressCounter;  // ST address of the next sample byte

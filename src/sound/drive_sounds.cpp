@@ -28,11 +28,17 @@ void startDriveSound(DriveSound sound) {
 }
 
 void startSeekSound(int tracks) {
-    if (tracks == 0) return;
-    startDriveSound(tracks > -6 && tracks < 6 ? DriveSound::ShortStep : DriveSound::LongSeek);
+    if (tracks != 0) startDriveSound(seekNoise(tracks));
+}
+
+// What the drive did since the noise was last mixed starts its noise from the beginning.
+static void followDrive() {
+    DriveSound sound;
+    if (takeDriveSoundNotice(sound)) startDriveSound(sound);
 }
 
 void driveSoundsAddToMix(int32_t* left, int32_t* right, int n) {
+    followDrive();
     while (currentSound && n > 0) {
         DiskSoundSample& s = *currentSound;
         uint32_t k = s.length - s.position;
@@ -55,11 +61,14 @@ void driveSoundsAddToMix(int32_t* left, int32_t* right, int n) {
 }
 
 DriveSoundPlace driveSoundPlace() {
+    followDrive();
     if (!currentSound) return {-1, 0};
     return {int32_t(currentSound - driveSounds), currentSound->position};
 }
 
 void resumeDriveSound(const DriveSoundPlace& place) {
+    DriveSound replaced;
+    takeDriveSoundNotice(replaced);
     currentSound = nullptr;
     if (place.sound < 0 || place.sound >= DRIVE_SOUNDS) return;
     DiskSoundSample& s = driveSounds[place.sound];

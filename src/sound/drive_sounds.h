@@ -2,9 +2,11 @@
 // The floppy drive's noises, mixed into the frame's sound. One sound plays at a time: a
 // new one replaces the current one, and each hands over to the one that follows it (the
 // motor-running loop, or silence after the motor stops).
+// The drive's activity reaches it as notices (bus/notices.h), taken whenever the noise is
+// mixed or saved.
 #include <cstdint>
 
-enum class DriveSound { MotorStarting, ShortStep, LongSeek, MotorStopping, MotorRunning };
+#include "bus/notices.h"
 
 void startDriveSound(DriveSound sound);
 // Drive sound for a head movement of d tracks: none, a short step, or a long seek.

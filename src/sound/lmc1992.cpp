@@ -18,7 +18,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 #include "sound/microwire.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <initializer_list>
 
-#include "machine/event_log.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
+#include "bus/event_log.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
 #include "sound/lmc1992.h"
 
 constexpr uint32_t DATA = 0x22, MASK = 0x24;

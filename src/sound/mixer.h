@@ -36,3 +36,7 @@ void restoreLowPassHistory(int channel, const LowPassHistory& history);
 // Oscilloscope of the last frame's samples (both channels together) over the picture
 // (R5G6B5, pitch in bytes).
 void drawSoundOutput(uint8_t* pixels, int pitch, int sampleCount);
+
+// Snapshots: the sound as it runs on from frame to frame ("SND2").
+struct SectionEntry;
+SectionEntry soundRunSnapshotSection();

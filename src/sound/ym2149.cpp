@@ -1,8 +1,11 @@
 // YM2149 synthesis: the frame's register writes are replayed at the output sample
 // nearest to their cycle time, and the generators run as phase accumulators.
 #include "sound/ym2149.h"
+#include "bus/hardware_state.h"
+#include "bus/snapshot_section.h"
 
 #include <algorithm>
+#include <cstring>
 
 // The published output levels of the chip, each divided by 3 once here so that three
 // channels at full level sum to 32766 and fit a 16-bit sample.
@@ -275,3 +278,23 @@ void ymRestoreGenerators(Ym2149& c, const YmGeneratorState& s) {
     c.resetRequest = s.resetRequest != 0;
     c.shapeWritten = s.shapeWritten != 0;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+struct SoundSection {
+    uint32_t version = 1;
+    uint8_t registers[YM_REGISTERS];
+
+    template <class S>
+    void fields(S& s) { s.raw(registers, sizeof registers); }
+    bool acceptVersion() const { return true; }
+    void capture() { ymSaveRegisters(ymChip, registers); }
+    void apply() const {
+        ymApplyRegisters(ymChip, registers);
+        // What the processor reads back from the chip follows the restored registers.
+        std::memcpy(hw.ymRegisterImage, registers, sizeof registers);
+    }
+};
+}  // namespace
+
+SectionEntry ymSnapshotSection() { return sectionEntry<SoundSection>("SND!"); }

@@ -5,7 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "sound/sound_logs.h"
+#include "bus/sound_logs.h"
+
+struct IoRegisterTable;
+
+// The chip's page $FF8800 (sound/ym_registers.cpp): register select and data.
+void ymInstallRegisters(IoRegisterTable& t);
 
 constexpr uint32_t YM_MASTER_CLOCK = 8021248;
 constexpr uint32_t YM_CLOCK_DIVIDER = 4;
@@ -86,3 +91,7 @@ void ymSaveGenerators(const Ym2149& chip, YmGeneratorState& out);
 // After ymApplyRegisters, which restarts the envelope: puts the generators back where
 // they stood. Values no chip produces (from a damaged file) are brought into range.
 void ymRestoreGenerators(Ym2149& chip, const YmGeneratorState& in);
+
+// Snapshots: registers 0-13 ("SND!").
+struct SectionEntry;
+SectionEntry ymSnapshotSection();

@@ -1,18 +1,10 @@
 // The sound chip page $FF8800-$FF88FF: register select and data, mirrored every 4 bytes.
 // The processor only sees the register image; the synthesis replays YmWriteLog at the
 // frame's end, so each write keeps its cycle position within the frame.
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "sound/sound_logs.h"
-
-SoundLogEntry YmWriteLog[SOUND_LOG_CAPACITY + 1];
-
-void ymWriteLogClose() { hw.ymLogWrite->delta = YM_LOG_END; }
-
-void ymWriteLogReset() {
-    hw.ymLogWrite = YmWriteLog;
-    hw.ymLogLastStamp = 0;
-}
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/sound_logs.h"
+#include "sound/ym2149.h"
 
 // The data register: the byte goes to the image and the log, unless the selected
 // register is above 15.

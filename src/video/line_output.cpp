@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 
 alignas(64) uint32_t LineBuffer[PICTURE_SLOTS];
 

@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "bus/video_event_log.h"
 #include "video/colour_tables.h"
 #include "video/line_output.h"
-#include "video/video_event_log.h"
 
 uint32_t HostPalette[16];
 int rendererResolution;

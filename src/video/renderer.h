@@ -4,7 +4,7 @@
 // pixel (two host pixels); every emulated line covers two host rows.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 
 extern uint32_t HostPalette[16];   // host pixel of each palette entry, doubled
 extern int rendererResolution;      // resolution used for the next display line

@@ -7,12 +7,13 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
-#include "video/hardware_log.h"
+#include "bus/hardware_state.h"
+#include "bus/hardware_write_log.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/snapshot_section.h"
+#include "bus/video_event_log.h"
 #include "video/renderer.h"
-#include "video/video_event_log.h"
 
 static uint8_t screenCopies[2][SCREEN_COPY_BYTES];
 uint8_t* ScreenCopy = screenCopies[0];
@@ -69,10 +70,18 @@ static uint32_t readSteOddByte(uint32_t a, int32_t) {
 static uint32_t readSteOddWord(uint32_t a, int32_t) { return isSte() ? hw.shifter[(a & 0xFF) | 1] : 0xFFFF; }
 
 // ---- Video counter reads ----------------------------------------------------------------
-static uint32_t readCounterHigh(uint32_t, int32_t s) { return (ReadVideoCounter(s) >> 16) & 0xFF; }
+// Each byte through `counterAt`: the read's own counting, or the debugger's peek.
+using CounterAt = uint32_t (*)(int32_t c);
+template <CounterAt counterAt>
+static uint32_t counterHigh(uint32_t, int32_t s) { return (counterAt(s) >> 16) & 0xFF; }
 // The middle byte is taken 10 bytes further on.
-static uint32_t readCounterMid(uint32_t, int32_t s) { return ((ReadVideoCounter(s) + 10) >> 8) & 0xFF; }
-static uint32_t readCounterLow(uint32_t, int32_t s) { return ReadVideoCounter(s) & 0xFF; }
+template <CounterAt counterAt>
+static uint32_t counterMid(uint32_t, int32_t s) { return ((counterAt(s) + 10) >> 8) & 0xFF; }
+template <CounterAt counterAt>
+static uint32_t counterLow(uint32_t, int32_t s) { return counterAt(s) & 0xFF; }
+constexpr IoReadFn readCounterHigh = counterHigh<ReadVideoCounter>;
+constexpr IoReadFn readCounterMid = counterMid<ReadVideoCounter>;
+constexpr IoReadFn readCounterLow = counterLow<ReadVideoCounter>;
 
 // A word read at the even address sees $FF above the odd register.
 template <IoReadFn readOdd>
@@ -282,6 +291,9 @@ void shifterInstallRegisters(IoRegisterTable& t) {
     t.readWord[wordIndex(REG_COUNTER_HIGH)] = readOddUnderFF<readCounterHigh>;
     t.readWord[wordIndex(REG_COUNTER_MID)] = readOddUnderFF<readCounterMid>;
     t.readWord[wordIndex(REG_COUNTER_LOW)] = readOddUnderFF<readCounterLow>;
+    t.peekWord[wordIndex(REG_COUNTER_HIGH)] = readOddUnderFF<counterHigh<peekVideoCounter>>;
+    t.peekWord[wordIndex(REG_COUNTER_MID)] = readOddUnderFF<counterMid<peekVideoCounter>>;
+    t.peekWord[wordIndex(REG_COUNTER_LOW)] = readOddUnderFF<counterLow<peekVideoCounter>>;
 
     t.writeByte[REG_VIDEO_BASE_HIGH] = writeVideoBaseHigh;
     t.writeByte[REG_VIDEO_BASE_MID] = writeVideoBaseMid;
@@ -359,3 +371,47 @@ void shifterReset() {
     hw.scrollPrefetch = 0;
     rendererResolution = 0;
 }
+
+// ---- Snapshot section ---------------------------------------------------------------
+namespace {
+// Version 3 adds the STE's extra fetch for the pixel scroll; the line offset and the
+// scroll itself are in the register image. A file written before has no extra fetch: the
+// machines that wrote it ignored $FF8265.
+struct ShifterSection {
+    uint32_t version = 3;
+    uint32_t counterBase, videoBase;
+    uint32_t palette[16];
+    uint8_t registers[256];
+    int32_t resolution;
+    uint32_t scrollPrefetch = 0;
+
+    template <class S>
+    void fields(S& s) {
+        s.num(counterBase);
+        s.num(videoBase);
+        s.raw(palette, sizeof palette);
+        s.raw(registers, sizeof registers);
+        if (version >= 2) s.num(resolution);
+        if (version >= 3) s.num(scrollPrefetch);
+    }
+    bool acceptVersion() const { return true; }
+    void capture() {
+        counterBase = hw.counterBase;
+        videoBase = hw.videoBaseRegister;
+        std::memcpy(palette, HostPalette, sizeof palette);
+        std::memcpy(registers, hw.shifter, sizeof registers);
+        resolution = rendererResolution;
+        scrollPrefetch = hw.scrollPrefetch;
+    }
+    void apply() const {
+        hw.counterBase = counterBase;
+        hw.videoBaseRegister = videoBase;
+        std::memcpy(HostPalette, palette, sizeof palette);
+        std::memcpy(hw.shifter, registers, sizeof registers);
+        if (version >= 2) rendererResolution = resolution & 3;
+        hw.scrollPrefetch = scrollPrefetch != 0;
+    }
+};
+}  // namespace
+
+SectionEntry shifterSnapshotSection() { return sectionEntry<ShifterSection>("SHFT"); }

@@ -4,8 +4,13 @@
 // the byte at $FF820A and the resolution the byte at $FF8260.
 #include <cstdint>
 
-#include "machine/event_log.h"
+#include "bus/event_log.h"
 #include "video/renderer.h"
+
+struct IoRegisterTable;
+
+// The Shifter's page $FF8200.
+void shifterInstallRegisters(IoRegisterTable& t);
 
 // RAM at counterBase, copied as the frame begins: 64 KB, the most a frame of 160-byte
 // lines with every border open shows. On the STE a line offset or the scroll's extra fetch
@@ -49,6 +54,9 @@ void shifterReset();
 void resetLineWindowTable();
 // The video address counter at cycle position c of the frame.
 uint32_t ReadVideoCounter(int32_t c);
+// The same, the counting left where it stood: a read counts in pieces that each round
+// down, so a read the program did not make would change what its later reads see.
+uint32_t peekVideoCounter(int32_t c);
 // Counts the frame up to the first cycle of the line of c (where each line takes its
 // line offset and scroll fetch), so that a write at c changes lines from the next on.
 void settleVideoCounter(int32_t c);
@@ -58,3 +66,7 @@ void settleVideoCounter(int32_t c);
 // resolution, 4 in medium). Both 0 on the STF.
 uint32_t lineOffsetBytes();
 uint32_t scrollFetchBytes();
+
+// Snapshots: the video base and counter base, the registers and the host palette ("SHFT").
+struct SectionEntry;
+SectionEntry shifterSnapshotSection();

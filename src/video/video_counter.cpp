@@ -3,7 +3,7 @@
 // line through the LineWindowTable, so reads cost what lies between them.
 #include <algorithm>
 
-#include "machine/hardware_state.h"
+#include "bus/hardware_state.h"
 #include "video/shifter.h"
 
 LineWindow LineWindowTable[FRAME_LINES];
@@ -83,6 +83,13 @@ uint32_t ReadVideoCounter(int32_t c) {
     if (t <= counter.target || counter.resetPending) restartFrame();
     countTo(t);
     return (counter.reloaded ? hw.videoBaseRegister : hw.counterBase) + counter.count;
+}
+
+uint32_t peekVideoCounter(int32_t c) {
+    CounterAccumulator counted = counter;
+    uint32_t value = ReadVideoCounter(c);
+    counter = counted;
+    return value;
 }
 
 // Counting only up to a line's layout position splits no fetch window, so the pieces'

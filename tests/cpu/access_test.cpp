@@ -3,8 +3,8 @@
 // machine's own address tables through real instructions.
 #include <vector>
 
+#include "bus/hardware_state.h"
 #include "cpu_fixture.h"
-#include "machine/hardware_state.h"
 #include "support/test_machine.h"
 
 namespace {

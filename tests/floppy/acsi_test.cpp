@@ -6,16 +6,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/machine_settings.h"
+#include "bus/memory_map.h"
+#include "bus/st_memory.h"
 #include "cpu/cpu.h"
 #include "floppy/acsi_bus.h"
 #include "floppy/dma_chip.h"
 #include "floppy/hard_disk_image.h"
 #include "floppy/wd1772.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/machine_settings.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
 #include "peripherals/mfp.h"
 #include "support/test_machine.h"
 #include "support/zip_writer.h"

@@ -1,10 +1,10 @@
 // Detection, loading and sector access of ST, MSA and DIM images, plain and zipped.
 #include <gtest/gtest.h>
 
-#include "support/disk_builders.h"
+#include "bus/hardware_state.h"
+#include "bus/st_memory.h"
 #include "floppy/disk_image.h"
-#include "machine/hardware_state.h"
-#include "machine/st_memory.h"
+#include "support/disk_builders.h"
 #include "support/test_machine.h"
 
 namespace {

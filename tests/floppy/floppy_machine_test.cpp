@@ -2,10 +2,10 @@
 // times what it sees in horizontal blanks (512 cycles).
 #include <gtest/gtest.h>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "bus/st_memory.h"
 #include "support/disk_builders.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
-#include "machine/st_memory.h"
 #include "support/test_machine.h"
 
 namespace {

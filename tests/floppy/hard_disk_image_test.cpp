@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "bus/machine_settings.h"
 #include "floppy/hard_disk_image.h"
 #include "floppy/hard_disk_journal.h"
 #include "floppy/hard_disk_layout.h"
-#include "machine/machine_settings.h"
 #include "support/hard_disk_builder.h"
 #include "support/test_machine.h"
 

@@ -3,15 +3,15 @@
 // "FastDisk" are also timed in the whole machine by floppy_machine_test.)
 #include <gtest/gtest.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/st_memory.h"
 #include "cpu/cpu.h"
-#include "support/disk_builders.h"
 #include "floppy/disk_image.h"
 #include "floppy/wd1772.h"
 #include "frontend/config.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/st_memory.h"
 #include "peripherals/mfp.h"
+#include "support/disk_builders.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -57,7 +57,7 @@ protected:
     }
     static uint32_t runEvent() {  // as the scheduler does when odometer reaches it
         cpu.odometer = int32_t(fdc.eventTime);
-        return fdcEvent();
+        return fdcEvent(cpu.odometer);
     }
     static bool interruptActive() { return !(hw.mfp[MFP_GPIP] & MFP_GPIP_FDC); }
     static bool memoryHolds(uint32_t address, int sector, int from = 0, int to = 512) {

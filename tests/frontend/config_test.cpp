@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "bus/hardware_state.h"
 #include "frontend/config.h"
 #include "frontend/ini_file.h"
 #include "frontend/rom_list.h"
-#include "machine/hardware_state.h"
 #include "support/test_machine.h"
 
 namespace {

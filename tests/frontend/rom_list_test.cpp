@@ -5,10 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "cpu/cpu.h"
 #include "frontend/rom_list.h"
 #include "machine/rom_images.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -115,8 +116,8 @@ TEST_F(Roms, A192KImageIsMappedAtFC0000WithItsVectorsInRam) {
     EXPECT_STREQ(currentRomName, path.c_str());
     EXPECT_EQ(ReadWordMap[1].start, 0xFC0000u);
     EXPECT_EQ(ReadWordMap[1].end, 0xFEFFFFu);
-    EXPECT_EQ(readWordMapped(0xFC0000), 0x602Eu);
-    EXPECT_EQ(readWordMapped(0xFC0008), 0x00FCu);
+    EXPECT_EQ(peekWordMapped(0xFC0000, cpu.odometer), 0x602Eu);
+    EXPECT_EQ(peekWordMapped(0xFC0008, cpu.odometer), 0x00FCu);
     EXPECT_EQ(peekLong(0), 0x602E0100u);
     EXPECT_EQ(peekLong(4), 0xFC0030u);
 }
@@ -126,8 +127,8 @@ TEST_F(Roms, A256KImageIsMappedAtE00000) {
     ASSERT_TRUE(loadTosRom(path.c_str()));
     EXPECT_EQ(FetchMap[1].start, 0xE00000u);
     EXPECT_EQ(FetchMap[1].end, 0xE3FFFFu);
-    EXPECT_EQ(readWordMapped(0xE3FFFE), uint32_t((0x3FFFE * 7 + 3) & 0xFF) << 8 | ((0x3FFFF * 7 + 3) & 0xFF));
-    EXPECT_EQ(readWordMapped(0xFC0000), 0xFFFFFFFFu);
+    EXPECT_EQ(peekWordMapped(0xE3FFFE, cpu.odometer), uint32_t((0x3FFFE * 7 + 3) & 0xFF) << 8 | ((0x3FFFF * 7 + 3) & 0xFF));
+    EXPECT_EQ(peekWordMapped(0xFC0000, cpu.odometer), 0xFFFFFFFFu);
     EXPECT_EQ(peekLong(4), 0xE00030u);
 }
 
@@ -139,17 +140,17 @@ TEST_F(Roms, ImagesLongerThanTheirAreaAreRefused) {
     EXPECT_FALSE(romLoaded);
     EXPECT_NE(romLoadError.find("longer than 256 KB"), std::string::npos);
     EXPECT_EQ(ReadWordMap[1].end, 0xFEFFFFu);  // the rows stay as they were
-    EXPECT_EQ(readWordMapped(0xFC0000), 0x602Eu);
+    EXPECT_EQ(peekWordMapped(0xFC0000, cpu.odometer), 0x602Eu);
 
     std::string cart = writeRom(dir + "/cart.img", 128 * 1024 + 1, 0xABCDEF42, 0);
     clearCartridge();
     EXPECT_FALSE(loadCartridge(cart.c_str()));
-    EXPECT_EQ(readWordMapped(0xFA0000), 0xFFFFu);
+    EXPECT_EQ(peekWordMapped(0xFA0000, cpu.odometer), 0xFFFFu);
     std::string smallCart = writeRom(dir + "/small.img", 3, 0xABCDEF42, 0);
     ASSERT_TRUE(loadCartridge(smallCart.c_str()));
     // An odd length leaves the last pair's other byte as it was.
-    EXPECT_EQ(readWordMapped(0xFA0000), 0xABCDu);
-    EXPECT_EQ(readWordMapped(0xFA0002), 0xEFFFu);
+    EXPECT_EQ(peekWordMapped(0xFA0000, cpu.odometer), 0xABCDu);
+    EXPECT_EQ(peekWordMapped(0xFA0002, cpu.odometer), 0xEFFFu);
 }
 
 TEST_F(Roms, FilesThatAreNoTosImageAreRefusedWithTheirReason) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "bus/memory_map.h"
 #include "calls_program.h"
-#include "machine/memory_map.h"
 #include "support/test_machine.h"
 
 namespace fs = std::filesystem;

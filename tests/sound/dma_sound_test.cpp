@@ -1,7 +1,7 @@
 // The STE DMA sound page and engine, driven through the I/O dispatch.
 #include <gtest/gtest.h>
 
-#include "machine/st_memory.h"
+#include "bus/st_memory.h"
 #include "sound_test.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <complex>
 #include <vector>
 
-#include "machine/machine_settings.h"
+#include "bus/machine_settings.h"
 #include "sound/mixer.h"
 #include "sound/ym2149.h"
 #include "sound_test.h"

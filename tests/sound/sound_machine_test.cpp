@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/recorder.h"
+#include "media/recorder.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -3,12 +3,12 @@
 // sound logs, a flat LMC1992, and bus accesses through the I/O dispatch.
 #include <cstdint>
 
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/sound_logs.h"
 #include "sound/dma_sound.h"
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
-#include "sound/sound_logs.h"
 #include "support/test_machine.h"
 
 // The LMC1992 as the program starts it, no microwire transfer running.

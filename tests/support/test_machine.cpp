@@ -12,19 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/sound_logs.h"
+#include "bus/video_event_log.h"
 #include "cpu/cpu.h"
 #include "frontend/config.h"
 #include "frontend/headless_runner.h"
 #include "frontend/rom_list.h"
-#include "machine/rom_images.h"
 #include "frontend/run_loop.h"
 #include "frontend/startup.h"
+#include "machine/board_wiring.h"
+#include "machine/rom_images.h"
 #include "sound/dma_sound.h"
-#include "sound/sound_logs.h"
-#include "video/video_event_log.h"
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
 
 void setUpMemoryMap() {
     machineSettings = MachineSettings{};

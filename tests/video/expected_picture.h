@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "machine/st_memory.h"
+#include "bus/st_memory.h"
 #include "video/renderer.h"
 
 // Each component: the three ST bits and the STE bit below them are the top four bits of

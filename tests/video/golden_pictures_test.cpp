@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "machine/memory_map.h"
+#include "bus/memory_map.h"
 #include "support/test_machine.h"
-#include "video/picture.h"
 #include "video/expected_picture.h"
+#include "video/picture.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <tuple>
 #include <vector>
 
+#include "bus/hardware_state.h"
+#include "bus/memory_map.h"
+#include "bus/video_event_log.h"
 #include "frontend/config.h"
-#include "machine/hardware_state.h"
-#include "machine/memory_map.h"
 #include "support/test_machine.h"
 #include "video/expected_picture.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "machine/hardware_state.h"
-#include "machine/io_dispatch.h"
-#include "machine/memory_map.h"
+#include "bus/hardware_state.h"
+#include "bus/io_dispatch.h"
+#include "bus/memory_map.h"
+#include "bus/video_event_log.h"
 #include "support/test_machine.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
-#include "video/video_event_log.h"
 
 namespace {
 
