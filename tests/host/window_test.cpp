@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frontend/config.h"
+#include "support/golden_output.h"
 #include "support/test_machine.h"
 #include "video/colour_tables.h"
 #include "video/picture.h"
@@ -79,6 +80,21 @@ TEST_F(Window, PresentsTheHeadlessPictureOfTheSameFrame) {
         ASSERT_TRUE(loadPicture(run.folder + "/frame.png", picture));
         expectSamePicture(picture, headlessPicture(run.folder, 30, texture ? 0 : 1));
     }
+}
+
+// The frame end hands the picture to the front end, which draws the sound engine's trace
+// over it before the window presents it: the demo disk's frame 100 with the trace on is
+// the one the program presented before the frame end had a sink (fingerprint of its
+// pixels, taken then).
+TEST_F(Window, TheSoundTraceIsDrawnOverThePresentedPicture) {
+    WindowRun run = newRun("window_sound_trace", "100 dump frame.png; 101 quit");
+    run.settings = "[Machine]\nbSoundDebug=1\nbUseTexture=0\n";
+    const std::string built = std::string(QUARV_BINARY_DIR) + "/run/";
+    run.arguments = {"--rom", built + "QuarvDefault.ROM", "--disk", built + "QuarvDefault.ST"};
+    ASSERT_EQ(runQuarvWindow(display, run), 0);
+    Picture picture;
+    ASSERT_TRUE(loadPicture(run.folder + "/frame.png", picture));
+    EXPECT_EQ(fingerprint(picture.rgb.data(), picture.rgb.size()), 7241336972246725201ull);
 }
 
 // The window resized by the user: the picture fills what it can with its shape kept,
