@@ -38,3 +38,12 @@ MouseReport takeMouseReport() {
 
 uint8_t joystickByte() { return joystick; }
 uint32_t joypadButtons(int pad) { return joypads[pad & 1]; }
+
+InputPending inputPending() { return {mouseDx, mouseDy, reportedLeft, reportedRight}; }
+
+void restoreInputPending(const InputPending& p) {
+    mouseDx = p.mouseDx;
+    mouseDy = p.mouseDy;
+    reportedLeft = p.reportedLeft != 0;
+    reportedRight = p.reportedRight != 0;
+}

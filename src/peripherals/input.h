@@ -56,3 +56,13 @@ MouseReport takeMouseReport();
 uint8_t joystickByte();
 // Taken by the joypad ports when the processor reads them.
 uint32_t joypadButtons(int pad);
+
+// ---- Carried by snapshots ----------------------------------------------------------------
+// What the keyboard processor was handed and has not reported yet: the movement not yet
+// taken, and the buttons as its last report gave them.
+struct InputPending {
+    int32_t mouseDx, mouseDy;
+    uint8_t reportedLeft, reportedRight;
+};
+InputPending inputPending();
+void restoreInputPending(const InputPending& pending);
