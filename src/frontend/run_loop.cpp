@@ -13,6 +13,7 @@
 #include "frontend/audio_output.h"
 #include "frontend/debugger_commands.h"
 #include "frontend/input_devices.h"
+#include "frontend/rewind_ring.h"
 #include "frontend/scripted_input.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
@@ -86,6 +87,7 @@ void runFrame() {
         return;
     }
     ++framesEmulated;
+    rewindFrameDone(framesEmulated);
     frameToHost();
 }
 
