@@ -13,6 +13,7 @@
 #include "frontend/audio_output.h"
 #include "frontend/debugger_commands.h"
 #include "frontend/input_devices.h"
+#include "frontend/input_recording.h"
 #include "frontend/rewind_ring.h"
 #include "frontend/scripted_input.h"
 #include "machine/machine.h"
@@ -97,7 +98,10 @@ void runFrame() {
 static bool handleEmulatorKeys(int resetWaitState) {
     if (!platform->emulatorKeys) return true;
     if (hostKeyDown(KEY_F11)) {
-        machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
+        bool cold = hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT);
+        replayStop();
+        sessionMachineReset(cold);
+        machineReset(cold);
         platform->clearDisplay();
         setRunState(resetWaitState);
         return false;
@@ -127,8 +131,16 @@ bool mainLoopPass() {
             entryDoneFor = RUN_STATE_RUNNING;
         }
         scriptedInputFrame(int(framesEmulated));
-        pollInputDevices();
-        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) runFrame();
+        // A replay hands the ST its recorded input; the host's keys still reach the
+        // emulator's own.
+        if (replayActive())
+            PollKeyboard();
+        else
+            pollInputDevices();
+        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) {
+            sessionFrameInput();
+            runFrame();
+        }
         break;
     case RUN_STATE_RESET_WAIT:
     case RUN_STATE_RESET_WAIT_TRACE:
@@ -141,6 +153,15 @@ bool mainLoopPass() {
     default:
         break;
     }
+    return true;
+}
+
+bool rewindOneStep() {
+    long frame = 0;
+    if (!rewindStepBack(frame)) return false;
+    framesEmulated = frame;
+    replayStop();
+    recordingCutBack(frame);
     return true;
 }
 
