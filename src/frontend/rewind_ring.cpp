@@ -159,6 +159,11 @@ bool rewindStepBack(long& frame) {
     return true;
 }
 
+bool rewindReloadNewest(long& frame) {
+    ring.ranSinceNewest = true;
+    return rewindStepBack(frame);
+}
+
 int rewindStates() { return ring.count + (ring.haveNewest ? 1 : 0); }
 
 size_t rewindBytesInUse() {

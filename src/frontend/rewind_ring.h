@@ -32,6 +32,9 @@ void rewindFrameDone(long frame);
 // none.
 bool rewindStepBack(long& frame);
 
+// Loads the newest state again, after frames that were only shown (while rewinding).
+bool rewindReloadNewest(long& frame);
+
 // What the ring holds: states, and bytes in use of all its buffers.
 int rewindStates();
 size_t rewindBytesInUse();

@@ -14,10 +14,12 @@
 #include "frontend/debugger_commands.h"
 #include "frontend/input_devices.h"
 #include "frontend/input_recording.h"
+#include "frontend/rewind_key.h"
 #include "frontend/rewind_ring.h"
 #include "frontend/scripted_input.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
+#include "media/messages.h"
 #include "media/screenshot.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
@@ -137,8 +139,11 @@ bool mainLoopPass() {
             PollKeyboard();
         else
             pollInputDevices();
+        if (platform->emulatorKeys && rewindKeyPass()) break;
         if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) {
+            bool replaying = replayActive();
             sessionFrameInput();
+            if (replaying && !replayActive()) ShowMessage(sessionMessage().c_str(), 4000, 0);
             runFrame();
         }
         break;
