@@ -3,6 +3,7 @@
 #include <lzo/lzo1x.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "machine/snapshot.h"
@@ -21,7 +22,9 @@ struct Ring {
     int interval = 0;
     size_t stateCapacity = 0;
     std::vector<uint8_t> newest, scratch, delta, packed;
-    std::vector<uint8_t> arena;
+    // Left uninitialised, so that the system gives it pages only as deltas fill them.
+    std::unique_ptr<uint8_t[]> arena;
+    size_t arenaSize = 0;
     std::vector<Delta> deltas;  // a circular list, oldest at `first`
     int first = 0, count = 0;
     size_t head = 0;  // where the next delta goes in the arena
@@ -43,8 +46,8 @@ void dropOldest() {
 // Room for n bytes in the arena, the oldest deltas giving way; false when n is more than
 // the whole arena.
 bool makeRoom(size_t n) {
-    if (n > ring.arena.size()) return false;
-    if (ring.head + n > ring.arena.size()) ring.head = 0;
+    if (n > ring.arenaSize) return false;
+    if (ring.head + n > ring.arenaSize) ring.head = 0;
     // Deltas lie in the arena in the order they came, so those in the way are the oldest.
     while (ring.count > 0) {
         const Delta& oldest = deltaAt(0);
@@ -77,7 +80,7 @@ void capture(long frame) {
         lzo_uint packedSize = 0;
         lzo1x_1_compress(ring.delta.data(), length, ring.packed.data(), &packedSize, workMemory);
         if (makeRoom(packedSize)) {
-            std::copy_n(ring.packed.data(), packedSize, ring.arena.data() + ring.head);
+            std::copy_n(ring.packed.data(), packedSize, ring.arena.get() + ring.head);
             int at = (ring.first + ring.count) % int(ring.deltas.size());
             ring.deltas[size_t(at)] = {ring.head, uint32_t(packedSize), uint32_t(length),
                                        uint32_t(ring.newest.size()), ring.newestFrame};
@@ -99,7 +102,7 @@ bool popDelta() {
     const Delta& d = deltaAt(ring.count - 1);
     lzo_uint produced = d.xorLength;
     ring.delta.resize(d.xorLength);
-    if (lzo1x_decompress_safe(ring.arena.data() + d.offset, d.packedSize, ring.delta.data(), &produced, nullptr) !=
+    if (lzo1x_decompress_safe(ring.arena.get() + d.offset, d.packedSize, ring.delta.data(), &produced, nullptr) !=
             LZO_E_OK ||
         produced != d.xorLength)
         return false;
@@ -123,7 +126,8 @@ void rewindStart(int interval, int seconds, size_t memoryBound) {
     ring.packed.resize(packedBound(ring.stateCapacity));
     ring.deltas.resize(size_t(std::max(1, seconds * 50 / ring.interval)));
     size_t buffers = 3 * ring.stateCapacity + ring.packed.size() + ring.deltas.size() * sizeof(Delta);
-    ring.arena.resize(memoryBound > buffers ? memoryBound - buffers : 0);
+    ring.arenaSize = memoryBound > buffers ? memoryBound - buffers : 0;
+    ring.arena.reset(new uint8_t[ring.arenaSize]);
     rewindClear();
 }
 
@@ -174,5 +178,5 @@ size_t rewindBytesInUse() {
 
 size_t rewindBytesAllocated() {
     return ring.newest.capacity() + ring.scratch.capacity() + ring.delta.capacity() + ring.packed.capacity() +
-           ring.deltas.capacity() * sizeof(Delta) + ring.arena.capacity();
+           ring.deltas.capacity() * sizeof(Delta) + ring.arenaSize;
 }
