@@ -54,6 +54,7 @@ bool rewindKeyPass() {
         rewinding = false;
         long frame = 0;
         if (rewindReloadNewest(frame)) framesEmulated = frame;
+        forgetHandedInput();
         return true;
     }
     if (!rewinding) {

@@ -161,10 +161,18 @@ bool mainLoopPass() {
     return true;
 }
 
+// Input handed over before the machine went back belongs to a time that is gone: a
+// recording must not give it to the frame that follows.
+void forgetHandedInput() {
+    HandedInput gone;
+    takeHandedInput(gone);
+}
+
 bool rewindOneStep() {
     long frame = 0;
     if (!rewindStepBack(frame)) return false;
     framesEmulated = frame;
+    forgetHandedInput();
     replayStop();
     recordingCutBack(frame);
     return true;

@@ -45,6 +45,11 @@ static void chooseSlot(int slot) {
 
 static void drawSlotButtons(int slot) {
     if (menuButton("Load && Run Slot !", slotHasPicture)) {
+        // Another machine: a recording ends with what it holds, a replay stops.
+        if (recordingActive() || replayActive()) {
+            if (!recordingStop()) menuMessage(RESULT_CAPTION, sessionMessage());
+            replayStop();
+        }
         if (loadSlot(slot)) {
             if (!snapshotLoadWarning().empty()) menuMessage(RESULT_CAPTION, snapshotLoadWarning());
             openMenuPage(-1);
