@@ -103,15 +103,15 @@ static void drawRewind(float width) {
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("A state every");
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(80);
-    if (ImGui::InputInt("frames,##rewind interval", &interval)) {
+    ImGui::SetNextItemWidth(40);
+    if (ImGui::InputInt("frames,##rewind interval", &interval, 0)) {
         config.rewindInterval = uint32_t(std::clamp(interval, REWIND_MIN_INTERVAL, REWIND_MAX_INTERVAL));
         changed = true;
     }
     noteItem("Rewind interval");
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(80);
-    if (ImGui::InputInt("seconds back##rewind seconds", &seconds, 10)) {
+    ImGui::SetNextItemWidth(40);
+    if (ImGui::InputInt("seconds back##rewind seconds", &seconds, 0)) {
         config.rewindSeconds = uint32_t(std::clamp(seconds, REWIND_MIN_SECONDS, REWIND_MAX_SECONDS));
         changed = true;
     }
@@ -229,19 +229,20 @@ void drawOptionsPage() {
     const float column = (ImGui::GetContentRegionAvail().x - spacing) / 2;
     const float gap = ImGui::GetStyle().ItemSpacing.y;
     const float columnHeight =
-        groupHeight(3) + groupHeight(2) + groupHeight(1) + groupHeight(2) + groupHeight(2) + 4 * gap;
+        std::max(groupHeight(3) + groupHeight(2) + groupHeight(1) + groupHeight(2) + 3 * gap,
+                 groupHeight(7) + groupHeight(2) + groupHeight(3) + 2 * gap);
 
     ImGui::BeginGroup();
     drawMachine(column);
     drawSound(column);
     drawInput(column);
     drawInformation(column);
-    drawRewind(column);
     ImGui::EndGroup();
     ImGui::SameLine();
     ImGui::BeginGroup();
     drawDisplay(column);
-    drawStartup(column, columnHeight - groupHeight(7) - gap);
+    drawRewind(column);
+    drawStartup(column, columnHeight - groupHeight(7) - groupHeight(2) - 2 * gap);
     ImGui::EndGroup();
     drawRomList(ImGui::GetContentRegionAvail().y);
 }
