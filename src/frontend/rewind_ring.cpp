@@ -3,6 +3,7 @@
 #include <lzo/lzo1x.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -58,10 +59,41 @@ bool makeRoom(size_t n) {
     return true;
 }
 
-// state[i] ^= with[i] for the first n bytes of `with`.
-void xorInto(std::vector<uint8_t>& state, const uint8_t* with, size_t n) {
-    uint8_t* p = state.data();
-    for (size_t i = 0; i < n; ++i) p[i] ^= with[i];
+// A difference is kept page by page: a bitmap of the pages in which the two states
+// differ, then the XOR of those pages alone, packed. Comparing pages is a plain memory
+// compare, and the packer only sees what changed, so a state costs little more than
+// the copy that writes it.
+constexpr size_t PAGE = 4096;
+
+size_t pagesOf(size_t length) { return (length + PAGE - 1) / PAGE; }
+size_t bitmapBytes(size_t length) { return (pagesOf(length) + 7) / 8; }
+
+void xorBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) out[i] = a[i] ^ b[i];
+}
+
+// The difference of the newest state and the new one in `scratch` into `packed`; its size.
+size_t packDifference(size_t length) {
+    const size_t newSize = ring.scratch.size();
+    ring.newest.resize(length, 0);  // both zero-extended to the longer
+    ring.scratch.resize(length, 0);
+    const size_t map = bitmapBytes(length);
+    uint8_t* bitmap = ring.packed.data();
+    std::fill_n(bitmap, map, 0);
+    ring.delta.resize(length);
+    uint8_t* out = ring.delta.data();
+    size_t changed = 0;
+    for (size_t page = 0; page < pagesOf(length); ++page) {
+        size_t at = page * PAGE, n = std::min(PAGE, length - at);
+        if (std::memcmp(ring.newest.data() + at, ring.scratch.data() + at, n) == 0) continue;
+        bitmap[page / 8] |= uint8_t(1 << (page % 8));
+        xorBytes(out + changed, ring.newest.data() + at, ring.scratch.data() + at, n);
+        changed += n;
+    }
+    ring.scratch.resize(newSize);
+    lzo_uint packedSize = 0;
+    lzo1x_1_compress(out, changed, ring.packed.data() + map, &packedSize, workMemory);
+    return map + packedSize;
 }
 
 void capture(long frame) {
@@ -73,17 +105,14 @@ void capture(long frame) {
         return;
     }
     if (ring.haveNewest) {
-        size_t length = std::max(ring.newest.size(), ring.scratch.size());
-        ring.delta.assign(ring.newest.begin(), ring.newest.end());
-        ring.delta.resize(length, 0);
-        xorInto(ring.delta, ring.scratch.data(), ring.scratch.size());
-        lzo_uint packedSize = 0;
-        lzo1x_1_compress(ring.delta.data(), length, ring.packed.data(), &packedSize, workMemory);
+        const size_t olderLength = ring.newest.size();
+        const size_t length = std::max(olderLength, ring.scratch.size());
+        const size_t packedSize = packDifference(length);
         if (makeRoom(packedSize)) {
             std::copy_n(ring.packed.data(), packedSize, ring.arena.get() + ring.head);
             int at = (ring.first + ring.count) % int(ring.deltas.size());
-            ring.deltas[size_t(at)] = {ring.head, uint32_t(packedSize), uint32_t(length),
-                                       uint32_t(ring.newest.size()), ring.newestFrame};
+            ring.deltas[size_t(at)] = {ring.head, uint32_t(packedSize), uint32_t(length), uint32_t(olderLength),
+                                       ring.newestFrame};
             ++ring.count;
             ring.head += packedSize;
         } else {
@@ -100,14 +129,22 @@ void capture(long frame) {
 bool popDelta() {
     if (ring.count == 0) return false;
     const Delta& d = deltaAt(ring.count - 1);
-    lzo_uint produced = d.xorLength;
+    const size_t map = bitmapBytes(d.xorLength);
+    const uint8_t* bitmap = ring.arena.get() + d.offset;
     ring.delta.resize(d.xorLength);
-    if (lzo1x_decompress_safe(ring.arena.get() + d.offset, d.packedSize, ring.delta.data(), &produced, nullptr) !=
-            LZO_E_OK ||
-        produced != d.xorLength)
+    lzo_uint produced = d.xorLength;
+    if (lzo1x_decompress_safe(bitmap + map, d.packedSize - map, ring.delta.data(), &produced, nullptr) != LZO_E_OK)
         return false;
     ring.newest.resize(d.xorLength, 0);
-    xorInto(ring.newest, ring.delta.data(), d.xorLength);
+    const uint8_t* in = ring.delta.data();
+    size_t used = 0;
+    for (size_t page = 0; page < pagesOf(d.xorLength); ++page) {
+        if (!(bitmap[page / 8] & (1 << (page % 8)))) continue;
+        size_t at = page * PAGE, n = std::min<size_t>(PAGE, d.xorLength - at);
+        if (used + n > produced) return false;
+        xorBytes(ring.newest.data() + at, ring.newest.data() + at, in + used, n);
+        used += n;
+    }
     ring.newest.resize(d.olderLength);
     ring.newestFrame = d.frame;
     --ring.count;
@@ -123,7 +160,7 @@ void rewindStart(int interval, int seconds, size_t memoryBound) {
     seconds = std::clamp(seconds, REWIND_MIN_SECONDS, REWIND_MAX_SECONDS);
     ring.stateCapacity = snapshotMaxBytes();
     for (std::vector<uint8_t>* v : {&ring.newest, &ring.scratch, &ring.delta}) v->reserve(ring.stateCapacity);
-    ring.packed.resize(packedBound(ring.stateCapacity));
+    ring.packed.resize(bitmapBytes(ring.stateCapacity) + packedBound(ring.stateCapacity));
     ring.deltas.resize(size_t(std::max(1, seconds * 50 / ring.interval)));
     size_t buffers = 3 * ring.stateCapacity + ring.packed.size() + ring.deltas.size() * sizeof(Delta);
     ring.arenaSize = memoryBound > buffers ? memoryBound - buffers : 0;

@@ -1,8 +1,8 @@
 #pragma once
 // Rewind: while the machine runs, a state every N frames goes into a ring in memory, so
 // that the user can step back in time. The newest state is kept whole; each older one
-// as the difference from the state after it (XOR, then LZO1X-1), which is small where
-// little of the RAM changed. Everything the ring holds stays within REWIND_MEMORY_BOUND:
+// as the difference from the state after it (the XOR of the 4 KB pages that differ,
+// packed with LZO1X-1), which is small where little of the RAM changed. Everything the ring holds stays within REWIND_MEMORY_BOUND:
 // when a new state does not fit, the oldest ones go. Its buffers are allocated when
 // rewind is switched on (rewindStart), never while frames run.
 #include <cstddef>

@@ -45,12 +45,12 @@ TEST(RewindRing, TwoHundredFramesBackIsTheMachineOfAStraightRunOfFourHundred) {
 }
 
 // Ten minutes of the demo, a state every ten frames, all ten minutes asked for within
-// 24 MB: the ring fills its memory, the oldest states give way, and it neither grows
+// 11 MB: the ring fills its memory, the oldest states give way, and it neither grows
 // nor loses its way back.
 TEST(RewindRing, TheMemoryBoundHoldsOverTenMinutes) {
     startTestMachine(TestMachineSetup(BUILT_ROM, BUILT_DISK, true));
     framesEmulated = 0;
-    const size_t bound = size_t(24) << 20;
+    const size_t bound = size_t(11) << 20;
     rewindStart(10, 600, bound);
     const size_t allocated = rewindBytesAllocated();
     EXPECT_LE(allocated, bound);
