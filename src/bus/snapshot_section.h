@@ -22,8 +22,14 @@
 // two streams share each section's field list (`fields`), so that a section is read
 // exactly as it is written.
 
+// A block whose compressed length is this holds its bytes as they are: states kept in
+// memory (rewind, a front end's own save states) are written so, which is a plain copy
+// and leaves the comparison of neighbouring states to whoever keeps them.
+constexpr uint32_t SNAPSHOT_RAW_BLOCK = 0xFFFFFFFF;
+
 struct SnapshotSaver {
     std::vector<uint8_t>& out;
+    bool packBlocks = true;
     void put32(uint32_t v) {
         for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
     }
@@ -38,7 +44,8 @@ struct SnapshotSaver {
         out.insert(out.end(), s.begin(), s.end());
         out.push_back(0);
     }
-    // Uncompressed length, compressed length, LZO1X-1 bytes.
+    // Uncompressed length, compressed length, LZO1X-1 bytes (or SNAPSHOT_RAW_BLOCK and
+    // the bytes).
     void block(uint8_t* data, uint32_t capacity, uint32_t& length);
 };
 

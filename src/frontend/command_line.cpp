@@ -24,6 +24,7 @@ const PathOption pathOptions[] = {
     {"--keys", &ProgramOptions::keysScript},       {"--snapshot-load", &ProgramOptions::snapshotLoadPath},
     {"--snapshot-save", &ProgramOptions::snapshotSavePath}, {"--trace", &ProgramOptions::tracePath},
     {"--data-dir", &ProgramOptions::dataDir},
+    {"--record", &ProgramOptions::recordPath},     {"--replay", &ProgramOptions::replayPath},
     {"--hd-folder", &ProgramOptions::hdFolder},    {"--args", &ProgramOptions::programArguments},
 };
 struct FlagOption {
@@ -106,6 +107,8 @@ const char* commandLineHelp() {
            "  --clock \"YYYY-MM-DD HH:MM:SS\"  the ST's clock at power-on (otherwise the host's)\n"
            "  --config FILE         settings file\n"
            "  --data-dir DIR        folder for screenshots, recordings, snapshots and logs\n"
+           "  --record FILE         record every input the ST receives, from the start\n"
+           "  --replay FILE         run a recording again (headless: its frames, then end)\n"
            "  --version             print the version and end\n"
            "headless runs:\n"
            "  --frames N            run N frames, then shut down\n"

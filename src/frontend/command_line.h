@@ -35,6 +35,8 @@ struct ProgramOptions {
     std::string keysScript;
     std::string snapshotLoadPath;
     std::string snapshotSavePath;
+    std::string recordPath;  // --record: the session's input to a recording
+    std::string replayPath;  // --replay: a recording run again
     // The debugger from the command line (each makes the debugger page reachable).
     std::vector<uint32_t> breakpoints;    // --break ADDR, repeatable
     std::vector<Watchpoint> watchpoints;  // --watch ADDR[-END][:r|w|rw], repeatable

@@ -10,6 +10,7 @@
 #include "debugger/debug_run.h"
 #include "debugger/instruction_trace.h"
 #include "frontend/debugger_commands.h"
+#include "frontend/input_recording.h"
 #include "frontend/run_loop.h"
 #include "frontend/scripted_input.h"
 #include "frontend/startup.h"
@@ -99,12 +100,26 @@ int runHeadless(const ProgramOptions& options) {
         return 1;
     }
 
+    if (!options.recordPath.empty() && !options.replayPath.empty()) {
+        std::fprintf(stderr, "quarv: either --record or --replay in one run.\n");
+        programShutdown(false, false);
+        return 1;
+    }
+    if (!options.replayPath.empty() && !replayStart(options.replayPath)) {
+        std::fprintf(stderr, "quarv: cannot replay %s: %s\n", options.replayPath.c_str(), sessionMessage().c_str());
+        programShutdown(false, false);
+        return 1;
+    }
+    if (!options.recordPath.empty()) recordingStart(options.recordPath);
+    // A replay runs the frames it recorded unless told otherwise.
+    long frames = options.frames < 0 && replayActive() ? replayFrames() : options.frames;
+
     drawEveryFrame = options.drawEveryFrame;
     setFramePictureWanted(drawEveryFrame || !options.pngPath.empty() || !options.screenshotPath.empty());
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     setRunState(startRunState());
-    double hostSeconds = runMainLoop(options.frames);
+    double hostSeconds = runMainLoop(frames);
     if (runState == RUN_STATE_MENU) printDebuggerReport(stdout);
     if (options.bench) printSpeedReport(hostSeconds);
     int status = 0;
@@ -116,6 +131,14 @@ int runHeadless(const ProgramOptions& options) {
     if (!options.pngPath.empty() && !savePng(options.pngPath)) {
         std::fprintf(stderr, "quarv: cannot save the picture %s: %s\n", options.pngPath.c_str(),
                      replacingError().c_str());
+        status = 1;
+    }
+    if (replayParted()) {
+        std::fprintf(stderr, "quarv: %s\n", sessionMessage().c_str());
+        status = 1;
+    }
+    if (!recordingStop()) {
+        std::fprintf(stderr, "quarv: %s\n", sessionMessage().c_str());
         status = 1;
     }
     if (recorderRunning()) {

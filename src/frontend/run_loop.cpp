@@ -13,9 +13,13 @@
 #include "frontend/audio_output.h"
 #include "frontend/debugger_commands.h"
 #include "frontend/input_devices.h"
+#include "frontend/input_recording.h"
+#include "frontend/rewind_key.h"
+#include "frontend/rewind_ring.h"
 #include "frontend/scripted_input.h"
 #include "machine/machine.h"
 #include "machine/machine_reset.h"
+#include "media/messages.h"
 #include "media/screenshot.h"
 #include "peripherals/input.h"
 #include "sound/mixer.h"
@@ -86,6 +90,7 @@ void runFrame() {
         return;
     }
     ++framesEmulated;
+    rewindFrameDone(framesEmulated);
     frameToHost();
 }
 
@@ -95,7 +100,10 @@ void runFrame() {
 static bool handleEmulatorKeys(int resetWaitState) {
     if (!platform->emulatorKeys) return true;
     if (hostKeyDown(KEY_F11)) {
-        machineReset(hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT));
+        bool cold = hostKeyDown(KEY_LSHIFT) || hostKeyDown(KEY_RSHIFT);
+        replayStop();
+        sessionMachineReset(cold);
+        machineReset(cold);
         platform->clearDisplay();
         setRunState(resetWaitState);
         return false;
@@ -125,8 +133,19 @@ bool mainLoopPass() {
             entryDoneFor = RUN_STATE_RUNNING;
         }
         scriptedInputFrame(int(framesEmulated));
-        pollInputDevices();
-        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) runFrame();
+        // A replay hands the ST its recorded input; the host's keys still reach the
+        // emulator's own.
+        if (replayActive())
+            PollKeyboard();
+        else
+            pollInputDevices();
+        if (platform->emulatorKeys && rewindKeyPass()) break;
+        if (handleEmulatorKeys(RUN_STATE_RESET_WAIT)) {
+            bool replaying = replayActive();
+            sessionFrameInput();
+            if (replaying && !replayActive()) ShowMessage(sessionMessage().c_str(), 4000, 0);
+            runFrame();
+        }
         break;
     case RUN_STATE_RESET_WAIT:
     case RUN_STATE_RESET_WAIT_TRACE:
@@ -139,6 +158,23 @@ bool mainLoopPass() {
     default:
         break;
     }
+    return true;
+}
+
+// Input handed over before the machine went back belongs to a time that is gone: a
+// recording must not give it to the frame that follows.
+void forgetHandedInput() {
+    HandedInput gone;
+    takeHandedInput(gone);
+}
+
+bool rewindOneStep() {
+    long frame = 0;
+    if (!rewindStepBack(frame)) return false;
+    framesEmulated = frame;
+    forgetHandedInput();
+    replayStop();
+    recordingCutBack(frame);
     return true;
 }
 

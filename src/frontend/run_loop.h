@@ -37,6 +37,11 @@ void runFrame();
 void frameToHost();
 // The processor halted: "crashLog.txt", a line on standard error, a cold reset.
 void reportProcessorCrash();
+// Drops the movement handed to the ST since the last frame (peripherals/input.h).
+void forgetHandedInput();
+// Puts the machine back one state of the rewind ring, with the frame count it had then;
+// a replay stops there and a recording forgets what came after. False at the oldest.
+bool rewindOneStep();
 // One pass of the main loop; false when the program is to end.
 bool mainLoopPass();
 // Passes until the program is asked to end or `frames` frames ran (-1: no limit; a

@@ -10,6 +10,8 @@
 #include "bus/machine_settings.h"
 #include "bus/memory_map.h"
 #include "frontend/config.h"
+#include "frontend/rewind_key.h"
+#include "frontend/rewind_ring.h"
 #include "host/display_adapters.h"
 #include "host/menu_dialogs.h"
 #include "host/menu_pages.h"
@@ -79,6 +81,42 @@ static void drawInformation(float width) {
     beginGroup("On-screen information", width, groupHeight(2));
     menuCheckbox("Display profiling infos", machineSettings.profile);
     menuCheckbox("Display sound engine output", machineSettings.soundDebug);
+    endGroup();
+}
+
+// Rewind: its ring is allocated, resized or freed as soon as a setting changes.
+static void drawRewind(float width) {
+    beginGroup("Rewind", width, groupHeight(2));
+    bool changed = menuCheckbox("Hold to rewind:", config.rewind);
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(-1);
+    const char* keyName = REWIND_KEYS[0].name;
+    for (const RewindKeyChoice& k : REWIND_KEYS)
+        if (k.code == config.rewindKey) keyName = k.name;
+    if (ImGui::BeginCombo("##rewind key", keyName)) {
+        for (const RewindKeyChoice& k : REWIND_KEYS)
+            if (ImGui::Selectable(k.name, k.code == config.rewindKey)) config.rewindKey = k.code;
+        ImGui::EndCombo();
+    }
+    noteItem("Rewind key");
+    int interval = int(config.rewindInterval), seconds = int(config.rewindSeconds);
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("A state every");
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(40);
+    if (ImGui::InputInt("frames,##rewind interval", &interval, 0)) {
+        config.rewindInterval = uint32_t(std::clamp(interval, REWIND_MIN_INTERVAL, REWIND_MAX_INTERVAL));
+        changed = true;
+    }
+    noteItem("Rewind interval");
+    ImGui::SameLine();
+    ImGui::SetNextItemWidth(40);
+    if (ImGui::InputInt("seconds back##rewind seconds", &seconds, 0)) {
+        config.rewindSeconds = uint32_t(std::clamp(seconds, REWIND_MIN_SECONDS, REWIND_MAX_SECONDS));
+        changed = true;
+    }
+    noteItem("Rewind seconds");
+    if (changed) applyRewindSettings();
     endGroup();
 }
 
@@ -190,7 +228,9 @@ void drawOptionsPage() {
     const float spacing = ImGui::GetStyle().ItemSpacing.x;
     const float column = (ImGui::GetContentRegionAvail().x - spacing) / 2;
     const float gap = ImGui::GetStyle().ItemSpacing.y;
-    const float columnHeight = groupHeight(3) + groupHeight(2) + groupHeight(1) + groupHeight(2) + 3 * gap;
+    const float columnHeight =
+        std::max(groupHeight(3) + groupHeight(2) + groupHeight(1) + groupHeight(2) + 3 * gap,
+                 groupHeight(7) + groupHeight(2) + groupHeight(3) + 2 * gap);
 
     ImGui::BeginGroup();
     drawMachine(column);
@@ -201,7 +241,8 @@ void drawOptionsPage() {
     ImGui::SameLine();
     ImGui::BeginGroup();
     drawDisplay(column);
-    drawStartup(column, columnHeight - groupHeight(7) - gap);
+    drawRewind(column);
+    drawStartup(column, columnHeight - groupHeight(7) - groupHeight(2) - 2 * gap);
     ImGui::EndGroup();
     drawRomList(ImGui::GetContentRegionAvail().y);
 }

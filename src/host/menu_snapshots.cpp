@@ -1,13 +1,15 @@
 // The snapshots, sound and screenshot page: the ten memory snapshot slots with the
-// picture of the chosen one, the music recorder, and the capture taken when the menu
-// was entered, with its saving.
+// picture of the chosen one, the music recorder, input recordings, and the capture taken
+// when the menu was entered, with its saving.
 #include <imgui.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "base/data_folder.h"
 #include "base/safe_file.h"
 #include "frontend/config.h"
+#include "frontend/input_recording.h"
 #include "frontend/run_loop.h"
 #include "frontend/snapshot_slots.h"
 #include "host/menu.h"
@@ -43,6 +45,11 @@ static void chooseSlot(int slot) {
 
 static void drawSlotButtons(int slot) {
     if (menuButton("Load && Run Slot !", slotHasPicture)) {
+        // Another machine: a recording ends with what it holds, a replay stops.
+        if (recordingActive() || replayActive()) {
+            if (!recordingStop()) menuMessage(RESULT_CAPTION, sessionMessage());
+            replayStop();
+        }
         if (loadSlot(slot)) {
             if (!snapshotLoadWarning().empty()) menuMessage(RESULT_CAPTION, snapshotLoadWarning());
             openMenuPage(-1);
@@ -154,6 +161,47 @@ static void drawSound() {
     endGroup();
 }
 
+// A session recorded from where the machine stands now, or replayed from its start; the
+// menu closes and the machine runs. Stop writes the recording, or ends the replay and
+// gives the user control.
+static std::string sessionStatus;
+
+static void replayChosen(const std::string& path) {
+    if (!replayStart(path)) {
+        menuMessage(RESULT_CAPTION, sessionMessage());
+        return;
+    }
+    sessionStatus = withFileName("Replaying %s ...", path);
+    openMenuPage(-1);
+    setRunState(RUN_STATE_RUNNING);
+}
+
+static void drawInputRecording() {
+    beginGroup("Input Recording", 0, groupHeight(1, 1));
+    bool busy = recordingActive() || replayActive();
+    if (menuButton("Record", !busy)) {
+        std::string path = nextFreeDataFile("MemoryShot/Session_%03d.qrec");
+        recordingStart(path);
+        sessionStatus = withFileName("Recording the input to %s ...", path);
+        openMenuPage(-1);
+        setRunState(RUN_STATE_RUNNING);
+    }
+    ImGui::SameLine();
+    if (menuButton("Stop", busy)) {
+        if (replayActive()) {
+            replayStop();
+            sessionStatus = "Replay stopped: the machine is yours.";
+        } else {
+            sessionStatus = recordingStop() ? withFileName("%s saved.", sessionPath()) : sessionMessage();
+        }
+    }
+    ImGui::SameLine();
+    if (menuButton("Replay", !busy)) openFileDialog(dataFile("MemoryShot"), replayChosen);
+    if (!busy && !sessionMessage().empty() && sessionStatus.find("Replaying") == 0) sessionStatus = sessionMessage();
+    ImGui::TextUnformatted(sessionStatus.c_str());
+    endGroup();
+}
+
 void drawSnapshotsPage() {
     if (pageEntered(lastFrame)) {
         showSlotPicture(config.currentSlot);
@@ -166,4 +214,5 @@ void drawSnapshotsPage() {
     ImGui::SameLine();
     drawScreenshot(top);
     drawSound();
+    drawInputRecording();
 }

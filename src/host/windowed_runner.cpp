@@ -9,6 +9,8 @@
 #include "debugger/debug_run.h"
 #include "frontend/audio_output.h"
 #include "frontend/debugger_commands.h"
+#include "frontend/input_recording.h"
+#include "frontend/rewind_key.h"
 #include "frontend/run_loop.h"
 #include "frontend/startup.h"
 #include "host/host_messages.h"
@@ -102,8 +104,15 @@ int runWindowed(const ProgramOptions& options) {
     }
     if (!startupSnapshotMessage.empty()) menuMessage("Snapshot", startupSnapshotMessage);
 
+    applyRewindSettings();
+    if (!options.replayPath.empty() && !replayStart(options.replayPath))
+        menuMessage("Replay", "The recording " + options.replayPath + " cannot be replayed: " + sessionMessage());
+    else if (!options.recordPath.empty())
+        recordingStart(options.recordPath);
+
     double hostSeconds = runMainLoop(options.frames);
     if (options.bench) printSpeedReport(hostSeconds);
+    if (!recordingStop()) showMessageBox("Quarv", sessionMessage().c_str());
     bool saved = programShutdown(true, true);
     SDL_Quit();
     return saved ? 0 : 1;

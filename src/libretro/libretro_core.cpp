@@ -484,13 +484,17 @@ RETRO_API size_t retro_serialize_size() { return coreState == CoreState::GameLoa
 
 RETRO_API bool retro_serialize(void* data, size_t size) {
     if (!calledIn(CoreState::GameLoaded, "retro_serialize") || !data) return false;
+    // RAM and picture uncompressed: a copy is fast enough for the front end's rewind,
+    // which compares neighbouring states itself; the rest of the buffer is zeros, so
+    // that it never differs from one state to the next.
     static std::vector<uint8_t> file;
-    saveSnapshotToBuffer(file);
+    saveSnapshotToBuffer(file, false);
     if (file.size() + 4 > size) return false;
     auto* out = static_cast<uint8_t*>(data);
     uint32_t length = uint32_t(file.size());
     for (int i = 0; i < 4; ++i) out[i] = uint8_t(length >> (8 * i));
     std::memcpy(out + 4, file.data(), file.size());
+    std::memset(out + 4 + file.size(), 0, size - 4 - file.size());
     return true;
 }
 

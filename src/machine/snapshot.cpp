@@ -164,10 +164,10 @@ size_t snapshotMaxBytes() {
     return compressedAtMost(MAX_RAM_BYTES) + compressedAtMost(SNAPSHOT_PICTURE_BYTES) + 0x10000;
 }
 
-void saveSnapshotToBuffer(std::vector<uint8_t>& file) {
+void saveSnapshotToBuffer(std::vector<uint8_t>& file, bool packBlocks) {
     registerSnapshotSections();
     file.clear();
-    SnapshotSaver out{file};
+    SnapshotSaver out{file, packBlocks};
     for (const SectionEntry& e : SnapshotRegistry) {
         file.insert(file.end(), e.tag, e.tag + 4);
         size_t sizeAt = file.size();

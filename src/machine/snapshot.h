@@ -38,7 +38,10 @@ const std::string& snapshotLoadError();
 const std::string& snapshotLoadWarning();
 // The same file in memory, which is never longer than snapshotMaxBytes() while no hard
 // disk image holds unwritten changes.
-void saveSnapshotToBuffer(std::vector<uint8_t>& bytes);
+// With `packBlocks` false the RAM and the picture are written as they are
+// (SNAPSHOT_RAW_BLOCK): no larger than the packed file's bound, and a plain copy, for
+// states kept in memory.
+void saveSnapshotToBuffer(std::vector<uint8_t>& bytes, bool packBlocks = true);
 size_t snapshotMaxBytes();
 bool loadSnapshotFromBuffer(const uint8_t* bytes, size_t size);
 

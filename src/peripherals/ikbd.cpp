@@ -1,10 +1,12 @@
 #include "peripherals/ikbd.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
 
 #include "bus/event_log.h"
+#include "bus/hardware_state.h"
 #include "bus/machine_settings.h"
 #include "bus/snapshot_section.h"
 #include "peripherals/input.h"
@@ -329,11 +331,25 @@ void IkbdScan() {
 // ---- Snapshot section ---------------------------------------------------------------
 namespace {
 // Version 2 adds the time-of-day clock; a file of version 1 leaves the clock running
-// on from where it stands.
+// on from where it stands. Version 3 adds the whole path from the host's input to the
+// processor: the keyboard ACIA's registers, the bytes queued towards it, what the scan
+// last reported (keys, joystick, buttons, movement not yet taken), and a command still
+// collecting its parameters. Without them a resumed machine sends other packets than
+// the machine that was saved: a key held across the save would be pressed a second
+// time, a packet in flight lost. A file of an older version empties the queue and
+// leaves the rest as it stands.
 struct KeyboardSection {
-    uint32_t version = 2;
+    uint32_t version = 3;
     IkbdState state;
     IkbdClock clock;
+    uint8_t acia[256];
+    uint32_t queued = 0;
+    uint8_t queue[IKBD_QUEUE_SIZE];
+    uint8_t keys[256];
+    uint32_t pcJoystick, arrowJoystick, buttons;
+    uint32_t commandCode, parametersLeft, received;
+    uint8_t parameters[MAX_PARAMETERS];
+    InputPending pending;
 
     template <class S>
     void fields(S& s) {
@@ -347,18 +363,63 @@ struct KeyboardSection {
             for (int32_t* field : {&clock.year, &clock.month, &clock.day, &clock.hour, &clock.minute, &clock.second,
                                    &clock.cycles})
                 s.num(*field);
+        if (version < 3) return;
+        s.raw(acia, sizeof acia);
+        s.count(queued, 1);
+        s.raw(queue, std::min<uint32_t>(queued, IKBD_QUEUE_SIZE));
+        s.raw(keys, sizeof keys);
+        for (uint32_t* field : {&pcJoystick, &arrowJoystick, &buttons, &commandCode, &parametersLeft, &received})
+            s.num(*field);
+        s.raw(parameters, sizeof parameters);
+        s.num(pending.mouseDx);
+        s.num(pending.mouseDy);
+        s.num(pending.reportedLeft);
+        s.num(pending.reportedRight);
     }
     bool acceptVersion() const { return true; }
     void capture() {
         state = ikbd;
         clock = ikbdClock;
+        std::memcpy(acia, hw.acia, sizeof acia);
+        queued = uint32_t(ikbdQueue.count);
+        for (uint32_t i = 0; i < queued; ++i) queue[i] = ikbdQueue.bytes[(ikbdQueue.readIndex + i) % IKBD_QUEUE_SIZE];
+        std::memcpy(keys, reportedKeys, sizeof keys);
+        pcJoystick = lastPcJoystick;
+        arrowJoystick = lastArrowJoystick;
+        buttons = uint32_t(mouseButtons);
+        commandCode = decoder.parametersLeft > 0 ? decoder.command->code : 0;
+        parametersLeft = uint32_t(std::max(decoder.parametersLeft, 0));
+        received = uint32_t(decoder.received);
+        std::memcpy(parameters, decoder.parameters, sizeof parameters);
+        pending = inputPending();
     }
     void apply() const {
         ikbd = state;
         if (version >= 2) ikbdClock = clock;
         ikbdQueueClear();
+        if (version < 3) return;
+        std::memcpy(hw.acia, acia, sizeof acia);
+        for (uint32_t i = 0; i < queued; ++i) ikbdQueuePut(queue[i]);
+        std::memcpy(reportedKeys, keys, sizeof keys);
+        lastPcJoystick = uint8_t(pcJoystick);
+        lastArrowJoystick = uint8_t(arrowJoystick);
+        mouseButtons = int32_t(buttons & (BUTTON_LEFT | BUTTON_RIGHT));
+        decoder.command = parametersLeft ? commandFor(uint8_t(commandCode)) : nullptr;
+        decoder.parametersLeft = int(parametersLeft);
+        decoder.received = int(received);
+        std::memcpy(decoder.parameters, parameters, sizeof parameters);
+        restoreInputPending(pending);
     }
-    bool valid() const { return version < 2 || ikbdClockValid(clock); }
+    // A command collecting parameters must be one that takes them, with no more
+    // received and left than it takes.
+    bool valid() const {
+        if (version >= 2 && !ikbdClockValid(clock)) return false;
+        if (version < 3) return true;
+        if (queued > IKBD_QUEUE_SIZE) return false;
+        if (parametersLeft == 0) return received <= MAX_PARAMETERS;
+        const IkbdCommand* c = commandFor(uint8_t(commandCode));
+        return c && received + parametersLeft == c->parameterCount;
+    }
 };
 }  // namespace
 

@@ -56,3 +56,23 @@ MouseReport takeMouseReport();
 uint8_t joystickByte();
 // Taken by the joypad ports when the processor reads them.
 uint32_t joypadButtons(int pad);
+
+// ---- Everything handed over, as input recordings keep it ---------------------------------
+struct HandedInput {
+    uint8_t keys[256];
+    int32_t mouseDx, mouseDy;  // handed since the previous take
+    uint8_t mouseLeft, mouseRight, joystick;
+    uint32_t joypads[JOYPAD_COUNT];
+};
+// The states as handed last and the movement handed since the previous take.
+void takeHandedInput(HandedInput& out);
+
+// ---- Carried by snapshots ----------------------------------------------------------------
+// What the keyboard processor was handed and has not reported yet: the movement not yet
+// taken, and the buttons as its last report gave them.
+struct InputPending {
+    int32_t mouseDx, mouseDy;
+    uint8_t reportedLeft, reportedRight;
+};
+InputPending inputPending();
+void restoreInputPending(const InputPending& pending);

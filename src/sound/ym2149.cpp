@@ -281,18 +281,38 @@ void ymRestoreGenerators(Ym2149& c, const YmGeneratorState& s) {
 
 // ---- Snapshot section ---------------------------------------------------------------
 namespace {
+// Version 2 adds what the processor reads back from the chip, which is not the
+// synthesis registers: the register it selected last, and each register as written
+// (bits the synthesis masks off, as bit 7 of the mixer, read back as written; the
+// ports 14 and 15 included). A file of version 1 gives the image of registers 0-13 from
+// the synthesis registers and leaves the selection as it stands.
 struct SoundSection {
-    uint32_t version = 1;
+    uint32_t version = 2;
     uint8_t registers[YM_REGISTERS];
+    uint32_t selected;
+    uint8_t image[16];
 
     template <class S>
-    void fields(S& s) { s.raw(registers, sizeof registers); }
+    void fields(S& s) {
+        s.raw(registers, sizeof registers);
+        if (version < 2) return;
+        s.num(selected);
+        s.raw(image, sizeof image);
+    }
     bool acceptVersion() const { return true; }
-    void capture() { ymSaveRegisters(ymChip, registers); }
+    void capture() {
+        ymSaveRegisters(ymChip, registers);
+        selected = uint32_t(hw.ymSelectedRegister);
+        std::memcpy(image, hw.ymRegisterImage, sizeof image);
+    }
     void apply() const {
         ymApplyRegisters(ymChip, registers);
-        // What the processor reads back from the chip follows the restored registers.
-        std::memcpy(hw.ymRegisterImage, registers, sizeof registers);
+        if (version < 2) {
+            std::memcpy(hw.ymRegisterImage, registers, sizeof registers);
+            return;
+        }
+        hw.ymSelectedRegister = int32_t(selected & 0xFF);
+        std::memcpy(hw.ymRegisterImage, image, sizeof image);
     }
 };
 }  // namespace

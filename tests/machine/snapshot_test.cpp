@@ -133,7 +133,7 @@ TEST_F(Snapshots, SectionsComeInRegistryOrderAndEachSizeIsItsSaversBytes) {
     const size_t rom = m68kProgramPath("snapshot_machine").size();
     const std::pair<const char*, size_t> fields[] = {
         {"68K!", 8 * 3 * 4 + 4 * 4}, {"MFP!", 256 + 3 * 4 + 4 * 4 + 3 * 4 + 3 * 4 + 4 * 4}, {"IT! ", 8 * 4},
-        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", (17 + 7) * 4}, {"SND!", 14},
+        {"FDC!", 16 * 4}, {"SHFT", 4 + 4 + 64 + 256 + 4 + 4}, {"KEYB", (17 + 7) * 4 + 256 + 4 + 256 + 6 * 4 + 6 + 4 * 4}, {"SND!", 14 + 4 + 16},
         {"SND2", (10 + 2 + 2 + 4) * 4 + 256 + (2 + 6 + 2 * 12 + 2 + 2) * 4},
         {"GEMD", (4 + 1) + 4 + 4 + (4 + 1) + 3 * 4 + 3 * 4},  // no folder drive: no files, searches or loads
         {"ACSI", 7 * 4 + 13 + 2 * 4 * 4 + 4 + 2 * ((4 + 1) + 4 + 4)},  // no image: empty paths, no runs
@@ -347,7 +347,7 @@ TEST_F(Snapshots, ASoundRunSectionOfVersionOneLoadsItsVolumesAsSteps) {
 }
 
 // A section of the version before its last fields existed loads: "FDC!" 1 leaves port A
-// as it was, "SHFT" 2 (from before the STE's pixel scroll took effect) has no extra fetch,
+// to "SND!" (which carries it since version 2), "SND!" 1 leaves port B as it was, "SHFT" 2 (from before the STE's pixel scroll took effect) has no extra fetch,
 // "MFP!" 1 (from before the timers' inputs and outputs were kept) starts with the outputs low.
 TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
     const struct {
@@ -356,7 +356,8 @@ TEST_F(Snapshots, OlderSectionVersionsWithoutTheirLastField) {
         uint8_t* state;
         uint8_t saved, present, afterOld;
     } cases[] = {
-        {"FDC!", 1, 4, &hw.ymRegisterImage[14], 0x13, 0x25, 0x25},
+        {"FDC!", 1, 4, &hw.ymRegisterImage[14], 0x13, 0x25, 0x13},
+        {"SND!", 1, 4 + 16, &hw.ymRegisterImage[15], 0x13, 0x25, 0x25},
         {"SHFT", 2, 4, &hw.scrollPrefetch, 1, 1, 0},
         {"MFP!", 1, 16, &hw.timerOutputs, MFP_OUTPUT_TIMER_A | MFP_OUTPUT_TIMER_B, 1, 0},
     };
@@ -427,6 +428,8 @@ TEST_F(Snapshots, DamagedFilesAreRefusedAndTheMachineRunsOn) {
         {"ACSI", 16, 2, "a command for a device that cannot hold an image"},
         {"KEYB", 12 + 17 * 4, 100, "a clock year of three digits"},
         {"KEYB", 12 + 23 * 4, 8021247, "a clock second of more cycles than a second has"},
+        // The queue is empty: its count, then the reported keys, three scan values, the command.
+        {"KEYB", 12 + 24 * 4 + 256 + 4 + 256 + 4 * 4, 3, "parameters left for no command that takes them"},
     };
     for (const auto& p : patches) {
         std::vector<uint8_t> bad = file;
