@@ -520,7 +520,9 @@ TEST(SnapshotSound, AResumedRunRecordsTheSameWavAsTheRunThatNeverStopped) {
 
 // tests/data/snapshot_machine.Quarv was written by the build before each section moved
 // beside its part (snapshot_machine.bin, no disk, 20 frames). The machine it resumes writes
-// it back byte for byte, section by section: each build reads the other's files.
+// it back byte for byte, section by section: each build reads the other's files. "KEYB" and
+// "SND!" have since grown (the keyboard path and the YM2149's register image as written, which
+// a load used to lose): they are written at their new version, longer.
 TEST(SnapshotFiles, AFileOfTheEarlierBuildResumesAndIsWrittenBackTheSame) {
     std::string dir = makeTempDir("snapshot_earlier");
     std::filesystem::copy_file(m68kProgramPath("snapshot_machine"), dir + "/snapshot_machine.bin");
@@ -537,6 +539,10 @@ TEST(SnapshotFiles, AFileOfTheEarlierBuildResumesAndIsWrittenBackTheSame) {
     ASSERT_EQ(was.size(), is.size());
     for (size_t i = 0; i < was.size(); ++i) {
         EXPECT_EQ(is[i].tag, was[i].tag);
+        if (was[i].tag == "KEYB" || was[i].tag == "SND!") {
+            EXPECT_GT(is[i].size, was[i].size) << was[i].tag;
+            continue;
+        }
         EXPECT_TRUE(std::equal(earlier.begin() + long(was[i].offset), earlier.begin() + long(was[i].offset + 8 + was[i].size),
                                written.begin() + long(is[i].offset), written.begin() + long(is[i].offset + 8 + is[i].size)))
             << was[i].tag << " differs";
