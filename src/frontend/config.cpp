@@ -68,7 +68,7 @@ const NumberSetting numberSettings[] = {
     {"Machine", "bUseJoystick", &config.useJoystick, 0},
     {"Machine", "bArrowForJoystick", &machineSettings.arrowForJoystick, 1},
     {"Machine", "g_softwareMode", &machineSettings.softwareMode, 1},
-    {"Machine", "bRewind", &config.rewind, 0},
+    {"Machine", "bRewind", &config.rewind, 1},
     {"Machine", "RewindInterval", &config.rewindInterval, 10},
     {"Machine", "RewindSeconds", &config.rewindSeconds, 60},
     {"Machine", "RewindKey", &config.rewindKey, 0x0E},

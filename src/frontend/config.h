@@ -31,7 +31,7 @@ struct Config {
     bool useTexture = false;          // "bUseTexture"
     bool useTextureFiltering = false; // "bUseTextureFiltering"
     // [Machine], rewind in the window
-    uint32_t rewind = 0;              // "bRewind": states kept while the machine runs
+    uint32_t rewind = 1;              // "bRewind": states kept while the machine runs
     uint32_t rewindInterval = 10;     // "RewindInterval": a state every N frames
     uint32_t rewindSeconds = 60;      // "RewindSeconds": how far back
     uint32_t rewindKey = 0x0E;        // "RewindKey": DirectInput code; Backspace counts only with Alt
