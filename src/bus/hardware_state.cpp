@@ -5,7 +5,7 @@
 #include "bus/sound_logs.h"
 #include "bus/video_event_log.h"
 
-HardwareState hw = [] {
+HardwareState hardwareStateAtPowerOn() {
     HardwareState h{};
     const uint32_t prescale[8] = {1, 4, 10, 16, 50, 64, 100, 200};
     for (int i = 0; i < 8; ++i) h.mfpPrescale[i] = prescale[i];
@@ -17,7 +17,9 @@ HardwareState hw = [] {
     h.ymLogWrite = YmWriteLog;
     h.dmaSoundLogWrite = DmaSoundLog;
     return h;
-}();
+}
+
+HardwareState hw = hardwareStateAtPowerOn();
 
 MachineSettings machineSettings;
 

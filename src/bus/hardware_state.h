@@ -74,5 +74,7 @@ struct HardwareState {
 };
 
 extern HardwareState hw;
+// Every register as the machine first runs.
+HardwareState hardwareStateAtPowerOn();
 
 inline bool isSte() { return hw.machineFlags & MACHINE_STE; }

@@ -14,6 +14,11 @@
 FdcState fdc;
 int32_t pendingDmaEnd = -1;
 
+void fdcPowerOn() {
+    fdc = FdcState{};
+    pendingDmaEnd = -1;
+}
+
 constexpr int TRACK_MESSAGE_MS = 3000;
 
 // ---- Lines and selections -------------------------------------------------------------

@@ -58,6 +58,9 @@ void fdcWriteRegister(uint32_t reg, uint32_t value, uint32_t now);
 // while eventType is not 0) and returns the type of event it ran.
 uint32_t fdcEvent(int32_t now);
 
+// The controller as the machine is switched on: no command, no event pending.
+void fdcPowerOn();
+
 // Snapshots: the controller and the DMA chip's address and count ("FDC!").
 struct SectionEntry;
 SectionEntry fdcSnapshotSection();

@@ -16,17 +16,29 @@
 #include "machine/machine_reset.h"
 #include "machine/profile_timer.h"
 #include "machine/scheduler.h"
+#include "floppy/wd1772.h"
 #include "machine/snapshot.h"
 #include "peripherals/blitter.h"
 #include "peripherals/ikbd.h"
 #include "sound/dma_sound.h"
 #include "sound/lmc1992.h"
 #include "sound/microwire.h"
+#include "sound/drive_sounds.h"
 #include "sound/mixer.h"
+#include "sound/ym2149.h"
 #include "video/renderer.h"
 #include "video/shifter.h"
 
 bool machineInit() {
+    // A machine started again in the same process (another game loaded) begins where the
+    // first began, not where the last one stopped.
+    hw = hardwareStateAtPowerOn();
+    scheduler = SchedulerState{};
+    fdcPowerOn();
+    setRendererState(RendererState{});
+    forgetDrawnLines();
+    ymPowerOn();
+    resumeDriveSound({-1, 0});  // the drive silent
     if (!allocateHostMemory()) return false;
     ikbdSetClock(machineSettings.clockAtPowerOn >= 0 ? machineSettings.clockAtPowerOn : int64_t(std::time(nullptr)));
     buildAddressMaps();

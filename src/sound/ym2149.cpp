@@ -32,7 +32,8 @@ static constexpr EnvelopeSegment envelopeShapes[16][4] = {
 };
 
 Ym2149 ymChip;
-[[maybe_unused]] static const bool ymChipBuilt = (ymConstruct(ymChip, YM_MASTER_CLOCK, YM_CLOCK_DIVIDER, YM_REPLAY_RATE), true);
+void ymPowerOn() { ymConstruct(ymChip, YM_MASTER_CLOCK, YM_CLOCK_DIVIDER, YM_REPLAY_RATE); }
+[[maybe_unused]] static const bool ymChipBuilt = (ymPowerOn(), true);
 
 enum : uint32_t {
     FINE_A, COARSE_A, FINE_B, COARSE_B, FINE_C, COARSE_C, NOISE_PERIOD, MIXER,

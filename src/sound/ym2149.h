@@ -65,6 +65,7 @@ void ymConstruct(Ym2149& chip, uint32_t masterClock, uint32_t divider, uint32_t 
 // registers keep their values.
 void ymReset(Ym2149& chip);
 void ymRequestReset();  // the machine's chip resets after the next synthesised frame
+void ymPowerOn();       // the machine's chip as first switched on: generators at their start
 // Register 0-13 with the logged value (only its low bits count); others are ignored.
 void ymWriteRegister(Ym2149& chip, uint32_t reg, uint32_t value);
 // Replays the frame's log and writes n samples (centred) into mix.

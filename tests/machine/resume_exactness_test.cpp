@@ -13,6 +13,7 @@
 #include "frontend/scripted_input.h"
 #include "machine/snapshot.h"
 #include "sound/mixer.h"
+#include "support/golden_output.h"
 #include "support/test_machine.h"
 #include "video/picture.h"
 
@@ -21,13 +22,6 @@ namespace {
 const std::string BUILT_ROM = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM";
 const std::string BUILT_DISK = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
 const std::string EMUTOS = std::string(QUARV_SHARED_DIR) + "/emutos/etos256uk.img";
-
-uint64_t hashOf(const void* data, size_t n) {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
-    return h;
-}
 
 // The tag of the first section in which two snapshot files differ.
 std::string firstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
@@ -64,11 +58,21 @@ std::vector<Frame> runWithScript(const std::string& script, int frames) {
         runTestFrames(1);
         Frame f;
         saveSnapshotToBuffer(f.state);
-        f.picture = hashOf(framePicture(), FRAME_WIDTH * FRAME_HEIGHT * sizeof(uint16_t));
-        f.sound = hashOf(OutputBuffer, size_t(lastSampleCount) * SOUND_CHANNELS * sizeof(int16_t));
+        f.picture = fingerprint(framePicture(), FRAME_WIDTH * FRAME_HEIGHT * sizeof(uint16_t));
+        f.sound = fingerprint(OutputBuffer, size_t(lastSampleCount) * SOUND_CHANNELS * sizeof(int16_t));
         run.push_back(std::move(f));
     }
     return run;
+}
+
+void expectSameRuns(const std::vector<Frame>& straight, const std::vector<Frame>& resumed) {
+    ASSERT_EQ(straight.size(), resumed.size());
+    for (size_t i = 0; i < straight.size(); ++i) {
+        std::string section = firstDifference(straight[i].state, resumed[i].state);
+        ASSERT_EQ(section, "") << "the state parts at frame " << i + 1;
+        ASSERT_EQ(straight[i].picture, resumed[i].picture) << "picture, frame " << i + 1;
+        ASSERT_EQ(straight[i].sound, resumed[i].sound) << "sound, frame " << i + 1;
+    }
 }
 
 struct Case {
@@ -114,12 +118,26 @@ TEST(ResumedRun, MatchesTheRunThatNeverStoppedFrameForFrame) {
         std::vector<Frame> resumed = runWithScript(c.script, c.frames);
         scriptedInputClear();
         stopTestMachine();
-        for (int i = 0; i < c.frames; ++i) {
-            std::string section = firstDifference(straight[size_t(i)].state, resumed[size_t(i)].state);
-            ASSERT_EQ(section, "") << "the state parts " << i + 1 << " frames after the load";
-            ASSERT_EQ(straight[size_t(i)].picture, resumed[size_t(i)].picture) << "picture, frame " << i + 1;
-            ASSERT_EQ(straight[size_t(i)].sound, resumed[size_t(i)].sound) << "sound, frame " << i + 1;
+        expectSameRuns(straight, resumed);
+    }
+}
+
+// A front end that loads another game, or the same one again (a libretro front end does),
+// shuts the machine down and starts it again in the same process: the second machine runs
+// as the first did, from power-on.
+TEST(SecondMachine, RunsAsTheFirstInTheSameProcess) {
+    for (bool ste : {false, true}) {
+        SCOPED_TRACE(ste ? "STE" : "STFM");
+        WorkingDirectory in(makeTempDir("second_machine"));
+        std::vector<Frame> runs[2];
+        for (std::vector<Frame>& run : runs) {
+            startTestMachine({BUILT_ROM, BUILT_DISK, ste});
+            ASSERT_FALSE(testing::Test::HasFatalFailure());
+            setFramePictureWanted(true);
+            run = runWithScript("", 150);
+            stopTestMachine();
         }
+        expectSameRuns(runs[0], runs[1]);
     }
 }
 
