@@ -37,8 +37,6 @@ constexpr uint32_t RAM_THEN_IO = 0xFC010A; // move.b (a0),$FFFF8802.w
 constexpr uint32_t LONG_WRITE = 0xFC010E;  // move.l d0,4(a0)
 constexpr uint32_t VBL_HANDLER = 0xFC0300;
 
-std::string builtRom() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM"; }
-
 void startProgram(const std::string& rom) {
     TestMachineSetup setup;
     setup.rom = rom;
@@ -244,7 +242,7 @@ TEST(DebuggerWatch, AWatchpointThatIsNotHitChangesNothing) {
         state.insert(state.end(), hw.ram, hw.ram + 0x80000);
         return state;
     };
-    for (const std::string& rom : {builtRom(), m68kProgramPath("debug_target")}) {
+    for (const std::string& rom : {builtRomPath(), m68kProgramPath("debug_target")}) {
         SCOPED_TRACE(rom);
         std::string snapshot = makeTempDir("watch_transparent") + "/start.Quarv";
         startProgram(rom);
@@ -352,7 +350,7 @@ struct HeadlessRun {
 };
 HeadlessRun runQuarvHeadless(const std::string& folder, std::vector<std::string> args) {
     WorkingDirectory in(folder);
-    args.insert(args.begin(), {"quarv", "--headless", "--config", folder + "/quarv.ini", "--rom", builtRom()});
+    args.insert(args.begin(), {"quarv", "--headless", "--config", folder + "/quarv.ini", "--rom", builtRomPath()});
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     ProgramOptions options;
@@ -366,7 +364,7 @@ HeadlessRun runQuarvHeadless(const std::string& folder, std::vector<std::string>
 // The built-in ROM in memory, for the disassembler.
 void loadBuiltRom() {
     setUpMemoryMap();
-    std::vector<uint8_t> rom = readFileBytes(builtRom());
+    std::vector<uint8_t> rom = readFileBytes(builtRomPath());
     ASSERT_FALSE(rom.empty());
     stCopyFromFileOrder(hw.rom, rom.data(), uint32_t(rom.size()));
     placeRom(0xFC0000, uint32_t(rom.size()));

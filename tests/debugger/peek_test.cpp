@@ -50,7 +50,7 @@ struct PeekCase {
 class DebuggerPeek : public ::testing::TestWithParam<PeekCase> {};
 
 TEST_P(DebuggerPeek, EveryIoAddressLooksAsAReadWouldWithoutChangingTheMachine) {
-    TestMachineSetup setup(std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM", "", GetParam().ste);
+    TestMachineSetup setup(builtRomPath(), "", GetParam().ste);
     startTestMachine(setup);
     runTestFrames(20);
     GetParam().prepare();
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(States, DebuggerPeek,
 // Reading the video counter counts in pieces that round on their own: a look between two
 // of the program's reads must not change what the second one sees.
 TEST(DebuggerPeek, ALookAtTheVideoCounterLeavesTheProgramsNextReadAsItWas) {
-    TestMachineSetup setup(std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM");
+    TestMachineSetup setup(builtRomPath());
     startTestMachine(setup);
     runTestFrames(5);
     // A read before the counted position starts the frame's counting again.

@@ -25,15 +25,9 @@
 
 namespace {
 
-const std::string BUILT_ROM = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM";
-const std::string BUILT_DISK = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
+const std::string BUILT_ROM = builtRomPath();
+const std::string BUILT_DISK = builtDiskPath();
 const std::string EMUTOS = std::string(QUARV_SHARED_DIR) + "/emutos/etos192uk.img";
-
-std::vector<uint8_t> machineState() {
-    std::vector<uint8_t> state;
-    saveSnapshotToBuffer(state);
-    return state;
-}
 
 std::vector<uint16_t> picture() { return {framePicture(), framePicture() + FRAME_WIDTH * FRAME_HEIGHT}; }
 

@@ -11,14 +11,8 @@
 
 namespace {
 
-const std::string BUILT_ROM = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM";
-const std::string BUILT_DISK = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
-
-std::vector<uint8_t> machineState() {
-    std::vector<uint8_t> state;
-    saveSnapshotToBuffer(state);
-    return state;
-}
+const std::string BUILT_ROM = builtRomPath();
+const std::string BUILT_DISK = builtDiskPath();
 
 // The state at frame 400 is taken on the way, as a straight run of 400 frames leaves it.
 TEST(RewindRing, TwoHundredFramesBackIsTheMachineOfAStraightRunOfFourHundred) {

@@ -65,7 +65,7 @@ TEST(Startup, ADiskOrTosOnTheCommandLineIsNotReplacedByTheDefaultSnapshot) {
     std::string dir = makeTempDir("startup_snapshot");
     WorkingDirectory working(dir);
     writeBytes("blank.st", rawImageWithBootSector(80, 2, 9));
-    std::string demo = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
+    std::string demo = builtDiskPath();
     StartupSettings settings;
     settings.readConfig = false;
     auto start = [&](const std::string& disk, const std::string& rom) {

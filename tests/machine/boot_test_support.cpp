@@ -13,9 +13,6 @@
 #include "support/zip_writer.h"
 #include "video/picture.h"
 
-std::string builtRomPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM"; }
-std::string builtDiskPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST"; }
-
 uint16_t Picture::at(int line, int slot) const {
     return host[size_t(2 * (line - PICTURE_FIRST_LINE)) * FRAME_WIDTH + 2 * slot];
 }

@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-std::string builtRomPath();   // run/QuarvDefault.ROM
-std::string builtDiskPath();  // run/QuarvDefault.ST
-
 // The frame buffer as the ST drew it: frame lines 21-320 (the picture window), 400
 // slots a line (one low-resolution pixel each); slot 44 + x is pixel x of a line whose
 // left border is closed.

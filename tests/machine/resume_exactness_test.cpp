@@ -19,8 +19,8 @@
 
 namespace {
 
-const std::string BUILT_ROM = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM";
-const std::string BUILT_DISK = std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST";
+const std::string BUILT_ROM = builtRomPath();
+const std::string BUILT_DISK = builtDiskPath();
 const std::string EMUTOS = std::string(QUARV_SHARED_DIR) + "/emutos/etos256uk.img";
 
 // The tag of the first section in which two snapshot files differ.

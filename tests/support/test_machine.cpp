@@ -25,6 +25,7 @@
 #include "frontend/startup.h"
 #include "machine/board_wiring.h"
 #include "machine/rom_images.h"
+#include "machine/snapshot.h"
 #include "sound/dma_sound.h"
 
 void setUpMemoryMap() {
@@ -40,6 +41,8 @@ void setUpMemoryMap() {
 }
 
 std::string m68kProgramPath(const std::string& name) { return std::string(QUARV_M68K_DIR) + "/" + name + ".bin"; }
+std::string builtRomPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ROM"; }
+std::string builtDiskPath() { return std::string(QUARV_BINARY_DIR) + "/run/QuarvDefault.ST"; }
 
 std::vector<uint8_t> readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -107,3 +110,9 @@ void startTestMachine(const TestMachineSetup& setup) {
 void runTestFrames(int n) { runMainLoop(n); }
 
 void stopTestMachine() { programShutdown(false, false); }
+
+std::vector<uint8_t> machineState() {
+    std::vector<uint8_t> state;
+    saveSnapshotToBuffer(state);
+    return state;
+}

@@ -12,6 +12,8 @@
 void setUpMemoryMap();
 // Path of an assembled 68000 program (build/m68k/<name>.bin).
 std::string m68kProgramPath(const std::string& name);
+std::string builtRomPath();   // the built-in ROM, build/run/QuarvDefault.ROM
+std::string builtDiskPath();  // the demo disk, build/run/QuarvDefault.ST
 std::vector<uint8_t> readFileBytes(const std::string& path);
 std::string readFileText(const std::string& path);
 // Data from ../shared (the 68000 vectors, EmuTOS): a test without it is skipped with the
@@ -67,3 +69,5 @@ void startTestMachine(const TestMachineSetup& setup);
 // Runs n frames of the main loop, as the program does.
 void runTestFrames(int n);
 void stopTestMachine();
+// The running machine's whole state, as a snapshot in memory.
+std::vector<uint8_t> machineState();
