@@ -9,9 +9,8 @@
 
 #include "base/crc32.h"
 #include "base/input_file.h"
+#include "base/little_endian.h"
 
-static uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-static uint32_t le32(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }
 
 static bool seekHost(FILE* file, uint64_t offset) {
     return offset <= uint64_t(INT64_MAX) && fseeko(file, off_t(offset), SEEK_SET) == 0;
@@ -88,21 +87,21 @@ static void readDirectory(ArchiveFile* f) {
     std::vector<uint8_t> tail(tailSize);
     if (!readHost(host, uint64_t(length) - tailSize, tail.data(), tailSize)) return;
     size_t end = tailSize - ZIP_END_RECORD_SIZE + 1;
-    while (end > 0 && le32(&tail[end - 1]) != ZIP_END_SIGNATURE) --end;
+    while (end > 0 && little32(&tail[end - 1]) != ZIP_END_SIGNATURE) --end;
     if (end == 0) return;
     const uint8_t* record = &tail[end - 1];
-    uint32_t directorySize = le32(record + 12), directoryOffset = le32(record + 16);
+    uint32_t directorySize = little32(record + 12), directoryOffset = little32(record + 16);
     if (uint64_t(directoryOffset) + directorySize > uint64_t(length)) return;
     std::vector<uint8_t> bytes(directorySize);
     if (!readHost(host, directoryOffset, bytes.data(), directorySize)) return;
     for (size_t at = 0; at + ZIP_CENTRAL_HEADER_SIZE <= directorySize;) {
         const uint8_t* e = &bytes[at];
-        if (le32(e) != ZIP_CENTRAL_SIGNATURE) break;
-        uint32_t nameLength = le16(e + 28);
+        if (little32(e) != ZIP_CENTRAL_SIGNATURE) break;
+        uint32_t nameLength = little16(e + 28);
         if (at + ZIP_CENTRAL_HEADER_SIZE + nameLength > directorySize) break;
-        f->directory.push_back({le32(e + 42), le32(e + 16), le32(e + 20), le32(e + 24),
+        f->directory.push_back({little32(e + 42), little32(e + 16), little32(e + 20), little32(e + 24),
                                 std::string(reinterpret_cast<const char*>(e + ZIP_CENTRAL_HEADER_SIZE), nameLength)});
-        at += ZIP_CENTRAL_HEADER_SIZE + nameLength + le16(e + 30) + le16(e + 32);
+        at += ZIP_CENTRAL_HEADER_SIZE + nameLength + little16(e + 30) + little16(e + 32);
     }
     std::stable_sort(f->directory.begin(), f->directory.end(),
                      [](const ZipDirectoryEntry& a, const ZipDirectoryEntry& b) { return a.headerOffset < b.headerOffset; });
@@ -126,7 +125,7 @@ static bool readCentralEntry(ArchiveFile* f, uint64_t headerOffset, ZipLocalHead
 // with a signature of its own in front.
 static uint64_t descriptorLength(FILE* host, uint64_t offset) {
     uint8_t first[4];
-    return readHost(host, offset, first, 4) && le32(first) == ZIP_DESCRIPTOR_SIGNATURE ? 16 : 12;
+    return readHost(host, offset, first, 4) && little32(first) == ZIP_DESCRIPTOR_SIGNATURE ? 16 : 12;
 }
 
 static void readHeader(ArchiveFile* f, uint64_t offset) {
@@ -140,7 +139,7 @@ static void readHeader(ArchiveFile* f, uint64_t offset) {
     f->dataOffset = offset;  // past the end, moving on stays there
     f->header = ZipLocalHeader{};
     uint8_t* raw = f->input;
-    if (readHost(f->host, offset, raw, ZIP_LOCAL_HEADER_SIZE)) f->header.signature = le32(raw);
+    if (readHost(f->host, offset, raw, ZIP_LOCAL_HEADER_SIZE)) f->header.signature = little32(raw);
 
     if (f->header.signature != ZIP_LOCAL_SIGNATURE) {
         if (offset != 0) {  // past the last member
@@ -160,16 +159,16 @@ static void readHeader(ArchiveFile* f, uint64_t offset) {
     }
 
     ZipLocalHeader& h = f->header;
-    h.version = le16(raw + 4);
-    h.flags = le16(raw + 6);
-    h.method = le16(raw + 8);
-    h.time = le16(raw + 10);
-    h.date = le16(raw + 12);
-    h.crc32 = le32(raw + 14);
-    h.compressedSize = le32(raw + 18);
-    h.uncompressedSize = le32(raw + 22);
-    h.nameLength = le16(raw + 26);
-    h.extraLength = le16(raw + 28);
+    h.version = little16(raw + 4);
+    h.flags = little16(raw + 6);
+    h.method = little16(raw + 8);
+    h.time = little16(raw + 10);
+    h.date = little16(raw + 12);
+    h.crc32 = little32(raw + 14);
+    h.compressedSize = little32(raw + 18);
+    h.uncompressedSize = little32(raw + 22);
+    h.nameLength = little16(raw + 26);
+    h.extraLength = little16(raw + 28);
     f->dataOffset = offset + ZIP_LOCAL_HEADER_SIZE + h.nameLength + h.extraLength;
 
     f->name = new (std::nothrow) char[h.nameLength + 1];

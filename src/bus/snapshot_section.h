@@ -18,6 +18,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/little_endian.h"
+
 // Every integer is 32-bit little-endian whatever the width of the state it holds. The
 // two streams share each section's field list (`fields`), so that a section is read
 // exactly as it is written.
@@ -30,9 +32,7 @@ constexpr uint32_t SNAPSHOT_RAW_BLOCK = 0xFFFFFFFF;
 struct SnapshotSaver {
     std::vector<uint8_t>& out;
     bool packBlocks = true;
-    void put32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-    }
+    void put32(uint32_t v) { appendLittle32(out, v); }
     template <class T>
     void num(T& v) { put32(uint32_t(v)); }
     // The length of a list whose items take at least `itemBytes` each.
@@ -61,7 +61,7 @@ struct SnapshotParser {
     }
     uint32_t get32() {
         if (!take(4)) return 0;
-        uint32_t v = p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+        uint32_t v = little32(p);
         p += 4;
         return v;
     }

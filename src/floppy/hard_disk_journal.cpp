@@ -10,6 +10,7 @@
 
 #include "base/crc32.h"
 #include "base/input_file.h"
+#include "base/little_endian.h"
 #include "base/safe_file.h"
 
 // "QVJ1", the number of sectors, each sector's number and 512 bytes, then the CRC-32 of
@@ -21,12 +22,6 @@ constexpr uint32_t ENTRY = 4 + SECTOR;
 constexpr uint32_t HEADER = 8;
 constexpr uint8_t MAGIC[4] = {'Q', 'V', 'J', '1'};
 
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-uint32_t get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-
-uint32_t crcOf(const uint8_t* bytes, size_t n) { return ~crc32Update(0xFFFFFFFF, bytes, n); }
 
 std::string systemError(const char* what) { return std::string(what) + " (" + std::strerror(errno) + ")"; }
 
@@ -39,11 +34,11 @@ bool apply(const std::string& image, const std::vector<uint8_t>& journal, std::s
         return false;
     }
     struct stat st;
-    uint32_t count = get32(journal.data() + 4);
+    uint32_t count = little32(journal.data() + 4);
     bool ok = ::fstat(fd, &st) == 0;
     for (uint32_t i = 0; ok && i < count; ++i) {
         const uint8_t* entry = journal.data() + HEADER + size_t(i) * ENTRY;
-        off_t at = off_t(get32(entry)) * SECTOR;
+        off_t at = off_t(little32(entry)) * SECTOR;
         if (at + off_t(SECTOR) > st.st_size) {
             ::close(fd);
             error = "its journal names a sector beyond its end";
@@ -60,8 +55,8 @@ bool apply(const std::string& image, const std::vector<uint8_t>& journal, std::s
 
 bool whole(const std::vector<uint8_t>& j) {
     if (j.size() < HEADER + 4 || std::memcmp(j.data(), MAGIC, 4) != 0) return false;
-    uint64_t count = get32(j.data() + 4);
-    return j.size() == HEADER + count * ENTRY + 4 && get32(j.data() + j.size() - 4) == crcOf(j.data(), j.size() - 4);
+    uint64_t count = little32(j.data() + 4);
+    return j.size() == HEADER + count * ENTRY + 4 && little32(j.data() + j.size() - 4) == crc32Of(j.data(), j.size() - 4);
 }
 
 }  // namespace
@@ -71,12 +66,12 @@ std::string journalPath(const std::string& image) { return image + ".journal"; }
 bool journalWriteBack(const std::string& image, const std::vector<JournalSector>& sectors, std::string& error) {
     std::vector<uint8_t> journal(MAGIC, MAGIC + 4);
     journal.reserve(HEADER + sectors.size() * ENTRY + 4);
-    put32(journal, uint32_t(sectors.size()));
+    appendLittle32(journal, uint32_t(sectors.size()));
     for (const JournalSector& s : sectors) {
-        put32(journal, s.lba);
+        appendLittle32(journal, s.lba);
         journal.insert(journal.end(), s.bytes, s.bytes + SECTOR);
     }
-    put32(journal, crcOf(journal.data(), journal.size()));
+    appendLittle32(journal, crc32Of(journal.data(), journal.size()));
     if (!writeFileReplacing(journalPath(image), journal.data(), journal.size())) {
         error = replacingError();
         return false;

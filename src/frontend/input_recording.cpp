@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/input_file.h"
+#include "base/little_endian.h"
 #include "base/safe_file.h"
 #include "bus/machine_settings.h"
 #include "floppy/disk_image.h"
@@ -61,7 +62,7 @@ uint64_t stateHash() {
     const uint8_t* p = stateBytes.data();
     const uint8_t* end = p + stateBytes.size();
     while (end - p >= 8) {
-        uint32_t size = p[4] | p[5] << 8 | p[6] << 16 | uint32_t(p[7]) << 24;
+        uint32_t size = little32(p + 4);
         if (std::memcmp(p, "MAIN", 4) != 0 && std::memcmp(p, "SHOT", 4) != 0) hash = recordingHash(p, 8 + size, hash);
         p += 8 + size;
     }
@@ -91,6 +92,20 @@ void recordFrame() {
     session.frames = frameIndex() + 1;
 }
 
+// The held inputs (keys, buttons, joystick, joypads) an event sets; false for the others.
+bool applyHeldInput(HandedInput& held, const RecordedEvent& e) {
+    switch (e.kind) {
+    case RECORDED_KEY: held.keys[e.a] = uint8_t(e.b); return true;
+    case RECORDED_MOUSE_BUTTONS:
+        held.mouseLeft = uint8_t(e.a);
+        held.mouseRight = uint8_t(e.b);
+        return true;
+    case RECORDED_JOYSTICK: held.joystick = uint8_t(e.a); return true;
+    case RECORDED_JOYPAD: held.joypads[e.a] = uint32_t(e.b); return true;
+    default: return false;
+    }
+}
+
 void stopReplay(const std::string& why) {
     message = why;
     mode = Mode::Off;
@@ -106,19 +121,12 @@ void replayFrame() {
     uint64_t expected = 0;
     for (; nextEvent < session.events.size() && session.events[nextEvent].frame <= frame; ++nextEvent) {
         const RecordedEvent& e = session.events[nextEvent];
-        if (e.frame < frame) continue;
+        if (e.frame < frame || applyHeldInput(last, e)) continue;
         switch (e.kind) {
-        case RECORDED_KEY: last.keys[e.a] = uint8_t(e.b); break;
         case RECORDED_MOUSE_MOVE:
             last.mouseDx += e.a;
             last.mouseDy += e.b;
             break;
-        case RECORDED_MOUSE_BUTTONS:
-            last.mouseLeft = uint8_t(e.a);
-            last.mouseRight = uint8_t(e.b);
-            break;
-        case RECORDED_JOYSTICK: last.joystick = uint8_t(e.a); break;
-        case RECORDED_JOYPAD: last.joypads[e.a] = uint32_t(e.b); break;
         case RECORDED_RESET: machineReset(e.a != 0); break;
         case RECORDED_CHECKPOINT:
             checkpoint = true;
@@ -182,12 +190,7 @@ void recordingCutBack(long frame) {
     session.frames = cut;
     // What the ST was handed at the frame before: the states the events kept give it.
     last = HandedInput{};
-    for (const RecordedEvent& e : session.events) {
-        if (e.kind == RECORDED_KEY) last.keys[e.a] = uint8_t(e.b);
-        if (e.kind == RECORDED_MOUSE_BUTTONS) last.mouseLeft = uint8_t(e.a), last.mouseRight = uint8_t(e.b);
-        if (e.kind == RECORDED_JOYSTICK) last.joystick = uint8_t(e.a);
-        if (e.kind == RECORDED_JOYPAD) last.joypads[e.a] = uint32_t(e.b);
-    }
+    for (const RecordedEvent& e : session.events) applyHeldInput(last, e);
 }
 
 const std::string& sessionPath() { return path; }

@@ -3,12 +3,11 @@
 #include <cstring>
 
 #include "base/crc32.h"
+#include "base/little_endian.h"
 
 namespace {
 
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
+void put32(std::vector<uint8_t>& out, uint32_t v) { appendLittle32(out, v); }
 void put64(std::vector<uint8_t>& out, uint64_t v) {
     put32(out, uint32_t(v));
     put32(out, uint32_t(v >> 32));
@@ -19,7 +18,7 @@ struct Reader {
     const uint8_t* end;
     bool has(size_t n) const { return size_t(end - p) >= n; }
     uint32_t get32() {
-        uint32_t v = p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+        uint32_t v = little32(p);
         p += 4;
         return v;
     }
@@ -76,7 +75,7 @@ void writeRecording(const Recording& r, std::vector<uint8_t>& out) {
         put32(out, uint32_t(e.b));
     }
     put32(out, r.frames);
-    put32(out, crc32Update(0, out.data(), out.size()));
+    put32(out, crc32Of(out.data(), out.size()));
 }
 
 bool readRecording(const uint8_t* data, size_t size, Recording& r, std::string& error) {
@@ -87,7 +86,7 @@ bool readRecording(const uint8_t* data, size_t size, Recording& r, std::string& 
     if (version == 0 || version > RECORDING_VERSION)
         return fail(error, "The recording was made by a later version of the program.");
     if (size < SIGNATURE_BYTES + 8 ||
-        crc32Update(0, data, size - 4) != Reader{data + size - 4, data + size}.get32())
+        crc32Of(data, size - 4) != little32(data + size - 4))
         return fail(error, "The recording is cut short or damaged (its checksum does not match).");
     in.end -= 4;
     const char* cut = "The recording is cut short or damaged.";

@@ -13,6 +13,7 @@
 
 #include "base/data_folder.h"
 #include "base/input_file.h"
+#include "base/little_endian.h"
 #include "base/safe_file.h"
 #include "bus/hardware_state.h"
 #include "bus/machine_settings.h"
@@ -123,8 +124,6 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     loadError = inputFileError();
     return false;
 }
-
-uint32_t little32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 bool refuse(const std::string& why) {
     loadError = why;
